@@ -1,0 +1,1 @@
+// line_count

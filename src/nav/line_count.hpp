@@ -1,0 +1,10 @@
+// Line count of a text page.
+#pragma once
+
+#include <string_view>
+
+#include "nav/browser.hpp"
+
+// Newlines, plus one when the text is not empty and does not end in one.
+[[nodiscard]] long line_count(std::string_view text);
+void count_lines(Browser* browser, const char* text);

@@ -1,0 +1,29 @@
+// Raw terminal mode, giving the terminal back on every way out, and the signal handlers.
+#pragma once
+
+#include <csignal>
+#include <sys/ioctl.h>
+#include <termios.h>
+
+extern termios saved_termios;
+extern volatile sig_atomic_t resize_pending;
+
+// Saves the mode of standard input, clears ICANON, ECHO and ISIG, installs the signal handlers
+// and hides the cursor.
+void enable_raw_mode();
+
+// The exit handler. Gives back the saved mode, clears the screen and shows the cursor. Does
+// nothing once the terminal has been given back, so a second call cannot erase a message that
+// was written after the first.
+void restore_terminal();
+
+// True between enable_raw_mode and the first restore_terminal.
+bool terminal_taken_over();
+
+void on_resize_signal(int signal_number);
+void on_interrupt_signal(int signal_number);
+// SIGTERM and SIGHUP: restore, then end by the same signal.
+void on_terminate_signal(int signal_number);
+
+// TIOCGWINSZ on standard output; on failure the record keeps what it held.
+void query_window_size(winsize* size);

@@ -1,0 +1,13 @@
+// The text view: lines of a document under the header bar, scrolled by line and page.
+#pragma once
+
+#include "nav/browser.hpp"
+
+// Returns running after a single-byte key other than 'a', or 0 when running is found cleared.
+[[nodiscard]] int text_view_loop(Browser* browser);
+void draw_text(const Browser* browser, const char* content);
+
+// text_top kept within 0 .. lines - visible.
+[[nodiscard]] int bound_text_top(int top, int lines, int visible);
+// text_top after a movement key (third byte of the sequence); no upper bound here.
+[[nodiscard]] int scroll_text_top(int top, unsigned char key, int visible);

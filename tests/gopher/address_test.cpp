@@ -1,0 +1,1 @@
+// address_test

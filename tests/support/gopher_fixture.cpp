@@ -1,0 +1,1 @@
+// gopher_fixture

@@ -1,0 +1,1 @@
+// pty_runner
