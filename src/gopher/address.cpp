@@ -1,1 +1,89 @@
-// address
+// Gopher addresses as typed by the user, and the URL shown for a page.
+#include "gopher/address.hpp"
+
+#include <cstdio>
+#include <cstring>
+
+#include "gopher/decimal.hpp"
+#include "nav/bounded_copy.hpp"
+
+namespace {
+
+constexpr std::size_t address_room = 1289;
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool host_acceptable(const char* host) {
+    if (*host == '\0' || std::strpbrk(host, " \t\n") != nullptr) {
+        return false;
+    }
+    return std::strchr(host, '.') != nullptr || is_digit(host[0]);
+}
+
+} // namespace
+
+int parse_gopher_address(const char* address, char* host, int* port, char* selector, char* type) {
+    if (address == nullptr || *address == '\0') {
+        return 0;
+    }
+    char work[address_room + 1];
+    copy_bounded(work, address, address_room);
+
+    *port = 70;
+    std::memset(selector, 0, 1024);
+    *type = '1';
+
+    char* rest = work;
+    if (std::strncmp(rest, "gopher://", 9) == 0) {
+        rest += 9;
+    }
+
+    if (char* slash = std::strchr(rest, '/')) {
+        *slash = '\0';
+        // A trailing "/" gives the NUL type.
+        *type = slash[1];
+        if (slash[1] != '\0' && slash[2] != '\0') {
+            copy_bounded(selector, slash + 2, 1023);
+        }
+    }
+
+    // The last colon, so that alpha.lan:70:71 is the host alpha.lan:70 on port 71.
+    if (char* colon = std::strrchr(rest, ':')) {
+        *colon = '\0';
+        if (colon[1] == '\0') {
+            return 0;
+        }
+        *port = read_decimal(colon + 1);
+    }
+
+    if (!host_acceptable(rest)) {
+        return 0;
+    }
+    copy_bounded(host, rest, 255);
+    return static_cast<unsigned>(*port) - 1u < 65535u ? 1 : 0;
+}
+
+void format_page_url(const Page* page, char* out, std::size_t size) {
+    if (size == 0) {
+        return;
+    }
+    out[0] = '\0';
+    char port_text[16];
+    const int port_length = std::snprintf(port_text, sizeof port_text, "%d", page->port);
+    const std::size_t width = port_length < 5 ? 5 : static_cast<std::size_t>(port_length);
+    const std::size_t host_length = std::strlen(page->host);
+    const std::size_t selector_length = std::strlen(page->selector);
+
+    const bool root =
+        page->selector[0] == '\0' || (page->selector[0] == '1' && page->selector[1] == '\0');
+    if (root) {
+        if (host_length + width + 11 < size) {
+            std::snprintf(out, size, "gopher://%s:%d/", page->host, page->port);
+        }
+    } else if (host_length + selector_length + width + 12 < size) {
+        std::snprintf(out, size, "gopher://%s:%d/%c%s", page->host, page->port, page->type,
+                      page->selector);
+    }
+}

@@ -1,1 +1,151 @@
-// menu
+// Menu or text, and the parsing of a menu into items.
+#include "gopher/menu.hpp"
+
+#include <cstdlib>
+#include <cstring>
+#include <tuple>
+
+#include "app/fatal.hpp"
+#include "gopher/decimal.hpp"
+#include "nav/bounded_copy.hpp"
+
+namespace {
+
+// The POSIX locale's white space, whatever locale is set.
+bool is_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool opens_as_page(char type) {
+    return type != '\0' && std::strchr("0127h", type) != nullptr;
+}
+
+bool is_placeholder_host(const char* host) {
+    return std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
+}
+
+// Doubles the array when it is full.
+void make_room(Browser* browser, std::size_t& capacity) {
+    if (static_cast<std::size_t>(browser->item_count) < capacity) {
+        return;
+    }
+    MenuItem* grown = capacity <= SIZE_MAX / 2 / sizeof(MenuItem)
+                          ? static_cast<MenuItem*>(
+                                std::realloc(browser->items.get(), 2 * capacity * sizeof(MenuItem)))
+                          : nullptr;
+    if (grown == nullptr) {
+        fatal("Error: Failed to reallocate memory for Gopher items.");
+    }
+    std::ignore = browser->items.release();
+    browser->items.reset(grown);
+    capacity *= 2;
+}
+
+} // namespace
+
+int page_is_menu(const Page* page) {
+    if (page == nullptr || !page->content) {
+        return 0;
+    }
+    const char first = page->selector[0];
+    if (first == '\0' || first == '1') {
+        return 1;
+    }
+    if (std::strchr("04569Igh", first) != nullptr) {
+        return 0;
+    }
+    const char* content = page->content.get();
+    const std::size_t room = strnlen(content, 1023);
+    const void* line_end = std::memchr(content, '\n', room);
+    const std::size_t line_length =
+        line_end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(line_end) - content)
+                            : room;
+    return std::memchr(content, '\t', line_length) != nullptr ? 1 : 0;
+}
+
+void trim_trailing_space(char* text) {
+    char* first = text;
+    while (*first != '\0' && is_space(*first)) {
+        ++first;
+    }
+    if (*first == '\0') {
+        return;
+    }
+    char* end = text + std::strlen(text);
+    while (end - 1 > first && is_space(end[-1])) {
+        --end;
+    }
+    *end = '\0';
+}
+
+int parse_menu_line(char* line, MenuItem* item, const char* default_host, int default_port) {
+    *item = MenuItem{};
+    std::size_t length = std::strlen(line);
+    if (length > 0 && line[length - 1] == '\r') {
+        line[--length] = '\0';
+    }
+    if (length < 2) {
+        return 0;
+    }
+    item->type = line[0];
+
+    // display, selector, host, port: cut at the first three TABs only.
+    char* fields[4] = {line + 1, nullptr, nullptr, nullptr};
+    int tabs = 0;
+    for (char* p = line + 1; tabs < 3 && (p = std::strchr(p, '\t')) != nullptr;) {
+        *p++ = '\0';
+        fields[++tabs] = p;
+    }
+
+    copy_bounded(item->display, fields[0], 1023);
+    trim_trailing_space(item->display);
+    if (tabs < 2 || item->type == 'i') {
+        return 1;
+    }
+    copy_bounded(item->selector, fields[1], 1023);
+    copy_bounded(item->host, *fields[2] != '\0' ? fields[2] : default_host, 255);
+    item->port = tabs >= 3 ? read_decimal(fields[3]) : default_port;
+    item->selectable = opens_as_page(item->type) && !is_placeholder_host(item->host) ? 1 : 0;
+    return 1;
+}
+
+void build_menu_items(Browser* browser, const char* content) {
+    browser->items.reset();
+    std::size_t capacity = 50;
+    browser->items.reset(static_cast<MenuItem*>(std::malloc(capacity * sizeof(MenuItem))));
+    if (!browser->items) {
+        fatal("Error: Failed to allocate memory for Gopher items.");
+    }
+    browser->item_count = 0;
+    browser->selectable_count = 0;
+    browser->selected = 1;
+
+    const std::size_t length = std::strlen(content);
+    Content copy{static_cast<char*>(std::malloc(length + 1))};
+    if (!copy) {
+        fatal("Error: Failed to duplicate response data.");
+    }
+    std::memcpy(copy.get(), content, length + 1);
+
+    const Page* page = browser->current;
+    const char* default_host = page != nullptr ? page->host : "";
+    const int default_port = page != nullptr ? page->port : 0;
+    char* const end = copy.get() + length;
+    for (char* line = copy.get(); line < end;) {
+        char* line_end =
+            static_cast<char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+        if (line_end == nullptr) {
+            line_end = end;
+        }
+        *line_end = '\0';
+        MenuItem item;
+        if (line_end > line && parse_menu_line(line, &item, default_host, default_port)) {
+            make_room(browser, capacity);
+            if (item.selectable) {
+                item.ordinal = ++browser->selectable_count;
+            }
+            browser->items[static_cast<std::size_t>(browser->item_count++)] = item;
+        }
+        line = line_end + 1;
+    }
+}

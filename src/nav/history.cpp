@@ -1,1 +1,93 @@
-// history
+// The history of visited pages: a doubly linked list reached through Browser::current.
+#include "nav/history.hpp"
+
+#include <new>
+
+#include "app/fatal.hpp"
+#include "nav/bounded_copy.hpp"
+
+namespace {
+
+// Takes a page back from the list and frees it with its content.
+void free_page(Page* page) {
+    std::unique_ptr<Page> owned{page};
+}
+
+void step_to(Browser* browser, Page* page) {
+    browser->current = page;
+    browser->selected = 1;
+    browser->menu_top = 0;
+    browser->text_top = 0;
+}
+
+} // namespace
+
+Page* new_page(const char* host, int port, const char* selector, char type) {
+    std::unique_ptr<Page> page;
+    try {
+        page = std::make_unique<Page>();
+    } catch (const std::bad_alloc&) {
+        fatal("Error: Failed to allocate memory for navigation state.");
+    }
+    copy_bounded(page->host, host, 255);
+    page->port = port;
+    copy_bounded(page->selector, selector, 1023);
+    page->type = type;
+    // From here the list owns it; free_forward_history and free_history give it back.
+    return page.release();
+}
+
+void free_forward_history(Page* page) {
+    if (page == nullptr) {
+        return;
+    }
+    // A loop, not recursion: a long history must not exhaust the stack.
+    for (Page* newer = page->next; newer != nullptr;) {
+        Page* next = newer->next;
+        free_page(newer);
+        newer = next;
+    }
+    page->next = nullptr;
+}
+
+void push_page(Browser* browser, const char* host, int port, const char* selector, char type) {
+    Page* page = new_page(host, port, selector, type);
+    if (Page* current = browser->current) {
+        free_forward_history(current);
+        current->next = page;
+        page->prev = current;
+    }
+    step_to(browser, page);
+}
+
+void go_back(Browser* browser) {
+    if (browser->current != nullptr && browser->current->prev != nullptr) {
+        step_to(browser, browser->current->prev);
+    }
+}
+
+void go_forward(Browser* browser) {
+    if (browser->current != nullptr && browser->current->next != nullptr) {
+        step_to(browser, browser->current->next);
+    }
+}
+
+void reload_page(Browser* browser) {
+    if (browser->current != nullptr) {
+        browser->current->content.reset();
+    }
+}
+
+void free_history(Page* page) {
+    if (page == nullptr) {
+        return;
+    }
+    while (page->prev != nullptr) {
+        page = page->prev;
+    }
+    while (page != nullptr) {
+        Page* next = page->next;
+        free_page(page);
+        page = next;
+    }
+}

@@ -1,1 +1,47 @@
-// screen
+// Screen primitives: every screen is drawn from these, through buffered standard output.
+#include "term/screen.hpp"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "term/sequences.hpp"
+
+void clear_screen() {
+    std::fputs(seq::clear_screen, stdout);
+    std::fflush(stdout);
+}
+
+void move_cursor(int row, int col) {
+    std::printf(seq::cursor_position, row, col);
+}
+
+void set_cursor_visible(int visible) {
+    std::printf(seq::cursor_visibility, visible ? 'h' : 'l');
+    std::fflush(stdout);
+}
+
+void clear_row(int row, int width) {
+    std::string blanks;
+    try {
+        blanks.assign(width > 0 ? static_cast<std::size_t>(width) : 0, ' ');
+    } catch (const std::bad_alloc&) {
+        return; // a row left as it was is better than no screen at all
+    }
+    move_cursor(row, 1);
+    std::fwrite(blanks.data(), 1, blanks.size(), stdout);
+}
+
+int centered_column(long length, int width) {
+    const long col = (static_cast<long>(width) - length) / 2;
+    return col < 2 ? 1 : static_cast<int>(col);
+}
+
+void print_centered(const char* text, int row, int width) {
+    print_at(text, row, centered_column(static_cast<long>(std::strlen(text)), width));
+}
+
+void print_at(const char* text, int row, int col) {
+    move_cursor(row, col);
+    std::fputs(text, stdout);
+}

@@ -1,1 +1,106 @@
-// terminal
+// Raw terminal mode, giving the terminal back on every way out, and the signal handlers.
+#include "term/terminal.hpp"
+
+#include <cstdio>
+#include <tuple>
+#include <unistd.h>
+
+#include "term/screen.hpp"
+#include "term/sequences.hpp"
+
+termios saved_termios;
+volatile sig_atomic_t resize_pending = 0;
+
+namespace {
+
+// Set while the terminal is ours; read by the signal handlers, hence sig_atomic_t.
+volatile sig_atomic_t taken_over = 0;
+
+// Room for a whole frame, so that a screen reaches the terminal in one write.
+char stdout_buffer[1 << 18];
+
+// What restore_terminal writes, as one constant for the signal path.
+constexpr char restore_bytes[] = "\033[H\033[J"
+                                 "\033[1;1H\033[?25h"
+                                 "\033[0m";
+
+void install(int signal_number, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    // Interrupted reads resume, so a resize does not end a prompt's wait for a key.
+    action.sa_flags = SA_RESTART;
+    sigaction(signal_number, &action, nullptr);
+}
+
+// Async-signal-safe: only tcsetattr and write.
+void restore_from_signal() {
+    if (!taken_over) {
+        return;
+    }
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_termios);
+    std::ignore = write(STDOUT_FILENO, restore_bytes, sizeof restore_bytes - 1);
+    taken_over = 0;
+}
+
+} // namespace
+
+bool terminal_taken_over() {
+    return taken_over != 0;
+}
+
+void enable_raw_mode() {
+    std::setvbuf(stdout, stdout_buffer, _IOFBF, sizeof stdout_buffer);
+    tcgetattr(STDIN_FILENO, &saved_termios);
+    termios raw = saved_termios;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
+    taken_over = 1;
+    install(SIGWINCH, on_resize_signal);
+    install(SIGINT, on_interrupt_signal);
+    install(SIGTERM, on_terminate_signal);
+    install(SIGHUP, on_terminate_signal);
+    set_cursor_visible(0);
+}
+
+void restore_terminal() {
+    if (!taken_over) {
+        return;
+    }
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_termios);
+    clear_screen();
+    move_cursor(1, 1);
+    set_cursor_visible(1);
+    std::fputs(seq::reset, stdout);
+    // Cleared last: a signal arriving meanwhile restores once more rather than not at all.
+    taken_over = 0;
+}
+
+void on_resize_signal(int) {
+    resize_pending = 1;
+}
+
+// Async-signal-safe. A frame half written to the stdout buffer is dropped with it by _exit.
+void on_interrupt_signal(int) {
+    restore_from_signal();
+    _exit(0);
+}
+
+// Async-signal-safe. Ends by the same signal, so the parent sees how the program ended.
+void on_terminate_signal(int signal_number) {
+    restore_from_signal();
+    signal(signal_number, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal_number);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(signal_number);
+    _exit(128 + signal_number);
+}
+
+void query_window_size(winsize* size) {
+    winsize ws{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0) {
+        *size = ws;
+    }
+}

@@ -1,0 +1,12 @@
+// Copies into the fixed-size text fields of the records.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+
+// Copies at most max characters of text into out, which has room for max + 1, and terminates.
+inline void copy_bounded(char* out, const char* text, std::size_t max) {
+    const std::size_t n = strnlen(text, max);
+    std::memcpy(out, text, n);
+    out[n] = '\0';
+}
