@@ -1,1 +1,191 @@
-// address_test
+// Gopher addresses: parsing what users type and rendering a page's URL.
+#include "gopher/address.hpp"
+
+#include <gtest/gtest.h>
+#include <string>
+
+#include "nav/bounded_copy.hpp"
+
+namespace {
+
+struct Parsed {
+    int valid;
+    std::string host;
+    int port;
+    char type;
+    std::string selector;
+};
+
+Parsed parse(const std::string& address) {
+    char host[256] = {};
+    int port = 0;
+    char selector[1024] = {};
+    char type = 'x';
+    const int valid = parse_gopher_address(address.c_str(), host, &port, selector, &type);
+    return {valid, host, port, type, selector};
+}
+
+TEST(ParseGopherAddress, AcceptsTheAddressForms) {
+    const struct {
+        const char* address;
+        const char* host;
+        int port;
+        char type;
+        const char* selector;
+    } cases[] = {
+        {"alpha.lan", "alpha.lan", 70, '1', ""},
+        {"gopher://alpha.lan", "alpha.lan", 70, '1', ""},
+        {"gopher://alpha.lan:70/1/dir", "alpha.lan", 70, '1', "/dir"},
+        {"alpha.lan:7070/0/notes.txt", "alpha.lan", 7070, '0', "/notes.txt"},
+        {"alpha.lan/", "alpha.lan", 70, '\0', ""},
+        {"alpha.lan/1", "alpha.lan", 70, '1', ""},
+        {"alpha.lan/11", "alpha.lan", 70, '1', "1"},
+        {"alpha.lan/0x", "alpha.lan", 70, '0', "x"},
+        {"gopher://7host:70/1/", "7host", 70, '1', "/"},
+        {"alpha.lan/1/a:b", "alpha.lan", 70, '1', "/a:b"},
+        {"alpha.lan:70:71", "alpha.lan:70", 71, '1', ""},
+        {"alpha.lan: 70", "alpha.lan", 70, '1', ""},
+        {"alpha.lan:7x", "alpha.lan", 7, '1', ""},
+        {"alpha.lan:65535", "alpha.lan", 65535, '1', ""},
+        {"10.0.0.7", "10.0.0.7", 70, '1', ""},
+        {"7host", "7host", 70, '1', ""},
+        {"-alpha.lan", "-alpha.lan", 70, '1', ""},
+        {"alpha.lan:+71", "alpha.lan", 71, '1', ""},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.address);
+        EXPECT_EQ(p.valid, 1) << "address=" << c.address;
+        EXPECT_EQ(p.host, c.host) << "address=" << c.address;
+        EXPECT_EQ(p.port, c.port) << "address=" << c.address;
+        EXPECT_EQ(p.type, c.type) << "address=" << c.address;
+        EXPECT_EQ(p.selector, c.selector) << "address=" << c.address;
+    }
+}
+
+TEST(ParseGopherAddress, RejectsMalformedAddresses) {
+    for (const char* address : {"alpha.lan:",
+                                "alpha.lan:0",
+                                "alpha.lan:70000",
+                                "alpha.lan:-70",
+                                "alpha.lan:abc",
+                                "alpha",
+                                "alpha .lan",
+                                "alpha\t.lan",
+                                "alpha\n.lan",
+                                "/1/dir",
+                                "gopher://",
+                                "gopher:/alpha.lan",
+                                "GOPHER://alpha.lan",
+                                "",
+                                "-hx",
+                                "--HELP",
+                                "-",
+                                "\xd9host",
+                                "alpha.lan:99999999999",
+                                "alpha.lan:-99999999999"}) {
+        EXPECT_EQ(parse(address).valid, 0) << "address=" << address;
+    }
+    char host[256];
+    int port;
+    char selector[1024];
+    char type;
+    EXPECT_EQ(parse_gopher_address(nullptr, host, &port, selector, &type), 0);
+}
+
+TEST(ParseGopherAddress, CutsOverlongInputInsteadOfRejectingIt) {
+    // The address is read up to its 1289th character: a port placed after that is never seen.
+    const std::string host = "alpha.lan";
+    const std::string long_selector(2000, 's');
+    Parsed p = parse(host + "/0" + long_selector);
+    EXPECT_EQ(p.valid, 1);
+    EXPECT_EQ(p.selector, std::string(1023, 's'));
+
+    // The "." that would make this host acceptable lies past the 1289th character.
+    EXPECT_EQ(parse(std::string(1289, 'h') + ".lan").valid, 0);
+    EXPECT_EQ(parse(std::string(1284, 'h') + ".lan").valid, 1);
+
+    const std::string long_host = std::string(300, 'h') + ".lan";
+    p = parse(long_host);
+    EXPECT_EQ(p.valid, 1);
+    EXPECT_EQ(p.host, long_host.substr(0, 255));
+}
+
+Page make_page(const char* host, int port, char type, const std::string& selector) {
+    Page page{};
+    copy_bounded(page.host, host, 255);
+    page.port = port;
+    page.type = type;
+    copy_bounded(page.selector, selector.c_str(), 1023);
+    return page;
+}
+
+std::string render(const Page& page, std::size_t size = 1290) {
+    std::string out(size, '#');
+    format_page_url(&page, out.data(), size);
+    return out.c_str();
+}
+
+TEST(FormatPageUrl, RendersRootAndFullForms) {
+    const struct {
+        int port;
+        char type;
+        const char* selector;
+        const char* url;
+    } cases[] = {
+        {70, '1', "", "gopher://alpha.lan:70/"},
+        {70, '1', "1", "gopher://alpha.lan:70/"},
+        {70, '0', "1", "gopher://alpha.lan:70/"},
+        {70, '1', "/", "gopher://alpha.lan:70/1/"},
+        {70, '1', "11", "gopher://alpha.lan:70/111"},
+        {70, '1', "/dir", "gopher://alpha.lan:70/1/dir"},
+        {7070, '0', "/notes.txt", "gopher://alpha.lan:7070/0/notes.txt"},
+        {-1, '7', "/find\tword", "gopher://alpha.lan:-1/7/find\tword"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(render(make_page("alpha.lan", c.port, c.type, c.selector)), c.url)
+            << "selector=" << c.selector;
+    }
+}
+
+TEST(FormatPageUrl, GivesTheEmptyStringWhenTheUrlDoesNotFit) {
+    const std::string host(255, 'h');
+    EXPECT_EQ(render(make_page(host.c_str(), 70, '1', std::string(1023, 's'))), "");
+    EXPECT_EQ(render(make_page(host.c_str(), 70, '1', "")), "gopher://" + host + ":70/");
+
+    // The room test counts at least five characters for the port, and the terminator.
+    const Page page = make_page("alpha.lan", 70, '1', "/dir");
+    const std::size_t exact = std::string("gopher://alpha.lan:70/1/dir").size() + 3 + 1;
+    EXPECT_EQ(render(page, exact), "gopher://alpha.lan:70/1/dir");
+    EXPECT_EQ(render(page, exact - 1), "");
+    const Page wide_port = make_page("alpha.lan", 1234567, '1', "/dir");
+    EXPECT_EQ(render(wide_port, 28 + 5), "gopher://alpha.lan:1234567/1/dir");
+    EXPECT_EQ(render(wide_port, 28 + 4), "");
+}
+
+TEST(FormatPageUrl, FullFormParsesBackToTheSamePage) {
+    const struct {
+        const char* host;
+        int port;
+        char type;
+        const char* selector;
+    } cases[] = {
+        {"alpha.lan", 70, '1', "/dir"},
+        {"10.0.0.7", 7070, '0', "/notes.txt:8"},
+        {"7host", 65535, 'h', "/a/b/c"},
+        {"alpha.lan", 1, '7', "x"},
+    };
+    for (const auto& c : cases) {
+        const std::string url = render(make_page(c.host, c.port, c.type, c.selector));
+        const Parsed p = parse(url);
+        EXPECT_EQ(p.valid, 1) << url;
+        EXPECT_EQ(p.host, c.host) << url;
+        EXPECT_EQ(p.port, c.port) << url;
+        EXPECT_EQ(p.type, c.type) << url;
+        EXPECT_EQ(p.selector, c.selector) << url;
+    }
+    // The root form drops a selector of "1".
+    const Parsed p = parse(render(make_page("alpha.lan", 70, '0', "1")));
+    EXPECT_EQ(p.selector, "");
+}
+
+} // namespace

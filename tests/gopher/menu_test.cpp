@@ -1,0 +1,208 @@
+// Menu or text, and the parsing of menu lines into items.
+#include "gopher/menu.hpp"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "nav/history.hpp"
+
+namespace {
+
+struct MenuFixture {
+    Browser browser{};
+    explicit MenuFixture(const char* selector = "") {
+        push_page(&browser, "alpha.lan", 70, selector, '1');
+    }
+    ~MenuFixture() { free_history(browser.current); }
+    void build(const std::string& content) { build_menu_items(&browser, content.c_str()); }
+    const MenuItem& item(int i) const { return browser.items[static_cast<std::size_t>(i)]; }
+};
+
+TEST(BuildMenuItems, ParsesTheWorkedExample) {
+    MenuFixture f;
+    f.build("iWelcome\t\tnull.host\t1\r\n"
+            "1Documents\t/docs\tbeta.lan\t70\r\n"
+            "0Read me  \t/readme.txt\t\r\n"
+            "7Search\t/find\tbeta.lan\t7070\t+\r\n"
+            "3Not found\t\terror.host\t1\r\n"
+            "1Mirror\t/\tnull.host\t70\r\n"
+            "hHelp page\t/help.html\tbeta.lan\t70\r\n"
+            "Just a note\r\n"
+            "9Tarball\t/pack.tar\r\n"
+            ".\r\n");
+    const struct {
+        char type;
+        const char* display;
+        const char* selector;
+        const char* host;
+        int port;
+        int selectable;
+        int ordinal;
+    } expected[] = {
+        {'i', "Welcome", "", "", 0, 0, 0},
+        {'1', "Documents", "/docs", "beta.lan", 70, 1, 1},
+        {'0', "Read me", "/readme.txt", "alpha.lan", 70, 1, 2},
+        {'7', "Search", "/find", "beta.lan", 7070, 1, 3},
+        {'3', "Not found", "", "error.host", 1, 0, 0},
+        {'1', "Mirror", "/", "null.host", 70, 0, 0},
+        {'h', "Help page", "/help.html", "beta.lan", 70, 1, 4},
+        {'J', "ust a note", "", "", 0, 0, 0},
+        {'9', "Tarball", "", "", 0, 0, 0},
+    };
+    ASSERT_EQ(f.browser.item_count, 9);
+    EXPECT_EQ(f.browser.selectable_count, 4);
+    EXPECT_EQ(f.browser.selected, 1);
+    for (int i = 0; i < 9; ++i) {
+        const auto& e = expected[i];
+        const MenuItem& item = f.item(i);
+        EXPECT_EQ(item.type, e.type) << "line=" << i + 1;
+        EXPECT_STREQ(item.display, e.display) << "line=" << i + 1;
+        EXPECT_STREQ(item.selector, e.selector) << "line=" << i + 1;
+        EXPECT_STREQ(item.host, e.host) << "line=" << i + 1;
+        EXPECT_EQ(item.port, e.port) << "line=" << i + 1;
+        EXPECT_EQ(item.selectable, e.selectable) << "line=" << i + 1;
+        EXPECT_EQ(item.ordinal, e.ordinal) << "line=" << i + 1;
+    }
+}
+
+TEST(ParseMenuLine, HandlesCarriageReturnsPortsAndShortLines) {
+    const struct {
+        const char* line;
+        int result;
+        char type;
+        const char* display;
+        const char* selector;
+        int port;
+        const char* host = "";
+    } cases[] = {
+        {"\r", 0, 0, "", "", 0},
+        {"x\r", 0, 0, "", "", 0},
+        {"x", 0, 0, "", "", 0},
+        {".", 0, 0, "", "", 0},
+        {"..", 1, '.', ".", "", 0},
+        {"0Doc\t/a\t\t", 1, '0', "Doc", "/a", 0, "page.lan"}, // empty port field: 0, not the page's
+        {"0Doc\t/a\thost.lan\tabc", 1, '0', "Doc", "/a", 0, "host.lan"},
+        {"0Doc\t/a\thost.lan\t-1", 1, '0', "Doc", "/a", -1, "host.lan"},
+        {"0Doc\t/a\thost.lan\t70000", 1, '0', "Doc", "/a", 70000, "host.lan"},
+        {"0Doc\t/a\th.lan\r\r", 1, '0', "Doc", "/a", 70, "h.lan\r"}, // one CR removed: one stays
+        {"iNote\r\r", 1, 'i', "Note", "", 0}, // ...and trimming removes it from a display
+        {"iInfo\t/sel\thost.lan\t70", 1, 'i', "Info", "", 0},
+        {"i  Welcome  ", 1, 'i', "  Welcome", "", 0},
+        {"i   ", 1, 'i', "   ", "", 0},
+    };
+    for (const auto& c : cases) {
+        std::string line = c.line;
+        MenuItem item;
+        std::memset(&item, 0x55, sizeof item);
+        EXPECT_EQ(parse_menu_line(line.data(), &item, "page.lan", 70), c.result) << c.line;
+        if (c.result == 0) {
+            continue;
+        }
+        EXPECT_EQ(item.type, c.type) << c.line;
+        EXPECT_STREQ(item.display, c.display) << c.line;
+        EXPECT_STREQ(item.selector, c.selector) << c.line;
+        EXPECT_EQ(item.port, c.port) << c.line;
+        if (c.type != 'i' && c.type != '.') {
+            EXPECT_STREQ(item.host, c.host) << c.line;
+        }
+        EXPECT_EQ(item.ordinal, 0) << c.line;
+    }
+}
+
+TEST(ParseMenuLine, OnlyLinkTypesOnRealHostsAreSelectable) {
+    for (const char* type : {"0", "1", "2", "7", "h", "3", "8", "9", "g", "I", "+", "i", "s"}) {
+        for (const char* host : {"real.lan", "null.host", "error.host", "NULL.HOST"}) {
+            std::string line = std::string(type) + "Item\t/sel\t" + host + "\t70";
+            MenuItem item;
+            ASSERT_EQ(parse_menu_line(line.data(), &item, "page.lan", 70), 1);
+            const bool link = std::strchr("0127h", type[0]) != nullptr;
+            const bool placeholder =
+                std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
+            EXPECT_EQ(item.selectable, link && !placeholder ? 1 : 0)
+                << "type=" << type << " host=" << host;
+        }
+    }
+}
+
+TEST(TrimTrailingSpace, KeepsLeadingWhiteSpace) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"", ""},       {"  Welcome  ", "  Welcome"}, {"   ", "   "}, {"a\t\v\f\r\n", "a"},
+        {"a b", "a b"}, {"x\xa0", "x\xa0"},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.in;
+        trim_trailing_space(text.data());
+        EXPECT_STREQ(text.c_str(), c.out) << "in=" << c.in;
+    }
+}
+
+TEST(BuildMenuItems, EmptyPiecesAndLinesAfterTheFullStopLine) {
+    MenuFixture f;
+    f.browser.menu_top = 3;
+    f.build("\n\n1A\t/a\th.lan\t70\n\n.\n1B\t/b\th.lan\t70\n\n");
+    ASSERT_EQ(f.browser.item_count, 2);
+    EXPECT_STREQ(f.item(1).display, "B");
+    EXPECT_EQ(f.item(1).ordinal, 2);
+    EXPECT_EQ(f.browser.menu_top, 3) << "a rebuild keeps the scroll position";
+
+    f.build("");
+    EXPECT_EQ(f.browser.item_count, 0);
+    EXPECT_EQ(f.browser.selectable_count, 0);
+    EXPECT_EQ(f.browser.selected, 1);
+}
+
+TEST(BuildMenuItems, GrowsPastFiftyAndAHundredItems) {
+    MenuFixture f;
+    std::string content;
+    for (int i = 0; i < 205; ++i) {
+        content += (i % 2 ? "1Link " : "iInfo ") + std::to_string(i) + "\t/" + std::to_string(i) +
+                   "\th.lan\t70\r\n";
+    }
+    f.build(content);
+    ASSERT_EQ(f.browser.item_count, 205);
+    EXPECT_EQ(f.browser.selectable_count, 102);
+    for (int i = 0; i < 205; ++i) {
+        EXPECT_EQ(f.item(i).ordinal, i % 2 ? (i + 1) / 2 : 0) << "item=" << i;
+    }
+    EXPECT_STREQ(f.item(204).display, "Info 204");
+}
+
+TEST(PageIsMenu, DecidesOnTheSelectorThenTheFirstLine) {
+    const std::string long_first_line = std::string(1023, 'x') + "\t";
+    const struct {
+        const char* selector;
+        std::string content;
+        int menu;
+    } cases[] = {
+        {"", "plain text", 1},
+        {"1", "plain text", 1},
+        {"0", "1A\t/a\th\t70", 0},
+        {"4x", "a\tb", 0},
+        {"5", "a\tb", 0},
+        {"6", "a\tb", 0},
+        {"9", "a\tb", 0},
+        {"I", "a\tb", 0},
+        {"g", "a\tb", 0},
+        {"h", "a\tb", 0},
+        {"/dir", "1A\t/a\th\t70\r\n", 1},
+        {"/dir", "plain\nsecond\tline", 0},
+        {"/dir", long_first_line, 0},
+        {"/dir", std::string(1022, 'x') + "\t", 1},
+        {"/dir", "", 0},
+    };
+    for (const auto& c : cases) {
+        MenuFixture f(c.selector);
+        f.browser.current->content.reset(strdup(c.content.c_str()));
+        EXPECT_EQ(page_is_menu(f.browser.current), c.menu)
+            << "selector=" << c.selector << " content=" << c.content.substr(0, 20);
+    }
+    MenuFixture without_content("");
+    EXPECT_EQ(page_is_menu(without_content.browser.current), 0);
+    EXPECT_EQ(page_is_menu(nullptr), 0);
+}
+
+} // namespace
