@@ -1,1 +1,51 @@
-// geometry
+// Where things go on the screen, from the window size alone.
+#include "ui/geometry.hpp"
+
+#include "term/screen.hpp"
+
+namespace {
+
+constexpr int band_width = 78; // the header bar, and the widest line of text
+constexpr int about_block_rows = 15;
+constexpr int about_block_width = 25;
+constexpr long about_title_length = 12; // "About Kesmor"
+
+} // namespace
+
+int bar_column(int cols) {
+    return centered_column(band_width, cols);
+}
+
+int content_column(int cols) {
+    const int offset = (cols - band_width) / 2;
+    return (offset < 0 ? 0 : offset) + 1;
+}
+
+int menu_page_size(int rows) {
+    return rows >= 5 ? rows - 4 : 0;
+}
+
+int text_visible_rows(int rows) {
+    return rows >= 5 ? rows - 4 : 1;
+}
+
+int prompt_label_column(int cols) {
+    return bar_column(cols);
+}
+
+int prompt_input_column(int cols, PromptKind kind) {
+    // The lengths of "Search query: " and "Open URL: ".
+    return prompt_label_column(cols) + (kind == PromptKind::search ? 14 : 10);
+}
+
+AboutGeometry about_geometry(int rows, int cols) {
+    int row = (rows - about_block_rows) / 2;
+    if (row < 4) {
+        row = 3; // never above row 3, under the title bar
+    }
+    int col = (cols - about_block_width) / 2;
+    if (col < 2) {
+        col = 1;
+    }
+    return {centered_column(about_title_length, cols), row, col};
+}
