@@ -1,5 +1,6 @@
 # Front door over CMake. `make` builds the release program into build/kesmor;
-# `make check` builds with sanitizers and runs every test.
+# `make check` builds with sanitizers and runs every test; `make demo` runs the program on a real
+# Gopher server serving demo/gopherhole on a loopback port.
 PREFIX ?= /usr/local
 JOBS ?= 2
 
@@ -18,8 +19,12 @@ check: bootstrap
 	cd build/check && ctest --output-on-failure -j$(JOBS)
 
 install: all
-	install -d $(DESTDIR)$(PREFIX)/bin
+	install -d $(DESTDIR)$(PREFIX)/bin $(DESTDIR)$(PREFIX)/share/man/man1
 	install -m 755 build/kesmor $(DESTDIR)$(PREFIX)/bin/kesmor
+	install -m 644 doc/kesmor.1 $(DESTDIR)$(PREFIX)/share/man/man1/kesmor.1
+
+demo: all
+	@bash scripts/demo.sh
 
 clean:
 	rm -rf build
