@@ -1,8 +1,13 @@
 # Front door over CMake. `make` builds the release program into build/kesmor;
-# `make check` builds with sanitizers and runs every test; `make demo` runs the program on a real
+# `make check` builds with sanitizers and runs every test, the fuzz corpora included; `make fuzz`
+# runs each fuzz target for FUZZ_SECONDS; `make demo` runs the program on a real
 # Gopher server serving demo/gopherhole on a loopback port.
 PREFIX ?= /usr/local
 JOBS ?= 2
+FUZZ_SECONDS ?= 60
+# libFuzzer needs clang, so the fuzz targets live in a build tree of their own.
+FUZZ_CONFIGURE = cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ \
+	-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESMOR_FUZZ=ON -DKESMOR_TESTS=OFF
 
 .PHONY: all bootstrap check install demo fuzz bench clean
 
@@ -17,6 +22,9 @@ check: bootstrap
 	cmake -S . -B build/check -DCMAKE_BUILD_TYPE=Debug -DKESMOR_SANITIZE=ON
 	cmake --build build/check -j$(JOBS)
 	cd build/check && ctest --output-on-failure -j$(JOBS)
+	$(FUZZ_CONFIGURE)
+	cmake --build build/fuzz -j$(JOBS)
+	cd build/fuzz && ctest --output-on-failure -j$(JOBS)
 
 install: all
 	install -d $(DESTDIR)$(PREFIX)/bin $(DESTDIR)$(PREFIX)/share/man/man1
@@ -25,6 +33,11 @@ install: all
 
 demo: all
 	@bash scripts/demo.sh
+
+fuzz: bootstrap
+	$(FUZZ_CONFIGURE)
+	cmake --build build/fuzz -j$(JOBS)
+	bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build
