@@ -11,9 +11,10 @@ FUZZ_CONFIGURE = cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ \
 
 .PHONY: all bootstrap check install demo fuzz bench clean
 
+# Only the program: the tests are built and run by `make check`, in a tree of their own.
 all: bootstrap
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-	cmake --build build -j$(JOBS)
+	cmake --build build -j$(JOBS) --target kesmor
 
 bootstrap:
 	@bash scripts/bootstrap.sh
