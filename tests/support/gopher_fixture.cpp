@@ -1,1 +1,293 @@
-// gopher_fixture
+// A loopback Gopher server for the tests: scripted answers per selector, every request recorded.
+#include "support/gopher_fixture.hpp"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// Closes the descriptor when the scope ends.
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+};
+
+void close_fd(int& fd) {
+    if (fd >= 0) {
+        close(fd);
+        fd = -1;
+    }
+}
+
+sockaddr_in loopback(const char* address, int port) {
+    sockaddr_in socket_address{};
+    socket_address.sin_family = AF_INET;
+    socket_address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (inet_pton(AF_INET, address, &socket_address.sin_addr) != 1) {
+        throw std::runtime_error(std::string("not an IPv4 address: ") + address);
+    }
+    return socket_address;
+}
+
+int bound_socket(const char* address, int port, bool reuse, int* bound_port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        throw std::runtime_error("socket failed");
+    }
+    if (reuse) {
+        // A fixed port may still be held by an earlier run's closed connections.
+        const int on = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
+    const sockaddr_in socket_address = loopback(address, port);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&socket_address), sizeof socket_address) != 0) {
+        close(fd);
+        throw std::runtime_error("cannot bind " + std::string(address) + ":" +
+                                 std::to_string(port));
+    }
+    sockaddr_in actual{};
+    socklen_t length = sizeof actual;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&actual), &length);
+    *bound_port = ntohs(actual.sin_port);
+    return fd;
+}
+
+// Waits for fd to be ready for events; false when the server stops first.
+bool ready_or_stop(const GopherServer& server, int fd, short events) {
+    for (;;) {
+        pollfd fds[2] = {{server.stop_read, POLLIN, 0}, {fd, events, 0}};
+        const int n = poll(fds, 2, -1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0 || fds[0].revents != 0) {
+            return false;
+        }
+        return true;
+    }
+}
+
+// A pause that ends early when the server stops; true if it did.
+bool stopped_within(const GopherServer& server, int timeout_ms) {
+    pollfd fd{server.stop_read, POLLIN, 0};
+    return poll(&fd, 1, timeout_ms) > 0;
+}
+
+bool stopping(const GopherServer& server) {
+    return stopped_within(server, 0);
+}
+
+void record(GopherServer& server, std::size_t index, std::string_view bytes) {
+    const std::lock_guard lock(server.mutex);
+    server.requests[index].append(bytes);
+    server.changed.notify_all();
+}
+
+// Reads what the client sends and records it. False at the end of the stream, on an error or
+// when the server stops.
+bool receive_some(GopherServer& server, int fd, std::size_t index) {
+    if (!ready_or_stop(server, fd, POLLIN)) {
+        return false;
+    }
+    char buffer[4096];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n <= 0) {
+        return n < 0 && (errno == EINTR || errno == EAGAIN);
+    }
+    record(server, index, std::string_view(buffer, static_cast<std::size_t>(n)));
+    return true;
+}
+
+bool send_all(const GopherServer& server, int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        if (!ready_or_stop(server, fd, POLLOUT)) {
+            return false;
+        }
+        const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            return false; // the client has gone
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void answer(const GopherServer& server, int fd, const Script& script) {
+    switch (script.reply) {
+    case Reply::whole:
+        send_all(server, fd, script.response);
+        break;
+    case Reply::close_at_once:
+        break;
+    case Reply::stall:
+        // Part of an answer, and then silence on an open connection.
+        send_all(server, fd, script.response);
+        break;
+    case Reply::in_pieces: {
+        std::string_view rest = script.response;
+        const std::size_t piece = script.piece_size > 0 ? script.piece_size : 1;
+        while (!rest.empty()) {
+            if (!send_all(server, fd, rest.substr(0, piece))) {
+                return;
+            }
+            rest.remove_prefix(std::min(piece, rest.size()));
+            if (!rest.empty() && script.pause_ms > 0 && stopped_within(server, script.pause_ms)) {
+                return;
+            }
+        }
+        break;
+    }
+    }
+}
+
+void serve_connection(GopherServer& server, int fd) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    std::size_t index = 0;
+    {
+        const std::lock_guard lock(server.mutex);
+        index = server.requests.size();
+        server.requests.emplace_back();
+        server.changed.notify_all();
+    }
+    auto line_ended = [&] {
+        const std::lock_guard lock(server.mutex);
+        return server.requests[index].find("\r\n") != std::string::npos;
+    };
+    bool open = true;
+    while (!line_ended() && (open = receive_some(server, fd, index))) {
+    }
+    Script script;
+    {
+        const std::lock_guard lock(server.mutex);
+        const std::string& request = server.requests[index];
+        const std::string selector = request.substr(0, request.find("\r\n"));
+        const auto found = server.scripts.find(selector);
+        script = found != server.scripts.end() ? found->second : server.fallback;
+        ++server.complete;
+        server.changed.notify_all();
+    }
+    if (!open || stopping(server)) {
+        return;
+    }
+    answer(server, fd, script);
+    if (script.reply != Reply::stall) {
+        shutdown(fd, SHUT_WR);
+    }
+    // Record whatever else the client sends until it closes (or, when stalled, until the
+    // server stops).
+    while (receive_some(server, fd, index)) {
+    }
+}
+
+void serve_loop(GopherServer& server) {
+    while (ready_or_stop(server, server.listener, POLLIN)) {
+        Fd connection{accept4(server.listener, nullptr, nullptr, SOCK_CLOEXEC)};
+        if (connection.fd < 0) {
+            continue;
+        }
+        serve_connection(server, connection.fd);
+        close(std::exchange(connection.fd, -1));
+        const std::lock_guard lock(server.mutex);
+        ++server.closed;
+        server.changed.notify_all();
+    }
+}
+
+} // namespace
+
+GopherServer::~GopherServer() {
+    if (stop_write >= 0) {
+        const char byte = 0;
+        while (write(stop_write, &byte, 1) < 0 && errno == EINTR) {
+        }
+    }
+    if (thread.joinable()) {
+        thread.join();
+    }
+    close_fd(listener);
+    close_fd(stop_read);
+    close_fd(stop_write);
+}
+
+std::unique_ptr<GopherServer> start_gopher_server(const char* address, int port) {
+    auto server = std::make_unique<GopherServer>();
+    server->address = address;
+    server->listener = bound_socket(address, port, true, &server->port);
+    if (listen(server->listener, 16) != 0) {
+        throw std::runtime_error("listen failed");
+    }
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        throw std::runtime_error("no pipe");
+    }
+    server->stop_read = ends[0];
+    server->stop_write = ends[1];
+    server->thread = std::thread(serve_loop, std::ref(*server));
+    return server;
+}
+
+void serve(GopherServer& server, std::string selector, Script script) {
+    const std::lock_guard lock(server.mutex);
+    server.scripts.insert_or_assign(std::move(selector), std::move(script));
+}
+
+void serve_default(GopherServer& server, Script script) {
+    const std::lock_guard lock(server.mutex);
+    server.fallback = std::move(script);
+}
+
+std::vector<std::string> requests(const GopherServer& server) {
+    const std::lock_guard lock(server.mutex);
+    return server.requests;
+}
+
+std::size_t request_count(const GopherServer& server) {
+    const std::lock_guard lock(server.mutex);
+    return server.requests.size();
+}
+
+bool wait_for_requests(const GopherServer& server, std::size_t count, int timeout_ms) {
+    std::unique_lock lock(server.mutex);
+    return server.changed.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                   [&] { return server.complete >= count; });
+}
+
+bool wait_for_closed(const GopherServer& server, std::size_t count, int timeout_ms) {
+    std::unique_lock lock(server.mutex);
+    return server.changed.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                   [&] { return server.closed >= count; });
+}
+
+RefusedPort::~RefusedPort() {
+    close_fd(fd);
+}
+
+std::unique_ptr<RefusedPort> reserve_refused_port(const char* address) {
+    auto refused = std::make_unique<RefusedPort>();
+    refused->fd = bound_socket(address, 0, false, &refused->port);
+    return refused;
+}
+
+std::string menu_line(char type, std::string_view display, std::string_view selector,
+                      std::string_view host, int port) {
+    std::string line(1, type);
+    line.append(display).append("\t").append(selector).append("\t").append(host);
+    line.append("\t").append(std::to_string(port)).append("\r\n");
+    return line;
+}

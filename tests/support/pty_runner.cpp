@@ -1,1 +1,471 @@
-// pty_runner
+// Runs the program in a pseudo-terminal and shows its output through a terminal emulator.
+#include "support/pty_runner.hpp"
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/ioctl.h>
+#include <sys/pidfd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vterm.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void close_fd(int& fd) {
+    if (fd >= 0) {
+        close(fd);
+        fd = -1;
+    }
+}
+
+// The emulator's cursor and title: only the terminal's properties are kept.
+int on_termprop(VTermProp prop, VTermValue* value, void* user) {
+    auto* run = static_cast<PtyRun*>(user);
+    if (prop == VTERM_PROP_CURSORVISIBLE) {
+        run->cursor_visible = value->boolean != 0;
+    } else if (prop == VTERM_PROP_TITLE && value->string != nullptr) {
+        run->title = value->string;
+    }
+    return 1;
+}
+
+constexpr VTermScreenCallbacks screen_callbacks = {
+    nullptr, nullptr, nullptr, on_termprop, nullptr, nullptr, nullptr, nullptr,
+};
+
+// Answers the program's queries (cursor position and the like) as a terminal would.
+void on_emulator_output(const char* bytes, std::size_t length, void* user) {
+    auto* run = static_cast<PtyRun*>(user);
+    send_keys(*run, std::string_view(bytes, length));
+}
+
+// Reads everything available without blocking. False once the other side has closed.
+bool drain(int fd, std::string& into, VTerm* vt) {
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            into.append(buffer, static_cast<std::size_t>(n));
+            if (vt != nullptr) {
+                vterm_input_write(vt, buffer, static_cast<std::size_t>(n));
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        // The master reports EIO once every descriptor of the terminal's side is closed.
+        return n < 0 && errno == EAGAIN;
+    }
+}
+
+std::string utf8(std::uint32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+Colour colour_of(VTermColor colour, VTermState* state, bool foreground) {
+    Colour out;
+    out.is_default =
+        foreground ? VTERM_COLOR_IS_DEFAULT_FG(&colour) : VTERM_COLOR_IS_DEFAULT_BG(&colour);
+    if (VTERM_COLOR_IS_INDEXED(&colour)) {
+        out.index = colour.indexed.idx;
+    }
+    vterm_state_convert_color_to_rgb(state, &colour);
+    out.red = colour.rgb.red;
+    out.green = colour.rgb.green;
+    out.blue = colour.rgb.blue;
+    return out;
+}
+
+void trim_right(std::string& text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+}
+
+} // namespace
+
+PtyRun::~PtyRun() {
+    if (pid > 0 && !reaped) {
+        kill(pid, SIGKILL);
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    close_fd(master);
+    close_fd(error_pipe);
+    close_fd(pidfd);
+    if (vt != nullptr) {
+        vterm_free(vt);
+    }
+}
+
+std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyOptions options) {
+    auto run = std::make_unique<PtyRun>();
+    run->master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (run->master < 0 || grantpt(run->master) != 0 || unlockpt(run->master) != 0) {
+        throw std::runtime_error("no pseudo-terminal");
+    }
+    char slave_name[128];
+    if (ptsname_r(run->master, slave_name, sizeof slave_name) != 0) {
+        throw std::runtime_error("no pseudo-terminal name");
+    }
+    int slave = open(slave_name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0) {
+        throw std::runtime_error("cannot open the terminal side");
+    }
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(options.rows);
+    size.ws_col = static_cast<unsigned short>(options.cols);
+    ioctl(run->master, TIOCSWINSZ, &size);
+    tcgetattr(slave, &run->initial_termios);
+
+    int error_ends[2] = {-1, -1};
+    if (!options.stderr_to_terminal && pipe2(error_ends, O_CLOEXEC) != 0) {
+        close(slave);
+        throw std::runtime_error("no pipe");
+    }
+
+    // Everything the child needs is built before fork: after it only async-signal-safe calls.
+    std::vector<std::string> argument_texts =
+        options.command.empty() ? std::vector<std::string>{KESMOR_BINARY} : options.command;
+    argument_texts.insert(argument_texts.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& text : argument_texts) {
+        argv.push_back(text.data());
+    }
+    argv.push_back(nullptr);
+    std::string term = "TERM=xterm-256color";
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::strncmp(*entry, "TERM=", 5) != 0) {
+            envp.push_back(*entry);
+        }
+    }
+    envp.push_back(term.data());
+    envp.push_back(nullptr);
+
+    run->pid = fork();
+    if (run->pid == 0) {
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        struct sigaction dfl {};
+        dfl.sa_handler = SIG_DFL;
+        for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGWINCH, SIGQUIT, SIGTSTP}) {
+            sigaction(s, &dfl, nullptr);
+        }
+        setsid();
+        ioctl(slave, TIOCSCTTY, 0);
+        dup2(slave, STDIN_FILENO);
+        dup2(slave, STDOUT_FILENO);
+        dup2(options.stderr_to_terminal ? slave : error_ends[1], STDERR_FILENO);
+        close_range(3, UINT_MAX, 0);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    close(slave);
+    if (error_ends[1] >= 0) {
+        close(error_ends[1]);
+    }
+    run->error_pipe = error_ends[0];
+    if (run->pid < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    run->pidfd = pidfd_open(run->pid, 0);
+    fcntl(run->master, F_SETFL, fcntl(run->master, F_GETFL) | O_NONBLOCK);
+    if (run->error_pipe >= 0) {
+        fcntl(run->error_pipe, F_SETFL, fcntl(run->error_pipe, F_GETFL) | O_NONBLOCK);
+    }
+
+    run->vt = vterm_new(options.rows, options.cols);
+    vterm_set_utf8(run->vt, 1);
+    vterm_output_set_callback(run->vt, on_emulator_output, run.get());
+    VTermScreen* screen = vterm_obtain_screen(run->vt);
+    vterm_screen_set_callbacks(screen, &screen_callbacks, run.get());
+    vterm_screen_reset(screen, 1);
+    return run;
+}
+
+bool pump(PtyRun& run) {
+    const std::size_t before = run.output.size() + run.errors.size();
+    bool changed = false;
+    if (run.master >= 0 && !run.terminal_closed) {
+        if (!drain(run.master, run.output, run.vt)) {
+            run.terminal_closed = true;
+            changed = true;
+        }
+    }
+    if (run.error_pipe >= 0 && !drain(run.error_pipe, run.errors, nullptr)) {
+        close_fd(run.error_pipe);
+        changed = true;
+    }
+    if (run.pid > 0 && !run.reaped) {
+        int status = 0;
+        if (waitpid(run.pid, &status, WNOHANG) == run.pid) {
+            run.reaped = true;
+            run.wait_status = status;
+            close_fd(run.pidfd);
+            changed = true;
+        }
+    }
+    return changed || run.output.size() + run.errors.size() != before;
+}
+
+bool wait_until(PtyRun& run, const std::function<bool()>& done, int timeout_ms) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        pump(run);
+        if (done()) {
+            return true;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            return false;
+        }
+        pollfd fds[3];
+        nfds_t count = 0;
+        if (run.master >= 0 && !run.terminal_closed) {
+            fds[count++] = {run.master, POLLIN, 0};
+        }
+        if (run.error_pipe >= 0) {
+            fds[count++] = {run.error_pipe, POLLIN, 0};
+        }
+        if (run.pidfd >= 0) {
+            fds[count++] = {run.pidfd, POLLIN, 0};
+        }
+        if (count == 0) {
+            return false; // nothing left that could change
+        }
+        poll(fds, count, static_cast<int>(left));
+    }
+}
+
+bool wait_for_text(PtyRun& run, std::string_view text, int timeout_ms) {
+    return wait_until(
+        run, [&] { return screen_contains(run, text); }, timeout_ms);
+}
+
+bool wait_for_output(PtyRun& run, std::string_view bytes, int timeout_ms) {
+    return wait_until(
+        run, [&] { return run.output.find(bytes) != std::string::npos; }, timeout_ms);
+}
+
+bool wait_for_errors(PtyRun& run, std::string_view text, int timeout_ms) {
+    return wait_until(
+        run, [&] { return run.errors.find(text) != std::string::npos; }, timeout_ms);
+}
+
+bool wait_for_exit(PtyRun& run, int timeout_ms) {
+    return wait_until(
+        run, [&] { return finished(run); }, timeout_ms);
+}
+
+bool finished(const PtyRun& run) {
+    return run.reaped && run.terminal_closed && run.error_pipe < 0;
+}
+
+bool exited_with(const PtyRun& run, int status) {
+    return run.reaped && WIFEXITED(run.wait_status) && WEXITSTATUS(run.wait_status) == status;
+}
+
+bool killed_by(const PtyRun& run, int signal_number) {
+    return run.reaped && WIFSIGNALED(run.wait_status) && WTERMSIG(run.wait_status) == signal_number;
+}
+
+std::string describe_end(const PtyRun& run) {
+    if (!run.reaped) {
+        return "running";
+    }
+    if (WIFEXITED(run.wait_status)) {
+        return "exited " + std::to_string(WEXITSTATUS(run.wait_status));
+    }
+    return "killed by signal " + std::to_string(WTERMSIG(run.wait_status));
+}
+
+void send_keys(PtyRun& run, std::string_view bytes) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(default_wait_ms);
+    while (!bytes.empty() && run.master >= 0) {
+        const ssize_t n = write(run.master, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            return; // the program has gone; nothing more can be typed
+        }
+        if (Clock::now() >= deadline) {
+            return;
+        }
+        // The program is not reading: keep its output flowing while its input is full.
+        pollfd fd{run.master, POLLOUT, 0};
+        poll(&fd, 1, 100);
+        pump(run);
+    }
+}
+
+void send_signal(PtyRun& run, int signal_number) {
+    if (run.pid > 0 && !run.reaped) {
+        kill(run.pid, signal_number);
+    }
+}
+
+void resize(PtyRun& run, int rows, int cols) {
+    vterm_set_size(run.vt, rows, cols);
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(cols);
+    ioctl(run.master, TIOCSWINSZ, &size);
+    send_signal(run, SIGWINCH);
+}
+
+termios terminal_mode(const PtyRun& run) {
+    termios mode{};
+    tcgetattr(run.master, &mode);
+    return mode;
+}
+
+int screen_rows(const PtyRun& run) {
+    int rows = 0;
+    int cols = 0;
+    vterm_get_size(run.vt, &rows, &cols);
+    return rows;
+}
+
+int screen_cols(const PtyRun& run) {
+    int rows = 0;
+    int cols = 0;
+    vterm_get_size(run.vt, &rows, &cols);
+    return cols;
+}
+
+std::string row_text(const PtyRun& run, int row) {
+    VTermScreen* screen = vterm_obtain_screen(run.vt);
+    std::string text;
+    const int cols = screen_cols(run);
+    for (int col = 0; col < cols; ++col) {
+        VTermScreenCell cell{};
+        vterm_screen_get_cell(screen, VTermPos{row - 1, col}, &cell);
+        if (cell.chars[0] == static_cast<std::uint32_t>(-1)) {
+            continue; // right half of a wide character
+        }
+        if (cell.chars[0] == 0) {
+            text += ' ';
+            continue;
+        }
+        for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && cell.chars[i] != 0; ++i) {
+            text += utf8(cell.chars[i]);
+        }
+    }
+    trim_right(text);
+    return text;
+}
+
+std::string screen_text(const PtyRun& run) {
+    std::string text;
+    for (int row = 1; row <= screen_rows(run); ++row) {
+        text += row_text(run, row);
+        text += '\n';
+    }
+    return text;
+}
+
+bool screen_contains(const PtyRun& run, std::string_view text) {
+    for (int row = 1; row <= screen_rows(run); ++row) {
+        if (row_text(run, row).find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Cell cell_at(const PtyRun& run, int row, int col) {
+    VTermScreen* screen = vterm_obtain_screen(run.vt);
+    VTermScreenCell raw{};
+    vterm_screen_get_cell(screen, VTermPos{row - 1, col - 1}, &raw);
+    Cell cell;
+    if (raw.chars[0] == 0 || raw.chars[0] == static_cast<std::uint32_t>(-1)) {
+        cell.text = " ";
+    }
+    for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && raw.chars[i] != 0 &&
+                    raw.chars[i] != static_cast<std::uint32_t>(-1);
+         ++i) {
+        cell.text += utf8(raw.chars[i]);
+    }
+    cell.bold = raw.attrs.bold != 0;
+    cell.reverse = raw.attrs.reverse != 0;
+    VTermState* state = vterm_obtain_state(run.vt);
+    cell.fg = colour_of(raw.fg, state, true);
+    cell.bg = colour_of(raw.bg, state, false);
+    return cell;
+}
+
+CursorState cursor(const PtyRun& run) {
+    VTermPos pos{};
+    vterm_state_get_cursorpos(vterm_obtain_state(run.vt), &pos);
+    return CursorState{pos.row + 1, pos.col + 1, run.cursor_visible};
+}
+
+Cell current_pen(const PtyRun& run) {
+    VTermState* state = vterm_obtain_state(run.vt);
+    VTermValue value{};
+    Cell pen;
+    vterm_state_get_penattr(state, VTERM_ATTR_BOLD, &value);
+    pen.bold = value.boolean != 0;
+    vterm_state_get_penattr(state, VTERM_ATTR_REVERSE, &value);
+    pen.reverse = value.boolean != 0;
+    vterm_state_get_penattr(state, VTERM_ATTR_FOREGROUND, &value);
+    pen.fg = colour_of(value.color, state, true);
+    vterm_state_get_penattr(state, VTERM_ATTR_BACKGROUND, &value);
+    pen.bg = colour_of(value.color, state, false);
+    return pen;
+}
+
+std::string describe_mode_change(const termios& before, const termios& after) {
+    std::string out;
+    auto field = [&](const char* name, unsigned long was, unsigned long is) {
+        if (was != is) {
+            char text[96];
+            std::snprintf(text, sizeof text, "%s %#lx -> %#lx; ", name, was, is);
+            out += text;
+        }
+    };
+    field("c_iflag", before.c_iflag, after.c_iflag);
+    field("c_oflag", before.c_oflag, after.c_oflag);
+    field("c_cflag", before.c_cflag, after.c_cflag);
+    field("c_lflag", before.c_lflag, after.c_lflag);
+    field("ispeed", cfgetispeed(&before), cfgetispeed(&after));
+    field("ospeed", cfgetospeed(&before), cfgetospeed(&after));
+    for (std::size_t i = 0; i < NCCS; ++i) {
+        const std::string name = "c_cc[" + std::to_string(i) + "]";
+        field(name.c_str(), before.c_cc[i], after.c_cc[i]);
+    }
+    return out;
+}

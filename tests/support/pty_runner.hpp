@@ -1,0 +1,132 @@
+// Runs the program in a pseudo-terminal and shows its output through a terminal emulator.
+//
+//   auto run = start_program({"127.0.0.1:7070"});          // 24 x 80, stderr on its own pipe
+//   ASSERT_TRUE(wait_for_text(*run, "Welcome"));            // anywhere on the screen
+//   EXPECT_EQ(row_text(*run, 1).substr(0, 6), " gophe");    // rows and columns are 1-based
+//   Cell c = cell_at(*run, 3, 2);                            // text, bold, fg/bg palette or RGB
+//   send_keys(*run, "\033[B");                               // bytes, as the keyboard sends them
+//   resize(*run, 30, 100);                                   // window size, SIGWINCH, emulator
+//   send_signal(*run, SIGINT);
+//   ASSERT_TRUE(wait_for_exit(*run));
+//   EXPECT_TRUE(exited_with(*run, 0));
+//
+// Every wait is event-driven (poll on the terminal, the stderr pipe and the child) and ends at
+// its time-out; each returns false when the condition did not come true. The destructor kills
+// and reaps the child if it is still alive and closes every descriptor.
+// Fields are plain data for assertions: run->output holds every byte written to the terminal,
+// run->errors everything written to standard error.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <termios.h>
+#include <vector>
+
+struct VTerm;
+
+// Long enough for a sanitized build on a busy machine; a passing test never waits this long.
+inline constexpr int default_wait_ms = 15'000;
+
+struct PtyOptions {
+    int rows = 24;
+    int cols = 80;
+    // Standard error goes to the terminal too, so the order of messages and screens shows.
+    bool stderr_to_terminal = false;
+    // When not empty, run this instead of the program, with the arguments after it: a memory
+    // checker and the binary it is to check, for example. command[0] is a path.
+    std::vector<std::string> command = {};
+};
+
+struct PtyRun {
+    pid_t pid = -1;
+    int master = -1;     // our side of the pseudo-terminal
+    int error_pipe = -1; // read end of the child's standard error, unless merged
+    int pidfd = -1;      // readable once the child has ended
+    VTerm* vt = nullptr;
+    termios initial_termios{}; // the terminal's mode before the program started
+    std::string output;        // every byte the program wrote to the terminal
+    std::string errors;        // every byte the program wrote to standard error
+    std::string title;         // the window title, if the program set one
+    bool cursor_visible = true;
+    bool terminal_closed = false; // every descriptor of the program's side is closed
+    bool reaped = false;
+    int wait_status = 0; // from waitpid, valid once reaped
+
+    PtyRun() = default;
+    PtyRun(const PtyRun&) = delete;
+    PtyRun& operator=(const PtyRun&) = delete;
+    ~PtyRun();
+};
+
+// Starts the built program with the given arguments (argv[0] is supplied).
+[[nodiscard]] std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args,
+                                                    PtyOptions options = {});
+
+// Reads what has arrived (without waiting) and feeds it to the emulator; reaps the child once
+// it has ended. True when anything happened.
+bool pump(PtyRun& run);
+
+// Re-checks done after every chunk of output and every other event until it holds.
+[[nodiscard]] bool wait_until(PtyRun& run, const std::function<bool()>& done,
+                              int timeout_ms = default_wait_ms);
+[[nodiscard]] bool wait_for_text(PtyRun& run, std::string_view text,
+                                 int timeout_ms = default_wait_ms);
+// Searches the raw bytes written to the terminal.
+[[nodiscard]] bool wait_for_output(PtyRun& run, std::string_view bytes,
+                                   int timeout_ms = default_wait_ms);
+[[nodiscard]] bool wait_for_errors(PtyRun& run, std::string_view text,
+                                   int timeout_ms = default_wait_ms);
+// True once the child is reaped and everything it wrote has been read.
+[[nodiscard]] bool wait_for_exit(PtyRun& run, int timeout_ms = default_wait_ms);
+
+[[nodiscard]] bool finished(const PtyRun& run);
+[[nodiscard]] bool exited_with(const PtyRun& run, int status);
+[[nodiscard]] bool killed_by(const PtyRun& run, int signal_number);
+// "exited 0", "killed by signal 15", "running": for failure messages.
+[[nodiscard]] std::string describe_end(const PtyRun& run);
+
+void send_keys(PtyRun& run, std::string_view bytes);
+void send_signal(PtyRun& run, int signal_number);
+// New window size on the terminal and the emulator, and SIGWINCH to the program.
+void resize(PtyRun& run, int rows, int cols);
+
+// The terminal's current mode, as the program sees it.
+[[nodiscard]] termios terminal_mode(const PtyRun& run);
+
+struct Colour {
+    bool is_default = true; // the terminal's default foreground or background
+    int index = -1;         // palette index (0-255) when set by index, else -1
+    int red = 0, green = 0, blue = 0;
+};
+
+struct Cell {
+    std::string text; // UTF-8; " " for an empty cell
+    bool bold = false;
+    bool reverse = false;
+    Colour fg, bg;
+};
+
+struct CursorState {
+    int row = 1;
+    int col = 1;
+    bool visible = true;
+};
+
+[[nodiscard]] int screen_rows(const PtyRun& run);
+[[nodiscard]] int screen_cols(const PtyRun& run);
+// The row as text, trailing blanks removed; column n is at index n - 1 for ASCII text.
+[[nodiscard]] std::string row_text(const PtyRun& run, int row);
+// Every row, trailing blanks removed, each followed by a newline: for failure messages.
+[[nodiscard]] std::string screen_text(const PtyRun& run);
+[[nodiscard]] bool screen_contains(const PtyRun& run, std::string_view text);
+[[nodiscard]] Cell cell_at(const PtyRun& run, int row, int col);
+[[nodiscard]] CursorState cursor(const PtyRun& run);
+// The attributes the next character written would get.
+[[nodiscard]] Cell current_pen(const PtyRun& run);
+
+// "" when the two modes are the same, else each differing field with both values: for
+// EXPECT_EQ(describe_mode_change(expected, terminal_mode(*run)), "").
+[[nodiscard]] std::string describe_mode_change(const termios& before, const termios& after);
