@@ -1,0 +1,55 @@
+// Where things go on the screen.
+#include "ui/geometry.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Geometry, ContentStartsOneRightOfTheBandOnWideWindows) {
+    const struct {
+        int cols, bar, content;
+    } cases[] = {{0, 1, 1},  {40, 1, 1}, {79, 1, 1},   {80, 1, 2},
+                 {82, 2, 3}, {83, 2, 3}, {100, 11, 12}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(bar_column(c.cols), c.bar) << "cols=" << c.cols;
+        EXPECT_EQ(content_column(c.cols), c.content) << "cols=" << c.cols;
+    }
+}
+
+TEST(Geometry, ViewsUseTheRowsBetweenHeaderAndBottomRow) {
+    const struct {
+        int rows, menu_page, text_rows;
+    } cases[] = {{0, 0, 1}, {4, 0, 1}, {5, 1, 1}, {24, 20, 20}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(menu_page_size(c.rows), c.menu_page) << "rows=" << c.rows;
+        EXPECT_EQ(text_visible_rows(c.rows), c.text_rows) << "rows=" << c.rows;
+    }
+}
+
+TEST(Geometry, PromptInputFollowsItsLabel) {
+    const struct {
+        int cols, label, search, address;
+    } cases[] = {{80, 1, 15, 11}, {100, 11, 25, 21}, {0, 1, 15, 11}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(prompt_label_column(c.cols), c.label) << "cols=" << c.cols;
+        EXPECT_EQ(prompt_input_column(c.cols, PromptKind::search), c.search) << "cols=" << c.cols;
+        EXPECT_EQ(prompt_input_column(c.cols, PromptKind::address), c.address) << "cols=" << c.cols;
+    }
+}
+
+TEST(Geometry, AboutBlockIsCentredButNeverAboveRowThree) {
+    const struct {
+        int rows, cols, title, row, col;
+    } cases[] = {
+        {24, 80, 34, 4, 27}, {25, 80, 34, 5, 27}, {23, 80, 34, 4, 27}, {22, 80, 34, 3, 27},
+        {20, 80, 34, 3, 27}, {0, 0, 1, 3, 1},     {24, 26, 7, 4, 1},
+    };
+    for (const auto& c : cases) {
+        const AboutGeometry g = about_geometry(c.rows, c.cols);
+        EXPECT_EQ(g.title_col, c.title) << "rows=" << c.rows << " cols=" << c.cols;
+        EXPECT_EQ(g.row, c.row) << "rows=" << c.rows << " cols=" << c.cols;
+        EXPECT_EQ(g.col, c.col) << "rows=" << c.rows << " cols=" << c.cols;
+    }
+}
+
+} // namespace

@@ -1,0 +1,110 @@
+// Colours of menu rows and the movement of the selection.
+#include "ui/menu_selection.hpp"
+
+#include <gtest/gtest.h>
+#include <string>
+
+#include "term/sequences.hpp"
+#include "ui/menu_test_menu.hpp"
+
+namespace {
+
+TEST(MenuSelection, ColourFollowsTypeUnlessHighlighted) {
+    const struct {
+        char type;
+        const char* color;
+    } cases[] = {
+        {'0', seq::bold_yellow},
+        {'1', seq::bold_green},
+        {'2', seq::bold_cyan},
+        {'h', seq::bold_cyan},
+        {'3', seq::bold_red},
+        {'4', seq::bold_magenta},
+        {'5', seq::bold_magenta},
+        {'6', seq::bold_magenta},
+        {'9', seq::bold_magenta},
+        {'g', seq::bold_magenta},
+        {'7', seq::bold_blue},
+        {'8', seq::bold_white},
+        {'i', seq::grey},
+        {'I', seq::bold_bright_red},
+        {'+', seq::bold_bright_red},
+        {'\0', seq::bold_bright_red},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(type_color(c.type, 0), c.color) << "case=" << c.type;
+        EXPECT_STREQ(type_color(c.type, 1), seq::selection) << "case=" << c.type;
+    }
+}
+
+struct Move {
+    const char* layout; // see give_menu
+    int rows;
+    int selected, top;
+    unsigned char key;
+    int want_selected, want_top;
+};
+
+void check_moves(const Move* cases, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const Move& c = cases[i];
+        Browser browser{};
+        give_menu(&browser, c.layout, c.rows);
+        browser.selected = c.selected;
+        browser.menu_top = c.top;
+        move_selection(&browser, c.key);
+        const std::string name =
+            std::string("case=") + c.layout + " rows=" + std::to_string(c.rows) +
+            " selected=" + std::to_string(c.selected) + " top=" + std::to_string(c.top) +
+            " key=" + static_cast<char>(c.key);
+        EXPECT_EQ(browser.selected, c.want_selected) << name;
+        EXPECT_EQ(browser.menu_top, c.want_top) << name;
+    }
+}
+
+// Two information lines, then five links at indices 2 to 6; 7 rows give 3 content rows.
+TEST(MenuSelection, ArrowsWrapAroundAndScrollJustEnough) {
+    const Move cases[] = {
+        {"ii11111", 7, 1, 1, 'B', 2, 1},
+        {"ii11111", 7, 1, 0, 'B', 2, 1}, // onto the last content row
+        {"ii11111", 7, 1, 0, 'A', 5, 4}, // wraps to the last
+        {"ii11111", 7, 5, 4, 'B', 1, 2}, // wraps to the first; the lines above stay hidden
+        {"ii11111", 7, 3, 4, 'A', 2, 3}, // onto the first content row
+        {"ii11111", 7, 5, 0, 'C', 5, 4}, // other keys still scroll to the selection
+    };
+    check_moves(cases, std::size(cases));
+}
+
+TEST(MenuSelection, PageKeysStepBySelectableItemsWithinTheMenu) {
+    const Move cases[] = {
+        {"ii11111", 7, 1, 0, '6', 4, 3},
+        {"ii11111", 7, 4, 3, '6', 5, 4}, // not beyond the last
+        {"ii11111", 7, 5, 4, '5', 2, 3},
+        {"ii11111", 7, 2, 0, '5', 1, 0}, // not before the first
+        // Information lines between the links: one step scrolls past more than a screen.
+        {"1iiiii1iiiii1iiiii1", 7, 1, 0, '6', 4, 16},
+        {"1iiiii1iiiii1iiiii1", 7, 4, 16, '5', 1, 0},
+    };
+    check_moves(cases, std::size(cases));
+}
+
+// Below 5 rows there are no content rows: page keys do not move the selection, and the
+// selected item always ends up just above menu_top or at it.
+TEST(MenuSelection, WindowUnderFiveRowsHasNoPage) {
+    const Move cases[] = {
+        {"11i1", 4, 1, 0, '6', 1, 1}, {"11i1", 4, 2, 0, '5', 2, 2}, {"11i1", 4, 1, 0, 'B', 2, 2},
+        {"11i1", 4, 1, 0, 'A', 3, 4}, {"11i1", 4, 2, 5, 'A', 1, 0}, {"11i1", 0, 3, 0, 'B', 1, 1},
+    };
+    check_moves(cases, std::size(cases));
+}
+
+TEST(MenuSelection, MenuWithoutLinksNeitherMovesNorScrolls) {
+    const Move cases[] = {
+        {"iii", 7, 1, 2, 'B', 1, 2},
+        {"iii", 7, 1, 2, '6', 1, 2},
+        {"", 7, 1, 0, 'A', 1, 0},
+    };
+    check_moves(cases, std::size(cases));
+}
+
+} // namespace
