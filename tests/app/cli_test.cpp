@@ -40,7 +40,7 @@ void expect_usage(const std::vector<std::string>& args) {
     ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
     EXPECT_TRUE(exited_with(*run, 0)) << describe_end(*run);
     EXPECT_EQ(run->errors, "");
-    ASSERT_EQ(run->output.back(), '\n');
+    ASSERT_TRUE(run->output.ends_with('\n')) << run->output;
     const std::vector<std::string> lines = lines_of(run->output);
     ASSERT_EQ(lines.size(), 9u) << run->output;
     EXPECT_EQ(lines[0], "Usage: kesmor [gopher_address]");

@@ -12,8 +12,9 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/ioctl.h>
-#include <sys/pidfd.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 #include <vterm.h>
 
@@ -45,10 +46,24 @@ constexpr VTermScreenCallbacks screen_callbacks = {
     nullptr, nullptr, nullptr, on_termprop, nullptr, nullptr, nullptr, nullptr,
 };
 
-// Answers the program's queries (cursor position and the like) as a terminal would.
+// Answers the program's queries (cursor position and the like) as a terminal would. Runs inside
+// the emulator, so it must not feed the emulator more output meanwhile.
 void on_emulator_output(const char* bytes, std::size_t length, void* user) {
-    auto* run = static_cast<PtyRun*>(user);
-    send_keys(*run, std::string_view(bytes, length));
+    const auto* run = static_cast<PtyRun*>(user);
+    while (length > 0) {
+        const ssize_t n = write(run->master, bytes, length);
+        if (n > 0) {
+            bytes += n;
+            length -= static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd fd{run->master, POLLOUT, 0};
+            if (poll(&fd, 1, default_wait_ms) <= 0) {
+                return;
+            }
+        } else if (!(n < 0 && errno == EINTR)) {
+            return;
+        }
+    }
 }
 
 // Reads everything available without blocking. False once the other side has closed.
@@ -188,6 +203,8 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
         dup2(options.stderr_to_terminal ? slave : error_ends[1], STDERR_FILENO);
         close_range(3, UINT_MAX, 0);
         execve(argv[0], argv.data(), envp.data());
+        constexpr char failed[] = "pty_runner: cannot run " KESMOR_BINARY "\n";
+        std::ignore = write(STDERR_FILENO, failed, sizeof failed - 1);
         _exit(127);
     }
     close(slave);
@@ -198,7 +215,8 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
     if (run->pid < 0) {
         throw std::runtime_error("fork failed");
     }
-    run->pidfd = pidfd_open(run->pid, 0);
+    // Called directly: this C library's header declares it without C linkage.
+    run->pidfd = static_cast<int>(syscall(SYS_pidfd_open, run->pid, 0));
     fcntl(run->master, F_SETFL, fcntl(run->master, F_GETFL) | O_NONBLOCK);
     if (run->error_pipe >= 0) {
         fcntl(run->error_pipe, F_SETFL, fcntl(run->error_pipe, F_GETFL) | O_NONBLOCK);
@@ -276,6 +294,11 @@ bool wait_for_text(PtyRun& run, std::string_view text, int timeout_ms) {
 bool wait_for_output(PtyRun& run, std::string_view bytes, int timeout_ms) {
     return wait_until(
         run, [&] { return run.output.find(bytes) != std::string::npos; }, timeout_ms);
+}
+
+bool wait_for_new_output(PtyRun& run, std::size_t mark, std::string_view bytes, int timeout_ms) {
+    return wait_until(
+        run, [&] { return run.output.find(bytes, mark) != std::string::npos; }, timeout_ms);
 }
 
 bool wait_for_errors(PtyRun& run, std::string_view text, int timeout_ms) {

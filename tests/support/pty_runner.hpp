@@ -77,6 +77,10 @@ bool pump(PtyRun& run);
 // Searches the raw bytes written to the terminal.
 [[nodiscard]] bool wait_for_output(PtyRun& run, std::string_view bytes,
                                    int timeout_ms = default_wait_ms);
+// The same, for bytes that start at or after offset mark of run.output: take
+// mark = run->output.size() before sending a key to wait for what the key caused.
+[[nodiscard]] bool wait_for_new_output(PtyRun& run, std::size_t mark, std::string_view bytes,
+                                       int timeout_ms = default_wait_ms);
 [[nodiscard]] bool wait_for_errors(PtyRun& run, std::string_view text,
                                    int timeout_ms = default_wait_ms);
 // True once the child is reaped and everything it wrote has been read.
