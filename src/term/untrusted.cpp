@@ -1,7 +1,9 @@
 // The one filter between bytes from the network and the terminal.
 #include "term/untrusted.hpp"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -79,46 +81,64 @@ std::size_t skip_escape(const unsigned char* p, std::size_t i, std::size_t n) {
     }
 }
 
+// True when all eight bytes of w are printable ASCII, 0x20 to 0x7e.
+bool all_printable(std::uint64_t w) {
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    constexpr std::uint64_t highs = 0x8080808080808080u;
+    const std::uint64_t below_blank = (w - ones * 0x20) & ~w & highs;
+    const std::uint64_t above_tilde = ((w + ones * (0x7f - 0x7e)) | w) & highs;
+    return (below_blank | above_tilde) == 0;
+}
+
 } // namespace
 
 void append_untrusted(std::string& out, std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    out.reserve(out.size() + n);
+    // The result is never longer than the text: written in place, then cut to size.
+    const std::size_t base = out.size();
+    out.resize(base + n);
+    char* dst = out.data() + base;
     std::size_t i = 0;
     while (i < n) {
-        std::size_t run = i;
-        while (run < n && passes_as_is(p[run])) {
-            ++run;
-        }
-        if (run > i) {
-            out.append(text.data() + i, run - i);
-            i = run;
-            if (i == n) {
+        // Most text is printable ASCII: eight bytes at a time while it lasts.
+        for (std::uint64_t w; i + 8 <= n; i += 8, dst += 8) {
+            std::memcpy(&w, p + i, sizeof w);
+            if (!all_printable(w)) {
                 break;
             }
+            std::memcpy(dst, &w, sizeof w);
         }
-        const unsigned char c = p[i];
-        if (c == esc) {
-            i = skip_escape(p, i, n);
-        } else if (c >= 0x80) {
-            const std::size_t length = utf8_length(p + i, n - i);
-            // U+0080 to U+009F are the C1 controls, which some terminals obey.
-            const bool c1 = length == 2 && c == 0xc2 && p[i + 1] <= 0x9f;
-            if (length == 0 || c1) {
-                out.push_back('?');
-                i += length == 0 ? 1 : length;
+        // A word that failed holds something to change: byte by byte to its end, at least.
+        const std::size_t stop = n - i < 8 ? n : i + 8;
+        while (i < stop) {
+            const unsigned char c = p[i];
+            if (passes_as_is(c)) {
+                *dst++ = static_cast<char>(c);
+                ++i;
+            } else if (c >= 0x80) {
+                const std::size_t length = utf8_length(p + i, n - i);
+                // U+0080 to U+009F are the C1 controls, which some terminals obey.
+                const bool c1 = length == 2 && c == 0xc2 && p[i + 1] <= 0x9f;
+                if (length == 0 || c1) {
+                    *dst++ = '?'; // one for the byte, or for the whole character
+                    i += length == 0 ? 1 : length;
+                } else {
+                    for (const std::size_t end = i + length; i < end; ++i) {
+                        *dst++ = static_cast<char>(p[i]);
+                    }
+                }
+            } else if (c == esc) {
+                i = skip_escape(p, i, n);
+            } else if (c == '\r' && i + 1 == n) {
+                ++i; // the CR of a CR LF line end: invisible anyway
             } else {
-                out.append(text.data() + i, length);
-                i += length;
+                *dst++ = '?'; // other C0 controls and DEL
+                ++i;
             }
-        } else if (c == '\r' && i + 1 == n) {
-            ++i; // the CR of a CR LF line end: invisible anyway
-        } else {
-            out.push_back('?'); // other C0 controls and DEL
-            ++i;
         }
     }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
 }
 
 std::string sanitize_untrusted(std::string_view text) {
