@@ -1,0 +1,161 @@
+// The about screen seen through a terminal: where its lines stand, their colours, and the way
+// back to the view that opened it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/gopher_fixture.hpp"
+#include "support/pty_runner.hpp"
+#include "ui/e2e_pages.hpp"
+#include "ui/e2e_screen.hpp"
+
+using namespace e2e;
+
+namespace {
+
+struct AboutLine {
+    std::string_view text;
+    int fg;
+};
+
+constexpr AboutLine about_lines[] = {
+    {"Welcome to Kesmor 0.9.0!", colour::green},
+    {"        \\`~'/", colour::magenta},
+    {"        (o o)", colour::magenta},
+    {"       / \\ / \\", colour::magenta},
+    {"          \"", colour::magenta},
+    {"", colour::yellow},
+    {"Shortcuts:", colour::green},
+    {"    Arrows: Navigate", colour::yellow},
+    {"      Enter: Select", colour::yellow},
+    {"        b: Back", colour::yellow},
+    {"        f: Forward", colour::yellow},
+    {"        o: Open URL", colour::yellow},
+    {"        r: Reload", colour::yellow},
+    {"        a: About", colour::yellow},
+    {"        q: Quit", colour::yellow},
+};
+
+struct AboutPlace {
+    WindowSize size;
+    int title_col;
+    int block_row;
+    int block_col;
+};
+const AboutPlace places[] = {{window_sizes[0], 34, 4, 27}, {window_sizes[1], 44, 7, 37}};
+
+// Sends 'a' and waits for the whole about screen.
+::testing::AssertionResult about_shown(PtyRun& run, const AboutPlace& place) {
+    const std::size_t mark = run.output.size();
+    send_keys(run, "a");
+    if (wait_for_frame(run, mark, [&] {
+            return row_text(run, place.block_row + 14) ==
+                   at_column(place.block_col, about_lines[14].text);
+        })) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << screen_text(run);
+}
+
+// Sends the key that ends the about screen and waits for the view's screen as it was.
+::testing::AssertionResult key_returns_to(PtyRun& run, std::string_view key,
+                                          const std::string& screen) {
+    const std::size_t mark = run.output.size();
+    send_keys(run, key);
+    if (wait_for_frame(run, mark, [&] { return screen_text(run) == screen; })) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "screen now:\n" << screen_text(run);
+}
+
+} // namespace
+
+TEST(AboutScreen, LinesStandAtTheirCellsInTheirColours) {
+    for (const AboutPlace& place : places) {
+        const WindowSize& size = place.size;
+        SCOPED_TRACE(::testing::Message() << "case=" << size);
+        auto server = start_gopher_server();
+        serve(*server, "", Script{menu_line('0', "Doc", "/doc", "127.0.0.1", server->port)});
+        auto run = start_program({address_of(*server)}, options_for(size));
+        ASSERT_TRUE(wait_for_row(*run, 4, at_column(size.content_col, "->Doc")))
+            << screen_text(*run) << run->errors;
+        const std::string menu_screen = screen_text(*run);
+
+        ASSERT_TRUE(about_shown(*run, place));
+        EXPECT_EQ(row_text(*run, 1), at_column(place.title_col, "About Kesmor"));
+        for (int col = 1; col <= size.cols; ++col) {
+            const bool in_band = col >= size.bar_col && col < size.bar_col + 78;
+            EXPECT_EQ(look_at(*run, 1, col), in_band ? band_look : plain_look) << "col=" << col;
+        }
+        for (int row = 2; row <= size.rows; ++row) {
+            const int n = row - place.block_row;
+            if (n < 0 || n > 14) {
+                EXPECT_EQ(row_text(*run, row), "") << "row=" << row;
+                continue;
+            }
+            const AboutLine& line = about_lines[n];
+            EXPECT_EQ(row_text(*run, row),
+                      line.text.empty() ? "" : at_column(place.block_col, line.text))
+                << "row=" << row;
+            for (int i = 0; i < static_cast<int>(line.text.size()); ++i) {
+                if (line.text[static_cast<std::size_t>(i)] != ' ') {
+                    EXPECT_EQ(look_at(*run, row, place.block_col + i),
+                              (Look{line.fg, colour::none, true}))
+                        << "row=" << row << " col=" << place.block_col + i;
+                }
+            }
+        }
+        EXPECT_FALSE(cursor(*run).visible);
+
+        ASSERT_TRUE(key_returns_to(*run, "x", menu_screen));
+        EXPECT_EQ(request_count(*server), 1u);
+    }
+}
+
+TEST(AboutScreen, AnyKeyReturnsToTheTextAtTheSamePosition) {
+    // The rest of an arrow key, after the ESC that ended the screen, is dropped by the view.
+    for (const char* key : {"x", "\r", "\033", "q", "\033[B"}) {
+        SCOPED_TRACE(::testing::Message() << "case=" << static_cast<int>(key[0]) << key + 1);
+        auto server = start_gopher_server();
+        serve(*server, "/doc", Script{numbered_lines(60)});
+        auto run = start_program({address_of(*server, "/0/doc")}, options_for(window_sizes[0]));
+        ASSERT_TRUE(wait_for_row(*run, 23, at_column(2, line_label(20)))) << screen_text(*run);
+        std::size_t mark = run->output.size();
+        send_keys(*run, "\033[6");
+        ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+            return row_text(*run, 23) == at_column(2, line_label(40));
+        })) << screen_text(*run);
+        const std::string text_screen = screen_text(*run);
+
+        ASSERT_TRUE(about_shown(*run, places[0]));
+        ASSERT_TRUE(key_returns_to(*run, key, text_screen));
+        EXPECT_FALSE(run->reaped) << describe_end(*run);
+        EXPECT_EQ(request_count(*server), 1u);
+    }
+}
+
+TEST(AboutScreen, AnyKeyReturnsToTheMenuScrolledAsItWas) {
+    for (const char* key : {"x", "\033[B"}) {
+        SCOPED_TRACE(::testing::Message() << "case=" << static_cast<int>(key[0]) << key + 1);
+        auto server = start_gopher_server();
+        serve(*server, "", Script{long_menu(*server, 50)});
+        auto run = start_program({address_of(*server)}, options_for(window_sizes[1]));
+        ASSERT_TRUE(wait_for_row(*run, 29, at_column(12, "  " + item_label(25))))
+            << screen_text(*run);
+        // Up wraps to the last link and scrolls the list down to it.
+        std::size_t mark = run->output.size();
+        send_keys(*run, "\033[A");
+        ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+            return row_text(*run, 29) == at_column(12, "->" + item_label(50));
+        })) << screen_text(*run);
+        std::string scrolled = screen_text(*run);
+
+        ASSERT_TRUE(about_shown(*run, places[1]));
+        // The list keeps its scroll; the selection goes back to the first link, off screen.
+        const std::string marked = "->" + item_label(50);
+        scrolled.replace(scrolled.find(marked), 2, "  ");
+        ASSERT_TRUE(key_returns_to(*run, key, scrolled));
+        EXPECT_EQ(request_count(*server), 1u);
+    }
+}

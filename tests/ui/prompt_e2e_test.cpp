@@ -1,0 +1,249 @@
+// The address and search prompts seen through a terminal: label, echo, erasing, cancelling,
+// the error message, and the requests they lead to.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/gopher_fixture.hpp"
+#include "support/pty_runner.hpp"
+#include "ui/e2e_pages.hpp"
+#include "ui/e2e_screen.hpp"
+
+using namespace e2e;
+
+namespace {
+
+constexpr std::string_view open_label = "Open URL: ";
+constexpr std::string_view search_label = "Search query: ";
+constexpr std::string_view invalid_message = "Error: Invalid Gopher address format. Press any key.";
+
+// The worked example as the root menu, its search on a second server.
+struct WorkedExample {
+    std::unique_ptr<GopherServer> server = start_gopher_server();
+    std::unique_ptr<GopherServer> search_server = start_gopher_server();
+    std::unique_ptr<PtyRun> run;
+    WindowSize size;
+
+    explicit WorkedExample(const WindowSize& window) : size(window) {
+        serve(*server, "", Script{worked_example_menu(server->port, search_server->port)});
+        run = start_program({address_of(*server)}, options_for(size));
+    }
+
+    [[nodiscard]] bool shown() {
+        return wait_for_row(*run, last_example_row, at_column(size.content_col, "  Tarball"));
+    }
+};
+
+// Waits for the bottom row to show label and typed text, with the cursor just after the text.
+::testing::AssertionResult prompt_shows(PtyRun& run, const WindowSize& size, std::string_view label,
+                                        std::string_view typed) {
+    const std::string line = std::string(label) + std::string(typed);
+    const int cursor_col = size.bar_col + static_cast<int>(line.size());
+    const std::string wanted = at_column(size.bar_col, line);
+    auto matches = [&] {
+        const CursorState at = cursor(run);
+        return row_text(run, size.rows) == wanted.substr(0, wanted.find_last_not_of(' ') + 1) &&
+               at.row == size.rows && at.col == cursor_col && at.visible;
+    };
+    if (wait_until(run, matches)) {
+        return ::testing::AssertionSuccess();
+    }
+    const CursorState at = cursor(run);
+    return ::testing::AssertionFailure()
+           << "bottom row \"" << row_text(run, size.rows) << "\", cursor at " << at.row << ","
+           << at.col << (at.visible ? " shown" : " hidden") << "; wanted \"" << wanted
+           << "\" with the cursor at column " << cursor_col;
+}
+
+// Sends keys and waits for a screen the same as before, cursor hidden.
+::testing::AssertionResult keys_restore(PtyRun& run, std::string_view keys,
+                                        const std::string& before) {
+    const std::size_t mark = run.output.size();
+    send_keys(run, keys);
+    if (wait_for_frame(run, mark,
+                       [&] { return screen_text(run) == before && !cursor(run).visible; })) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "screen now:\n" << screen_text(run);
+}
+
+// The screen's text without its last row.
+std::string without_bottom_row(const std::string& screen) {
+    return screen.substr(0, screen.rfind('\n', screen.size() - 2) + 1);
+}
+
+void expect_label_look(const PtyRun& run, const WindowSize& size, std::string_view label) {
+    const Look label_look{colour::bright_blue, colour::none, true};
+    for (int i = 0; i < static_cast<int>(label.size()) - 1; ++i) {
+        EXPECT_EQ(look_at(run, size.rows, size.bar_col + i), label_look) << "col=" << i;
+    }
+}
+
+} // namespace
+
+TEST(PromptScreen, OpenUrlEchoesErasesAndCancels) {
+    for (const WindowSize& size : window_sizes) {
+        SCOPED_TRACE(::testing::Message() << "case=" << size);
+        WorkedExample example(size);
+        PtyRun& run = *example.run;
+        ASSERT_TRUE(example.shown()) << screen_text(run) << run.errors;
+        const std::string before = screen_text(run);
+
+        send_keys(run, "o");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, ""));
+        expect_label_look(run, size, open_label);
+        // The prompt is drawn over the view, which stays as it was.
+        EXPECT_EQ(without_bottom_row(screen_text(run)), without_bottom_row(before));
+
+        send_keys(run, "abc");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, "abc"));
+        EXPECT_EQ(look_at(run, size.rows, size.bar_col + 10), plain_look);
+        // DEL and BS each blank the last cell and leave the cursor on it.
+        send_keys(run, "\x7f");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, "ab"));
+        send_keys(run, "\b");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, "a"));
+        send_keys(run, "\b");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, ""));
+        // With nothing typed, erasing does nothing: the next letter still goes to the first cell.
+        send_keys(run, "\b");
+        send_keys(run, "z");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, "z"));
+
+        ASSERT_TRUE(keys_restore(run, "\033", before));
+        EXPECT_EQ(request_count(*example.server), 1u);
+    }
+}
+
+TEST(PromptScreen, InvalidAddressShowsTheRedMessageThenAnEmptyPrompt) {
+    for (const WindowSize& size : window_sizes) {
+        SCOPED_TRACE(::testing::Message() << "case=" << size);
+        WorkedExample example(size);
+        PtyRun& run = *example.run;
+        ASSERT_TRUE(example.shown()) << screen_text(run) << run.errors;
+        const std::string before = screen_text(run);
+
+        send_keys(run, "o");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, ""));
+        send_keys(run, "nohost");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, "nohost"));
+        send_keys(run, "\r");
+        ASSERT_TRUE(wait_for_row(run, size.rows, at_column(size.bar_col, invalid_message)))
+            << screen_text(run);
+        const Look red{colour::red, colour::none, true};
+        EXPECT_EQ(look_at(run, size.rows, size.bar_col), red);
+        EXPECT_EQ(
+            look_at(run, size.rows, size.bar_col + static_cast<int>(invalid_message.size()) - 1),
+            red);
+        EXPECT_FALSE(cursor(run).visible);
+
+        // ESC only dismisses the message; a second one cancels.
+        send_keys(run, "\033");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, ""));
+        ASSERT_TRUE(keys_restore(run, "\033", before));
+        EXPECT_EQ(request_count(*example.server), 1u);
+    }
+}
+
+TEST(PromptScreen, ValidAddressIsFetchedAndShown) {
+    struct Case {
+        WindowSize size;
+        std::string start_path; // the page the prompt is opened from
+    };
+    // From the menu view at one size, from the text view at the other.
+    const Case cases[] = {{window_sizes[0], ""}, {window_sizes[1], "/0/doc"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case=" << c.size);
+        auto server = start_gopher_server();
+        auto other = start_gopher_server();
+        serve(*server, "", Script{menu_line('0', "Doc", "/doc", "127.0.0.1", server->port)});
+        serve(*server, "/doc", Script{"Starting text\r\n"});
+        serve(*other, "/quote", Script{"A quoted line\r\n"});
+        auto run = start_program({address_of(*server, c.start_path)}, options_for(c.size));
+        ASSERT_TRUE(wait_until(*run, [&] {
+            return screen_contains(*run, "Doc") || screen_contains(*run, "Starting text");
+        })) << screen_text(*run);
+
+        send_keys(*run, "o");
+        ASSERT_TRUE(prompt_shows(*run, c.size, open_label, ""));
+        // 'q' is typed like any letter here.
+        const std::string typed = "gopher://" + address_of(*other, "/0/quote");
+        send_keys(*run, typed);
+        ASSERT_TRUE(prompt_shows(*run, c.size, open_label, typed));
+        const std::size_t mark = run->output.size();
+        send_keys(*run, "\r");
+        ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+            return row_text(*run, 4) == at_column(c.size.content_col, "A quoted line");
+        })) << screen_text(*run);
+        const std::string url = url_of(*other, "/0/quote");
+        EXPECT_EQ(row_text(*run, 1),
+                  at_column((c.size.cols - static_cast<int>(url.size())) / 2, url));
+        EXPECT_EQ(row_text(*run, c.size.rows), "");
+        EXPECT_FALSE(cursor(*run).visible);
+        EXPECT_EQ(requests(*other), std::vector<std::string>{"/quote\r\n"});
+        EXPECT_EQ(request_count(*server), 1u);
+    }
+}
+
+TEST(PromptScreen, SearchSendsSelectorTabQueryAndCrLfToTheItemsServer) {
+    for (const WindowSize& size : window_sizes) {
+        SCOPED_TRACE(::testing::Message() << "case=" << size);
+        WorkedExample example(size);
+        PtyRun& run = *example.run;
+        serve(*example.search_server, "/find\tquiz q",
+              Script{menu_line('i', "Results for quiz q", "", "null.host", 1)});
+        ASSERT_TRUE(example.shown()) << screen_text(run) << run.errors;
+        send_keys(run, "\033[B");
+        ASSERT_TRUE(wait_for_row(run, read_me_row, at_column(size.content_col, "->Read me")));
+        send_keys(run, "\033[B");
+        ASSERT_TRUE(wait_for_row(run, search_row, at_column(size.content_col, "->Search")));
+
+        send_keys(run, "\r");
+        ASSERT_TRUE(prompt_shows(run, size, search_label, ""));
+        expect_label_look(run, size, search_label);
+        // 'q' is an ordinary character of a query.
+        send_keys(run, "quiz q");
+        ASSERT_TRUE(prompt_shows(run, size, search_label, "quiz q"));
+        const std::size_t mark = run.output.size();
+        send_keys(run, "\r");
+        ASSERT_TRUE(wait_for_frame(run, mark, [&] {
+            return row_text(run, 4) == at_column(size.content_col, "  Results for quiz q");
+        })) << screen_text(run);
+        EXPECT_EQ(requests(*example.search_server), std::vector<std::string>{"/find\tquiz q\r\n"});
+        EXPECT_EQ(request_count(*example.server), 1u);
+        EXPECT_NE(row_text(run, 1).find(url_of(*example.search_server, "/7/find")),
+                  std::string::npos)
+            << row_text(run, 1);
+        EXPECT_EQ(row_text(run, size.rows), "");
+    }
+}
+
+TEST(PromptScreen, ArrowKeyCancelsEitherPrompt) {
+    struct Case {
+        const char* name;
+        const char* opening_keys; // after the marker is on the search item
+        std::string_view label;
+    };
+    for (const Case c : {Case{"address", "o", open_label}, Case{"search", "\r", search_label}}) {
+        SCOPED_TRACE(::testing::Message() << "case=" << c.name);
+        WorkedExample example(window_sizes[0]);
+        PtyRun& run = *example.run;
+        ASSERT_TRUE(example.shown()) << screen_text(run) << run.errors;
+        const std::string before = screen_text(run);
+        send_keys(run, "\033[B");
+        ASSERT_TRUE(wait_for_row(run, read_me_row, at_column(2, "->Read me")));
+        send_keys(run, "\033[B");
+        ASSERT_TRUE(wait_for_row(run, search_row, at_column(2, "->Search")));
+
+        send_keys(run, c.opening_keys);
+        ASSERT_TRUE(prompt_shows(run, window_sizes[0], c.label, ""));
+        send_keys(run, "ab");
+        ASSERT_TRUE(prompt_shows(run, window_sizes[0], c.label, "ab"));
+        // The ESC cancels; the view gets the rest of the key and drops it. The selection is
+        // back on the first link, as after any key that reaches the menu.
+        ASSERT_TRUE(keys_restore(run, "\033[B", before));
+        EXPECT_EQ(request_count(*example.server), 1u);
+        EXPECT_EQ(request_count(*example.search_server), 0u);
+    }
+}

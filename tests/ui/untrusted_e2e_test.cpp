@@ -1,0 +1,89 @@
+// Bytes from the network cannot drive the terminal: what a served page holds reaches the screen
+// only as text, whichever way it is drawn.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/gopher_fixture.hpp"
+#include "support/pty_runner.hpp"
+#include "ui/e2e_pages.hpp"
+#include "ui/e2e_screen.hpp"
+
+using namespace e2e;
+
+namespace {
+
+// A window title (OSC ended by BEL), a cursor move to row 10, column 40, a full terminal reset
+// (ESC c) and a lone ESC at the end, between the words.
+constexpr std::string_view hostile = "one\033]0;pwned\007two\033[10;40Hthree\033cfour\033";
+constexpr std::string_view hostile_shown = "onetwothreefour";
+
+void expect_nothing_reached_the_terminal(const PtyRun& run) {
+    EXPECT_EQ(run.title, "");
+    EXPECT_EQ(run.output.find("pwned"), std::string::npos);
+    EXPECT_EQ(run.output.find("\033]"), std::string::npos);
+    EXPECT_EQ(run.output.find("\033[10;40H"), std::string::npos);
+    EXPECT_EQ(run.output.find("\033c"), std::string::npos);
+    EXPECT_NE(run.output.find(hostile_shown), std::string::npos);
+    EXPECT_EQ(row_text(run, 10).size() < 40 ? ' ' : row_text(run, 10)[39], ' ');
+}
+
+} // namespace
+
+TEST(UntrustedScreen, TextLineCannotDriveTheTerminal) {
+    auto server = start_gopher_server();
+    serve(*server, "/doc",
+          Script{"First line\r\n" + std::string(hostile) + "\r\nA tab\there\r\nLast line\r\n"});
+    auto run = start_program({address_of(*server, "/0/doc")});
+    ASSERT_TRUE(wait_for_row(*run, 7, at_column(2, "Last line"))) << screen_text(*run);
+
+    EXPECT_EQ(row_text(*run, 4), at_column(2, "First line"));
+    EXPECT_EQ(row_text(*run, 5), at_column(2, hostile_shown));
+    // A TAB is passed on: the terminal moves to its next tab stop.
+    EXPECT_EQ(row_text(*run, 6), at_column(2, "A tab  here"));
+    EXPECT_EQ(row_text(*run, 8), "");
+    // The text's colour was not reset by anything in it.
+    EXPECT_EQ(look_at(*run, 5, 2 + static_cast<int>(hostile_shown.size()) - 1),
+              (Look{colour::yellow, colour::none, true}));
+    expect_nothing_reached_the_terminal(*run);
+}
+
+TEST(UntrustedScreen, MenuDisplayCannotDriveTheTerminal) {
+    auto server = start_gopher_server();
+    serve(*server, "",
+          Script{menu_line('0', hostile, "/a", "127.0.0.1", server->port) +
+                 menu_line('1', "Next", "/b", "127.0.0.1", server->port)});
+    auto run = start_program({address_of(*server)});
+    ASSERT_TRUE(wait_for_row(*run, 5, at_column(2, "  Next"))) << screen_text(*run);
+
+    EXPECT_EQ(row_text(*run, 4), at_column(2, "->" + std::string(hostile_shown)));
+    for (int col = 2; col < 4 + static_cast<int>(hostile_shown.size()); ++col) {
+        EXPECT_EQ(look_at(*run, 4, col), selection_look) << "col=" << col;
+    }
+    EXPECT_EQ(row_text(*run, 6), "");
+    expect_nothing_reached_the_terminal(*run);
+}
+
+TEST(UntrustedScreen, SelectorInTheHeaderCannotDriveTheTerminal) {
+    // The selector goes to the server as it is, and into the header's URL only as text.
+    auto server = start_gopher_server();
+    const std::string selector = "/x" + std::string(hostile);
+    serve(*server, "", Script{menu_line('0', "Odd", selector, "127.0.0.1", server->port)});
+    serve(*server, selector, Script{"Body\r\n"});
+    auto run = start_program({address_of(*server)});
+    ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "->Odd"))) << screen_text(*run);
+    const std::size_t mark = run->output.size();
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+        return row_text(*run, 4) == at_column(2, "Body");
+    })) << screen_text(*run);
+
+    EXPECT_EQ(requests(*server), (std::vector<std::string>{"\r\n", selector + "\r\n"}));
+    const std::string url = url_of(*server, "/0/x" + std::string(hostile_shown));
+    EXPECT_EQ(
+        row_text(*run, 1),
+        at_column((80 - static_cast<int>(url.size() + hostile.size() - hostile_shown.size())) / 2,
+                  url));
+    expect_nothing_reached_the_terminal(*run);
+}
