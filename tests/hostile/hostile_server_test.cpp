@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <netinet/in.h>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <sys/socket.h>
@@ -54,6 +55,11 @@ struct HostileCase {
     std::string error; // its message on standard error
     bool report_memory = false;
 };
+
+// Failure messages name the case instead of dumping its megabytes.
+void PrintTo(const HostileCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 std::string with_port(std::string text, int port) {
     const std::string mark = "$PORT";
