@@ -365,8 +365,10 @@ void resize(PtyRun& run, int rows, int cols) {
     winsize size{};
     size.ws_row = static_cast<unsigned short>(rows);
     size.ws_col = static_cast<unsigned short>(cols);
+    // The kernel sends SIGWINCH to the program, whose terminal this is, when the size changes.
+    // A second one from here could arrive late, while the program draws, and make it drop the
+    // next real resize.
     ioctl(run.master, TIOCSWINSZ, &size);
-    send_signal(run, SIGWINCH);
 }
 
 termios terminal_mode(const PtyRun& run) {

@@ -5,7 +5,7 @@
 //   EXPECT_EQ(row_text(*run, 1).substr(0, 6), " gophe");    // rows and columns are 1-based
 //   Cell c = cell_at(*run, 3, 2);                            // text, bold, fg/bg palette or RGB
 //   send_keys(*run, "\033[B");                               // bytes, as the keyboard sends them
-//   resize(*run, 30, 100);                                   // window size, SIGWINCH, emulator
+//   resize(*run, 30, 100);                                   // window size: SIGWINCH, emulator
 //   send_signal(*run, SIGINT);
 //   ASSERT_TRUE(wait_for_exit(*run));
 //   EXPECT_TRUE(exited_with(*run, 0));
@@ -94,7 +94,8 @@ bool pump(PtyRun& run);
 
 void send_keys(PtyRun& run, std::string_view bytes);
 void send_signal(PtyRun& run, int signal_number);
-// New window size on the terminal and the emulator, and SIGWINCH to the program.
+// New window size on the terminal and the emulator; the kernel then sends SIGWINCH to the
+// program (only when the size differs from the current one).
 void resize(PtyRun& run, int rows, int cols);
 
 // The terminal's current mode, as the program sees it.
