@@ -4,6 +4,7 @@
 #include "nav/browser.hpp"
 
 // Returns running after a single-byte key other than 'a', or 0 when running is found cleared.
+// At the end of input nobody can quit any more: running is cleared and 0 returned.
 [[nodiscard]] int text_view_loop(Browser* browser);
 void draw_text(const Browser* browser, const char* content);
 
