@@ -1,11 +1,8 @@
-// Menu or text, and the parsing of a menu into items.
+// Menu or text, and the parsing of one menu line into an item.
 #include "gopher/menu.hpp"
 
-#include <cstdlib>
 #include <cstring>
-#include <tuple>
 
-#include "app/fatal.hpp"
 #include "gopher/decimal.hpp"
 #include "nav/bounded_copy.hpp"
 
@@ -22,23 +19,6 @@ bool opens_as_page(char type) {
 
 bool is_placeholder_host(const char* host) {
     return std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
-}
-
-// Doubles the array when it is full.
-void make_room(Browser* browser, std::size_t& capacity) {
-    if (static_cast<std::size_t>(browser->item_count) < capacity) {
-        return;
-    }
-    MenuItem* grown = capacity <= SIZE_MAX / 2 / sizeof(MenuItem)
-                          ? static_cast<MenuItem*>(
-                                std::realloc(browser->items.get(), 2 * capacity * sizeof(MenuItem)))
-                          : nullptr;
-    if (grown == nullptr) {
-        fatal("Error: Failed to reallocate memory for Gopher items.");
-    }
-    std::ignore = browser->items.release();
-    browser->items.reset(grown);
-    capacity *= 2;
 }
 
 } // namespace
@@ -79,7 +59,15 @@ void trim_trailing_space(char* text) {
 }
 
 int parse_menu_line(char* line, MenuItem* item, const char* default_host, int default_port) {
-    *item = MenuItem{};
+    // Every text empty and every number 0. The bytes after a terminator are never read, and
+    // leaving them alone keeps a long menu from writing 2 KB into every record of its array.
+    item->type = '\0';
+    item->display[0] = '\0';
+    item->selector[0] = '\0';
+    item->host[0] = '\0';
+    item->port = 0;
+    item->selectable = 0;
+    item->ordinal = 0;
     std::size_t length = std::strlen(line);
     if (length > 0 && line[length - 1] == '\r') {
         line[--length] = '\0';
@@ -107,45 +95,4 @@ int parse_menu_line(char* line, MenuItem* item, const char* default_host, int de
     item->port = tabs >= 3 ? read_decimal(fields[3]) : default_port;
     item->selectable = opens_as_page(item->type) && !is_placeholder_host(item->host) ? 1 : 0;
     return 1;
-}
-
-void build_menu_items(Browser* browser, const char* content) {
-    browser->items.reset();
-    std::size_t capacity = 50;
-    browser->items.reset(static_cast<MenuItem*>(std::malloc(capacity * sizeof(MenuItem))));
-    if (!browser->items) {
-        fatal("Error: Failed to allocate memory for Gopher items.");
-    }
-    browser->item_count = 0;
-    browser->selectable_count = 0;
-    browser->selected = 1;
-
-    const std::size_t length = std::strlen(content);
-    Content copy{static_cast<char*>(std::malloc(length + 1))};
-    if (!copy) {
-        fatal("Error: Failed to duplicate response data.");
-    }
-    std::memcpy(copy.get(), content, length + 1);
-
-    const Page* page = browser->current;
-    const char* default_host = page != nullptr ? page->host : "";
-    const int default_port = page != nullptr ? page->port : 0;
-    char* const end = copy.get() + length;
-    for (char* line = copy.get(); line < end;) {
-        char* line_end =
-            static_cast<char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
-        if (line_end == nullptr) {
-            line_end = end;
-        }
-        *line_end = '\0';
-        MenuItem item;
-        if (line_end > line && parse_menu_line(line, &item, default_host, default_port)) {
-            make_room(browser, capacity);
-            if (item.selectable) {
-                item.ordinal = ++browser->selectable_count;
-            }
-            browser->items[static_cast<std::size_t>(browser->item_count++)] = item;
-        }
-        line = line_end + 1;
-    }
 }

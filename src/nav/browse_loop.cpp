@@ -3,30 +3,34 @@
 
 #include "gopher/menu.hpp"
 #include "gopher/transaction.hpp"
-#include "nav/line_count.hpp"
+#include "nav/prepared_menu.hpp"
 #include "term/terminal.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/text_view.hpp"
 
 void browse_loop(Browser* browser) {
+    PreparedMenu prepared;
     while (browser->running) {
         if (resize_pending) {
-            query_window_size(&browser->winsize);
+            // Cleared first: a resize that arrives meanwhile is read again, not lost.
             resize_pending = 0;
+            query_window_size(&browser->winsize);
         }
         if (browser->current == nullptr) {
             break;
         }
         if (!browser->current->content) {
             fetch_page(browser);
+            forget_prepared_menu(&prepared);
         }
         const Page* page = browser->current;
         int more = 0;
         if (page_is_menu(page)) {
-            build_menu_items(browser, page->content.get());
+            prepare_menu(browser, &prepared);
             more = menu_view_loop(browser);
         } else {
-            count_lines(browser, page->content.get());
+            // The view counts the lines itself before it first needs the count; counting here
+            // as well would scan a long text once more before its first screen.
             more = text_view_loop(browser);
         }
         if (!more) {

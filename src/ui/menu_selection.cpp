@@ -1,6 +1,8 @@
 // Colours of menu rows and the movement of the selection.
 #include "ui/menu_selection.hpp"
 
+#include <cstdlib>
+
 #include "term/sequences.hpp"
 #include "ui/geometry.hpp"
 
@@ -37,15 +39,58 @@ const char* type_color(char type, int highlight) {
 
 namespace {
 
+// Where the last search ended. The selection moves a few items at a time, so the next search
+// starts there rather than at the top of a long menu.
+int last_found = 0;
+// How far from the end of the menu its last selectable item is looked for, for Up on the first.
+constexpr int end_rows = 64;
+
 // Index in the array of the selectable item with the given ordinal, or -1.
 int index_of_selectable(const Browser* browser, int ordinal) {
+    const MenuItem* items = browser->items.get();
+    const int count = browser->item_count;
+    // The walk counts selectable items from the top, or from a selectable item whose ordinal
+    // is nearer: numbered in array order when the array was built, an ordinal is the count of
+    // selectable items up to its item. Both guesses are checked before they are trusted.
+    int from = -1;
     int seen = 0;
-    for (int i = 0; i < browser->item_count; ++i) {
-        if (browser->items[i].selectable && ++seen == ordinal) {
-            return i;
+    const auto consider = [&](int i) {
+        if (i >= 0 && i < count && items[i].selectable && items[i].ordinal > 0 &&
+            std::labs(static_cast<long>(items[i].ordinal) - ordinal) <
+                std::labs(static_cast<long>(seen) - ordinal)) {
+            from = i;
+            seen = items[i].ordinal;
+        }
+    };
+    consider(last_found);
+    for (int i = count - 1; i >= 0 && i >= count - end_rows; --i) {
+        if (items[i].selectable) {
+            consider(i);
+            break;
         }
     }
-    return -1;
+
+    int found = -1;
+    if (ordinal < seen) {
+        // Upwards the count steps down at every selectable item passed.
+        for (int i = from; i >= 0 && found < 0; --i) {
+            if (items[i].selectable && seen-- == ordinal) {
+                found = i;
+            }
+        }
+    } else if (from >= 0 && seen == ordinal) {
+        found = from;
+    } else {
+        for (int i = from + 1; i < count && found < 0; ++i) {
+            if (items[i].selectable && ++seen == ordinal) {
+                found = i;
+            }
+        }
+    }
+    if (found >= 0) {
+        last_found = found;
+    }
+    return found;
 }
 
 } // namespace

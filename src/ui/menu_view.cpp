@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "gopher/menu_items.hpp"
 #include "nav/history.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
@@ -89,14 +90,18 @@ void handle_menu_key(Browser* browser, unsigned char key) {
 
 int menu_view_loop(Browser* browser) {
     draw_menu(browser);
+    // A long menu shows its first screen before the rest of it is parsed; no key is read
+    // before the items are complete.
+    finish_menu_items(browser);
     for (;;) {
         if (!browser->running) {
             return 0;
         }
         if (resize_pending) {
+            // Cleared first: a resize that arrives during the redraw is drawn next, not lost.
+            resize_pending = 0;
             query_window_size(&browser->winsize);
             draw_menu(browser);
-            resize_pending = 0;
             continue;
         }
         const KeyRead key = read_key();

@@ -17,6 +17,7 @@
 #include "ui/header.hpp"
 #include "ui/keys.hpp"
 #include "ui/prompt.hpp"
+#include "ui/text_position.hpp"
 
 namespace {
 
@@ -61,26 +62,14 @@ int scroll_text_top(int top, unsigned char key, int visible) {
     }
 }
 
-void draw_text(const Browser* browser, const char* content) {
+namespace {
+
+// A frame whose first line starts at `first`.
+void draw_text_from(const Browser* browser, const char* first) {
     start_view_frame(browser);
     std::fputs(seq::bold_yellow, stdout);
 
-    // The content ends at its NUL; strchr finds the next line end and that end in one pass.
-    const char* at = content;
-    if (*at != '\0') {
-        for (int skipped = 0; skipped < browser->text_top; ++skipped) {
-            const char* newline = std::strchr(at, '\n');
-            if (newline == nullptr) {
-                at += std::strlen(at);
-                break;
-            }
-            at = newline + 1;
-            if (*at == '\0') {
-                break;
-            }
-        }
-    }
-
+    const char* at = first;
     const int rows = browser->winsize.ws_row >= 5 ? browser->winsize.ws_row - 4 : 0;
     const int col = content_column(browser->winsize.ws_col);
     for (int k = 0; k < rows && *at != '\0'; ++k) {
@@ -99,9 +88,20 @@ void draw_text(const Browser* browser, const char* content) {
     std::fflush(stdout);
 }
 
+} // namespace
+
+void draw_text(const Browser* browser, const char* content) {
+    draw_text_from(browser, skip_lines(content, browser->text_top));
+}
+
 int text_view_loop(Browser* browser) {
     const char* content = page_content(browser);
-    draw_text(browser, content);
+    // Each frame's first line is found from the previous frame's, not from the top of the text.
+    TextPosition position;
+    const auto redraw = [&] {
+        draw_text_from(browser, seek_line(&position, content, browser->text_top));
+    };
+    redraw();
     // The content cannot change while the view runs, so one count serves every cycle.
     count_lines(browser, content);
     for (;;) {
@@ -111,9 +111,10 @@ int text_view_loop(Browser* browser) {
         const int visible = text_visible_rows(browser->winsize.ws_row);
         browser->text_top = bound_text_top(browser->text_top, browser->text_lines, visible);
         if (resize_pending) {
-            query_window_size(&browser->winsize);
-            draw_text(browser, content);
+            // Cleared first: a resize that arrives during the redraw is drawn next, not lost.
             resize_pending = 0;
+            query_window_size(&browser->winsize);
+            redraw();
             continue;
         }
         const KeyRead key = read_key();
@@ -125,7 +126,7 @@ int text_view_loop(Browser* browser) {
         case KeyKind::movement:
             // Drawn before the bound, which the next cycle applies without a redraw.
             browser->text_top = scroll_text_top(browser->text_top, key.byte, visible);
-            draw_text(browser, content);
+            redraw();
             continue;
         case KeyKind::single:
             break;
@@ -136,7 +137,7 @@ int text_view_loop(Browser* browser) {
         switch (key.byte) {
         case 'a':
             show_about(browser);
-            draw_text(browser, content);
+            redraw();
             continue;
         case 'b':
         case 0x7f:

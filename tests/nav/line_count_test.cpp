@@ -2,6 +2,7 @@
 #include "nav/line_count.hpp"
 
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -17,6 +18,31 @@ TEST(CountLines, CountsNewlinesAndAnUnterminatedLastLine) {
         Browser browser{};
         count_lines(&browser, c.text);
         EXPECT_EQ(browser.text_lines, c.lines) << "text=" << c.text;
+    }
+}
+
+// Long texts are counted in pieces and stretches; every length around their edges must give
+// the plain count.
+TEST(CountLines, LongTextsCountLikeOneByteAtATime) {
+    const std::size_t piece = std::size_t{1} << 16;
+    for (const std::size_t length : {std::size_t{4079}, std::size_t{4080}, std::size_t{4081},
+                                     piece - 1, piece, piece + 1, 3 * piece, 3 * piece + 17}) {
+        for (const bool newline_last : {false, true}) {
+            std::string text;
+            for (std::size_t i = 0; text.size() < length; ++i) {
+                text += i % 5 == 0 ? '\n' : static_cast<char>('a' + i % 26);
+            }
+            text.back() = newline_last ? '\n' : 'z';
+            long plain = 0;
+            for (const char c : text) {
+                plain += c == '\n' ? 1 : 0;
+            }
+            plain += newline_last ? 0 : 1;
+            Browser browser{};
+            count_lines(&browser, text.c_str());
+            EXPECT_EQ(browser.text_lines, plain) << "length=" << length << " last=" << newline_last;
+            EXPECT_EQ(line_count(text), plain) << "length=" << length << " last=" << newline_last;
+        }
     }
 }
 

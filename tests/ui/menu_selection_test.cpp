@@ -107,4 +107,76 @@ TEST(MenuSelection, MenuWithoutLinksNeitherMovesNorScrolls) {
     check_moves(cases, std::size(cases));
 }
 
+// The selected item's index as the walk from the top finds it, the scroll that follows, and
+// the key's effect on selected: what move_selection does, without its guesses.
+void plain_move(Browser* browser, unsigned char key) {
+    const int page = browser->winsize.ws_row >= 5 ? browser->winsize.ws_row - 4 : 0;
+    const int count = browser->selectable_count;
+    if (count == 0) {
+        return;
+    }
+    int& selected = browser->selected;
+    if (key == '5') {
+        selected = selected - page < 1 ? 1 : selected - page;
+    } else if (key == '6') {
+        selected = selected + page > count ? count : selected + page;
+    } else if (key == 'A') {
+        selected = selected >= 2 ? selected - 1 : count;
+    } else if (key == 'B') {
+        selected = selected < count ? selected + 1 : 1;
+    }
+    int seen = 0;
+    for (int i = 0; i < browser->item_count; ++i) {
+        if (browser->items[i].selectable && ++seen == selected) {
+            if (i < browser->menu_top) {
+                browser->menu_top = i;
+            } else if (i >= browser->menu_top + page) {
+                browser->menu_top = i - page + 1;
+            }
+            return;
+        }
+    }
+}
+
+// Long keyed walks over menus of different shapes, switching between two menus on the way,
+// so that the place where the last search ended is often a stale guess.
+TEST(MenuSelection, MovesLikeTheWalkFromTheTop) {
+    const std::string layouts[] = {
+        std::string(300, '1'),
+        "ii" + std::string(150, '1') + std::string(100, 'i'),
+        std::string(40, 'i') + "1" + std::string(200, 'i') + "1iii1" + std::string(70, 'i'),
+        [] {
+            std::string mixed;
+            for (int i = 0; i < 400; ++i) {
+                mixed += "1ii0h7i3"[(i * 7 + i / 3) % 8];
+            }
+            return mixed;
+        }(),
+    };
+    const unsigned char keys[] = {'A', 'B', '5', '6', 'B', 'B', 'A', 'C', '6', '6', 'A'};
+    unsigned seed = 7;
+    for (std::size_t a = 0; a < std::size(layouts); ++a) {
+        const std::size_t b = (a + 1) % std::size(layouts);
+        Browser one{};
+        Browser two{};
+        Browser plain_one{};
+        Browser plain_two{};
+        give_menu(&one, layouts[a], 24);
+        give_menu(&plain_one, layouts[a], 24);
+        give_menu(&two, layouts[b], 9);
+        give_menu(&plain_two, layouts[b], 9);
+        for (int step = 0; step < 600; ++step) {
+            seed = seed * 1103515245u + 12345u;
+            const unsigned char key = keys[(seed >> 16) % std::size(keys)];
+            const bool first = (seed >> 8) % 4 != 0;
+            Browser& browser = first ? one : two;
+            Browser& plain = first ? plain_one : plain_two;
+            move_selection(&browser, key);
+            plain_move(&plain, key);
+            ASSERT_EQ(browser.selected, plain.selected) << "case=" << a << " step=" << step;
+            ASSERT_EQ(browser.menu_top, plain.menu_top) << "case=" << a << " step=" << step;
+        }
+    }
+}
+
 } // namespace
