@@ -1,7 +1,8 @@
 # Front door over CMake. `make` builds the release program into build/kesmor;
 # `make check` builds with sanitizers and runs every test, the fuzz corpora included; `make fuzz`
 # runs each fuzz target for FUZZ_SECONDS; `make demo` runs the program on a real
-# Gopher server serving demo/gopherhole on a loopback port.
+# Gopher server serving demo/gopherhole on a loopback port; `make bench` runs the micro and the
+# end-to-end benchmarks on a release build in build/bench (not part of `make check`).
 PREFIX ?= /usr/local
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
@@ -39,6 +40,9 @@ fuzz: bootstrap
 	$(FUZZ_CONFIGURE)
 	cmake --build build/fuzz -j$(JOBS)
 	bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+
+bench:
+	JOBS=$(JOBS) bash scripts/bench.sh
 
 clean:
 	rm -rf build

@@ -1,0 +1,59 @@
+// Menus: parsing the content into items, drawing a screen of them, moving the selection.
+#include <benchmark/benchmark.h>
+
+#include "bench_support.hpp"
+#include "gopher/menu.hpp"
+#include "ui/menu_selection.hpp"
+#include "ui/menu_view.hpp"
+
+namespace {
+
+void build_menu_items(benchmark::State& state) {
+    BenchBrowser shown{make_menu(static_cast<int>(state.range(0))), "/menu"};
+    for (auto _ : state) {
+        ::build_menu_items(&shown.browser, shown.content());
+        benchmark::DoNotOptimize(shown.browser.items.get());
+    }
+    state.counters["items"] = shown.browser.item_count;
+}
+BENCHMARK(build_menu_items)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A frame at the top of a 100,000-item menu, or at its end (arg 1).
+void draw_menu(benchmark::State& state) {
+    BenchBrowser shown{make_menu(100000), "/menu"};
+    ::build_menu_items(&shown.browser, shown.content());
+    if (state.range(0) != 0) {
+        shown.browser.selected = shown.browser.selectable_count;
+        shown.browser.menu_top = shown.browser.item_count - 20;
+    }
+    NullStdout null;
+    for (auto _ : state) {
+        ::draw_menu(&shown.browser);
+    }
+}
+BENCHMARK(draw_menu)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Up on the first item wraps to the last one; Down on the last wraps back to the first.
+void move_selection_wrapping(benchmark::State& state) {
+    BenchBrowser shown{make_menu(100000), "/menu"};
+    ::build_menu_items(&shown.browser, shown.content());
+    for (auto _ : state) {
+        move_selection(&shown.browser, 'A');
+        move_selection(&shown.browser, 'B');
+    }
+}
+BENCHMARK(move_selection_wrapping)->Unit(benchmark::kMicrosecond);
+
+// Down, one item at a time, near the end of a 100,000-item menu.
+void move_selection_down_near_end(benchmark::State& state) {
+    BenchBrowser shown{make_menu(100000), "/menu"};
+    ::build_menu_items(&shown.browser, shown.content());
+    move_selection(&shown.browser, 'A');
+    for (auto _ : state) {
+        move_selection(&shown.browser, '5');
+        move_selection(&shown.browser, 'B');
+    }
+}
+BENCHMARK(move_selection_down_near_end)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,36 @@
+// Texts: the line count, and drawing a frame at the start and the end of a large text.
+#include <benchmark/benchmark.h>
+
+#include "bench_support.hpp"
+#include "nav/line_count.hpp"
+#include "ui/text_view.hpp"
+
+namespace {
+
+void count_lines(benchmark::State& state) {
+    const std::string text = make_text(static_cast<std::size_t>(state.range(0)) << 20);
+    Browser browser{};
+    for (auto _ : state) {
+        ::count_lines(&browser, text.c_str());
+        benchmark::DoNotOptimize(browser.text_lines);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(count_lines)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// A frame of a 100 MB text at its top, or at its last page (arg 1).
+void draw_text(benchmark::State& state) {
+    BenchBrowser shown{make_text(100 << 20), "/0text"};
+    ::count_lines(&shown.browser, shown.content());
+    if (state.range(0) != 0) {
+        shown.browser.text_top = shown.browser.text_lines - 20;
+    }
+    NullStdout null;
+    for (auto _ : state) {
+        ::draw_text(&shown.browser, shown.content());
+    }
+}
+BENCHMARK(draw_text)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# `make bench`: builds the program and the micro benchmarks in release (build/bench), runs the
+# micro benchmarks, then the end-to-end benchmark, which prints the targets with their ratios
+# and PASS or FAIL, and fails when one fails.
+#
+#   MICRO=0 skips the micro benchmarks; E2E_ARGS passes options to bench/end_to_end.py
+#   (for example E2E_ARGS="--runs 3 --only menu").
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+bash scripts/bootstrap.sh --bench
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKESMOR_TESTS=OFF -DKESMOR_BENCH=ON
+cmake --build build/bench -j"${JOBS:-2}"
+
+if [ "${MICRO:-1}" != 0 ]; then
+    echo "== micro benchmarks (build/bench/bench/kesmor_micro)"
+    build/bench/bench/kesmor_micro --benchmark_min_time=0.2
+fi
+
+echo "== end to end (bench/end_to_end.py)"
+# shellcheck disable=SC2086 # E2E_ARGS is a list of options
+python3 bench/end_to_end.py --client build/bench/kesmor \
+    --record-size "$(build/bench/bench/kesmor_record_size)" ${E2E_ARGS:-}
