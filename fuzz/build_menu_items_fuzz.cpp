@@ -1,4 +1,5 @@
 // Any response parsed as a menu: terminated fields, ordinals in order, one item per kept line.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "fuzz_check.hpp"
 #include "gopher/menu.hpp"
+#include "gopher/menu_items.hpp"
 #include "nav/page.hpp"
 
 namespace {
@@ -36,6 +38,57 @@ bool terminated(const char* field, std::size_t size) {
 
 bool placeholder(const char* host) {
     return std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
+}
+
+bool same_item(const MenuItem& a, const MenuItem& b) {
+    return a.type == b.type && std::strcmp(a.display, b.display) == 0 &&
+           std::strcmp(a.selector, b.selector) == 0 && std::strcmp(a.host, b.host) == 0 &&
+           a.port == b.port && a.selectable == b.selectable && a.ordinal == b.ordinal;
+}
+
+// The first `count` items of both browsers are the same, and they are all `partial` holds.
+void check_prefix(const Browser& full, const Browser& partial, int count) {
+    FUZZ_CHECK(partial.item_count == count);
+    FUZZ_CHECK(partial.selected == 1);
+    int selectable = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        FUZZ_CHECK(same_item(full.items[at], partial.items[at]));
+        selectable += partial.items[at].selectable;
+    }
+    FUZZ_CHECK(partial.selectable_count == selectable);
+}
+
+// A build that stops after the first screen's items, then completes in one of the ways the
+// program can complete it: asked to finish, or finished by the next build.
+void check_two_step_build(const Browser& full, const char* content, unsigned wanted_pick,
+                          unsigned how) {
+    const int wanted = static_cast<int>(wanted_pick % static_cast<unsigned>(full.item_count + 2));
+    Browser partial{};
+    partial.current = full.current;
+    Browser other{};
+    other.current = full.current;
+    start_menu_items(&partial, content, wanted);
+    check_prefix(full, partial, wanted < full.item_count ? wanted : full.item_count);
+    switch (how % 3) {
+    case 0:
+        finish_menu_items(&partial);
+        break;
+    case 1:
+        // Another browser's build finishes the waiting one first.
+        start_menu_items(&other, "1Other\t/o\tbeta.lan\t70\n", 0);
+        FUZZ_CHECK(other.item_count == 0);
+        finish_menu_items(&other);
+        FUZZ_CHECK(other.item_count == 1);
+        break;
+    default:
+        // The same browser starting again drops the waiting build.
+        start_menu_items(&partial, content, INT_MAX);
+        break;
+    }
+    check_prefix(full, partial, full.item_count);
+    finish_menu_items(&partial); // nothing waits any more: a no-op
+    check_prefix(full, partial, full.item_count);
 }
 
 } // namespace
@@ -84,5 +137,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         FUZZ_CHECK(browser.selectable_count == ordinal);
     }
+
+    // What follows the content's NUL, if anything, chooses how the two-step build goes.
+    const std::uint8_t* rest = data + length + (length < size ? 1 : 0);
+    const std::size_t rest_size = size - static_cast<std::size_t>(rest - data);
+    check_two_step_build(browser, content.data(),
+                         rest_size > 0 ? rest[0] : static_cast<unsigned>(size),
+                         rest_size > 1 ? rest[1] : static_cast<unsigned>(length));
     return 0;
 }

@@ -1,21 +1,44 @@
-// Drawing a menu page at any window size and scroll position the program can reach, with the
-// movement of the selection in between.
+// A menu page as the browse loop and the menu view handle it: the first screen built and drawn
+// before the rest, then movement keys, passes that keep the items, reloads and resizes, at any
+// window size and scroll position the program can reach.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "fuzz_check.hpp"
 #include "gopher/menu.hpp"
+#include "gopher/menu_items.hpp"
 #include "nav/bounded_copy.hpp"
 #include "nav/page.hpp"
+#include "nav/prepared_menu.hpp"
 #include "ui/geometry.hpp"
 #include "ui/menu_selection.hpp"
 #include "ui/menu_view.hpp"
 
 namespace {
+
+bool same_item(const MenuItem& a, const MenuItem& b) {
+    return a.type == b.type && std::strcmp(a.display, b.display) == 0 &&
+           std::strcmp(a.selector, b.selector) == 0 && std::strcmp(a.host, b.host) == 0 &&
+           a.port == b.port && a.selectable == b.selectable && a.ordinal == b.ordinal;
+}
+
+// The browser holds the first `count` items of the whole menu, and nothing else.
+void check_items(const Browser& browser, const Browser& whole, int count) {
+    FUZZ_CHECK(browser.item_count == count);
+    int selectable = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        FUZZ_CHECK(same_item(browser.items[at], whole.items[at]));
+        selectable += browser.items[at].selectable;
+    }
+    FUZZ_CHECK(browser.selectable_count == selectable);
+}
 
 int index_of_selected(const Browser& browser) {
     for (int i = 0; i < browser.item_count; ++i) {
@@ -48,6 +71,28 @@ void check_move(Browser& browser, unsigned char key) {
     }
 }
 
+Content copy_of(const std::string& text) {
+    // Exact size, so that a read past the NUL is caught.
+    Content content{static_cast<char*>(std::malloc(text.size() + 1))};
+    std::memcpy(content.get(), text.c_str(), text.size() + 1);
+    return content;
+}
+
+// One pass of the browse loop over a menu, up to the key that ends the view.
+void check_pass(Browser& browser, PreparedMenu& prepared, const Browser& whole) {
+    const bool kept = prepared.content == browser.current->content.get();
+    const long first_screen =
+        static_cast<long>(browser.menu_top) + menu_page_size(browser.winsize.ws_row);
+    prepare_menu(&browser, &prepared);
+    FUZZ_CHECK(browser.selected == 1);
+    check_items(browser, whole,
+                kept || first_screen >= whole.item_count ? whole.item_count
+                                                         : static_cast<int>(first_screen));
+    draw_menu(&browser);
+    finish_menu_items(&browser);
+    check_items(browser, whole, whole.item_count);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -63,9 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Browser browser{};
     browser.winsize.ws_row = input.ConsumeIntegralInRange<unsigned short>(0, 300);
     browser.winsize.ws_col = input.ConsumeIntegralInRange<unsigned short>(0, 300);
-    // menu_top survives a reload that yields fewer items, so it can lie past the end.
     const int top = input.ConsumeIntegralInRange<int>(0, 1 << 20);
-    const int selected_pick = input.ConsumeIntegral<int>();
 
     // The header bar shows the page's URL; a page pushed from a menu line has any port.
     Page page{};
@@ -73,23 +116,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     page.type = input.ConsumeIntegral<char>();
     copy_bounded(page.host, input.ConsumeRandomLengthString(300).c_str(), 255);
     copy_bounded(page.selector, input.ConsumeRandomLengthString(1100).c_str(), 1023);
-    const std::string keys = input.ConsumeBytesAsString(input.ConsumeIntegralInRange(0, 8));
-    const std::string content = input.ConsumeRemainingBytesAsString();
+    const std::string keys = input.ConsumeBytesAsString(input.ConsumeIntegralInRange(0, 12));
+    const std::string text = input.ConsumeRemainingBytesAsString();
+    page.content = copy_of(text);
     browser.current = &page;
     browser.running = 1;
 
-    build_menu_items(&browser, content.c_str());
-    browser.menu_top = top <= browser.item_count + 300 ? top : top % (browser.item_count + 301);
-    if (browser.selectable_count > 0) {
-        browser.selected = 1 + static_cast<int>(static_cast<unsigned>(selected_pick) %
-                                                static_cast<unsigned>(browser.selectable_count));
-    }
+    Browser whole{};
+    whole.current = &page;
+    build_menu_items(&whole, page.content.get());
 
-    // The order of the view's loop: draw, then a movement key and a draw again.
-    draw_menu(&browser);
-    for (const char key : keys) {
-        check_move(browser, static_cast<unsigned char>(key));
-        draw_menu(&browser);
+    // menu_top survives a reload that yields fewer items, so it can lie past the end.
+    browser.menu_top = top <= whole.item_count + 300 ? top : top % (whole.item_count + 301);
+    PreparedMenu prepared;
+    check_pass(browser, prepared, whole);
+    for (const char byte : keys) {
+        const auto key = static_cast<unsigned char>(byte);
+        if (key < 0x10) {
+            // A single-byte key ends the view; the next pass keeps the items.
+            check_pass(browser, prepared, whole);
+        } else if (key < 0x20) {
+            // A reload: the same bytes fetched again into a new buffer.
+            page.content.reset();
+            page.content = copy_of(text);
+            forget_prepared_menu(&prepared);
+            check_pass(browser, prepared, whole);
+        } else if (key < 0x30) {
+            // A resize, drawn at once; selection and scroll position stay.
+            browser.winsize.ws_row = static_cast<unsigned short>((key & 0x0f) * 20);
+            draw_menu(&browser);
+        } else {
+            check_move(browser, key);
+            draw_menu(&browser);
+        }
     }
     return 0;
 }

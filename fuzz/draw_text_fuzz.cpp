@@ -1,11 +1,13 @@
-// Drawing a text page at any window size and scroll position the program can reach, with the
-// scrolling of the text view in between.
+// A text page as the text view handles it: frames found from the previous frame's line, drawn
+// at any window size and scroll position the program can reach, with scrolling, jumps (a
+// reload keeps text_top) and resizes in between.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,7 +15,41 @@
 #include "nav/line_count.hpp"
 #include "nav/page.hpp"
 #include "ui/geometry.hpp"
+#include "ui/text_position.hpp"
 #include "ui/text_view.hpp"
+
+namespace {
+
+// Where a frame starts once top lines are skipped, the slow way: past the next LF top times,
+// stopping at the end of the text. Left out of the coverage, which is the program's.
+[[clang::no_sanitize("coverage")]] const char* reference_skip(const char* text, long top) {
+    const char* at = text;
+    for (long skipped = 0; skipped < top && *at != '\0'; ++skipped) {
+        const char* newline = std::strchr(at, '\n');
+        if (newline == nullptr) {
+            return at + std::strlen(at);
+        }
+        at = newline + 1;
+    }
+    return at;
+}
+
+// The input, or for a long page (one pick in four, since it costs a hundred short ones) the
+// input repeated to a little under or over 64 KiB or twice that, so that frames are found
+// across the pieces long texts are scanned in.
+std::string page_text(std::string text, unsigned pick) {
+    if (pick < 192 || text.empty()) {
+        return text;
+    }
+    const std::size_t length = (pick & 1 ? 65536 : 131072) - 32 + (pick >> 1) % 32 * 2;
+    while (text.size() < length) {
+        text += text;
+    }
+    text.resize(length);
+    return text;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The screen is not under test here, only that drawing survives.
@@ -31,8 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A reload keeps text_top, so it can lie anywhere past the end of a shorter text.
     browser.text_top = input.ConsumeBool() ? input.ConsumeIntegralInRange<int>(0, 400)
                                            : input.ConsumeIntegralInRange<int>(0, INT_MAX);
-    const std::string keys = input.ConsumeBytesAsString(input.ConsumeIntegralInRange(0, 8));
-    const std::string text = input.ConsumeRemainingBytesAsString();
+    const unsigned long_pick = input.ConsumeIntegral<std::uint8_t>();
+    const std::string steps = input.ConsumeBytesAsString(2 * input.ConsumeIntegralInRange(0, 16));
+    const std::string text = page_text(input.ConsumeRemainingBytesAsString(), long_pick);
 
     Page page{};
     std::strcpy(page.host, "alpha.lan");
@@ -44,22 +81,52 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     page.content.reset(static_cast<char*>(std::malloc(length + 1)));
     std::memcpy(page.content.get(), text.c_str(), length);
     page.content[length] = '\0';
+    const char* content = page.content.get();
     browser.current = &page;
     browser.running = 1;
 
-    // The order of the view's loop: draw, count, bound, then a key and a draw again.
-    draw_text(&browser, page.content.get());
-    for (const char key : keys) {
-        count_lines(&browser, page.content.get());
-        FUZZ_CHECK(browser.text_lines >= 0);
+    // The order of the view's loop: draw, count, then at every cycle the bound, a step and a
+    // draw again. Each frame is found from the previous one's position.
+    TextPosition position;
+    const auto redraw = [&] {
+        const char* expected = reference_skip(content, browser.text_top);
+        FUZZ_CHECK(seek_line(&position, content, browser.text_top) == expected);
+        FUZZ_CHECK(skip_lines(content, browser.text_top) == expected);
+        draw_text(&browser, content);
+    };
+    redraw();
+    count_lines(&browser, content);
+    FUZZ_CHECK(browser.text_lines >= 0);
+    for (std::size_t at = 0; at + 1 < steps.size(); at += 2) {
         const int visible = text_visible_rows(browser.winsize.ws_row);
         browser.text_top = bound_text_top(browser.text_top, browser.text_lines, visible);
         const int last_top = browser.text_lines > visible ? browser.text_lines - visible : 0;
         FUZZ_CHECK(browser.text_top >= 0 && browser.text_top <= last_top);
-        browser.text_top =
-            scroll_text_top(browser.text_top, static_cast<unsigned char>(key), visible);
-        FUZZ_CHECK(browser.text_top >= 0);
-        draw_text(&browser, page.content.get());
+
+        const auto kind = static_cast<unsigned char>(steps[at]);
+        const auto value = static_cast<unsigned char>(steps[at + 1]);
+        switch (kind % 8) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+            // A movement key: the four that scroll, or another that changes nothing.
+            browser.text_top = scroll_text_top(browser.text_top, "56ABC"[kind % 8], visible);
+            FUZZ_CHECK(browser.text_top >= 0);
+            break;
+        case 5:
+            // Anywhere in or past the text, as a reload of a changed page leaves it.
+            browser.text_top = static_cast<int>(
+                (static_cast<long>(browser.text_lines) + 2L * visible + 1) * value / 255);
+            break;
+        case 6:
+            browser.winsize.ws_row = value;
+            break;
+        default:
+            break; // the about screen, after which the view redraws
+        }
+        redraw();
     }
     return 0;
 }
