@@ -3,6 +3,7 @@
 
 #include "bench_support.hpp"
 #include "gopher/menu.hpp"
+#include "gopher/menu_items.hpp"
 #include "ui/menu_selection.hpp"
 #include "ui/menu_view.hpp"
 
@@ -17,6 +18,17 @@ void build_menu_items(benchmark::State& state) {
     state.counters["items"] = shown.browser.item_count;
 }
 BENCHMARK(build_menu_items)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// What the first screen of a menu waits for: its first 20 items.
+void start_menu_items(benchmark::State& state) {
+    BenchBrowser shown{make_menu(static_cast<int>(state.range(0))), "/menu"};
+    for (auto _ : state) {
+        ::start_menu_items(&shown.browser, shown.content(), 20);
+        benchmark::DoNotOptimize(shown.browser.items.get());
+    }
+    finish_menu_items(&shown.browser);
+}
+BENCHMARK(start_menu_items)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 // A frame at the top of a 100,000-item menu, or at its end (arg 1).
 void draw_menu(benchmark::State& state) {

@@ -3,6 +3,7 @@
 
 #include "bench_support.hpp"
 #include "nav/line_count.hpp"
+#include "ui/text_position.hpp"
 #include "ui/text_view.hpp"
 
 namespace {
@@ -32,5 +33,24 @@ void draw_text(benchmark::State& state) {
     }
 }
 BENCHMARK(draw_text)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Where the last page of a 100 MB text starts: skipped to from the top (arg 0), as draw_text
+// does, or from the page above it (arg 1), as the text view does after a movement key.
+void find_last_page(benchmark::State& state) {
+    const std::string text = make_text(100 << 20);
+    Browser browser{};
+    ::count_lines(&browser, text.c_str());
+    const long last = browser.text_lines - 20;
+    TextPosition position;
+    (void)seek_line(&position, text.c_str(), last - 1);
+    long top = last;
+    for (auto _ : state) {
+        const char* start = state.range(0) == 0 ? skip_lines(text.c_str(), top)
+                                                : seek_line(&position, text.c_str(), top);
+        benchmark::DoNotOptimize(start);
+        top = top == last ? last - 1 : last;
+    }
+}
+BENCHMARK(find_last_page)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
