@@ -35,13 +35,13 @@ namespace {
 }
 
 // The input, or for a long page (one pick in four, since it costs a hundred short ones) the
-// input repeated to a little under or over 64 KiB or twice that, so that frames are found
-// across the pieces long texts are scanned in.
+// input repeated to a little under or over 64 KiB, so that frames are found across the seam
+// between the pieces long texts are scanned in.
 std::string page_text(std::string text, unsigned pick) {
     if (pick < 192 || text.empty()) {
         return text;
     }
-    const std::size_t length = (pick & 1 ? 65536 : 131072) - 32 + (pick >> 1) % 32 * 2;
+    const std::size_t length = 65536 - 32 + pick % 32 * 2;
     while (text.size() < length) {
         text += text;
     }
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto redraw = [&] {
         const char* expected = reference_skip(content, browser.text_top);
         FUZZ_CHECK(seek_line(&position, content, browser.text_top) == expected);
-        FUZZ_CHECK(skip_lines(content, browser.text_top) == expected);
+        // draw_text finds its frame from the top with skip_lines.
         draw_text(&browser, content);
     };
     redraw();
@@ -128,5 +128,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         redraw();
     }
+    FUZZ_CHECK(skip_lines(content, browser.text_top) == reference_skip(content, browser.text_top));
     return 0;
 }
