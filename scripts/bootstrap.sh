@@ -10,7 +10,7 @@ packages=(
     valgrind socat gophernicus groff-base
 )
 if [ "${1:-}" = "--bench" ]; then
-    packages+=(libbenchmark-dev hyperfine sacc curl)
+    packages+=(libbenchmark-dev hyperfine sacc curl python3)
 fi
 
 missing=()
