@@ -9,7 +9,10 @@
 #include "ui/text_view.hpp"
 
 void browse_loop(Browser* browser) {
+    // What was worked out for the content shown last, dropped whenever a fetch may have put
+    // new bytes where an old content was.
     PreparedMenu prepared;
+    TextMemo text_memo;
     while (browser->running) {
         if (resize_pending) {
             // Cleared first: a resize that arrives meanwhile is read again, not lost.
@@ -22,6 +25,7 @@ void browse_loop(Browser* browser) {
         if (!browser->current->content) {
             fetch_page(browser);
             forget_prepared_menu(&prepared);
+            text_memo = TextMemo{};
         }
         const Page* page = browser->current;
         int more = 0;
@@ -31,7 +35,7 @@ void browse_loop(Browser* browser) {
         } else {
             // The view counts the lines itself before it first needs the count; counting here
             // as well would scan a long text once more before its first screen.
-            more = text_view_loop(browser);
+            more = text_view_loop(browser, &text_memo);
         }
         if (!more) {
             break;

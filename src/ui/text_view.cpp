@@ -17,7 +17,6 @@
 #include "ui/header.hpp"
 #include "ui/keys.hpp"
 #include "ui/prompt.hpp"
-#include "ui/text_position.hpp"
 
 namespace {
 
@@ -95,15 +94,28 @@ void draw_text(const Browser* browser, const char* content) {
 }
 
 int text_view_loop(Browser* browser) {
+    TextMemo memo;
+    return text_view_loop(browser, &memo);
+}
+
+int text_view_loop(Browser* browser, TextMemo* memo) {
     const char* content = page_content(browser);
+    if (memo->content != content) {
+        *memo = TextMemo{};
+        memo->content = content;
+    }
     // Each frame's first line is found from the previous frame's, not from the top of the text.
-    TextPosition position;
     const auto redraw = [&] {
-        draw_text_from(browser, seek_line(&position, content, browser->text_top));
+        draw_text_from(browser, seek_line(&memo->position, content, browser->text_top));
     };
     redraw();
-    // The content cannot change while the view runs, so one count serves every cycle.
-    count_lines(browser, content);
+    // The content cannot change while the view runs, so one count serves every cycle, and
+    // every later call for the same content.
+    if (memo->lines < 0) {
+        count_lines(browser, content);
+        memo->lines = browser->text_lines;
+    }
+    browser->text_lines = memo->lines;
     for (;;) {
         if (!browser->running) {
             return 0;

@@ -133,4 +133,43 @@ TEST(TextView, EndOfInputEndsTheRun) {
     EXPECT_EQ(page.browser.running, 0);
 }
 
+// Calls that share a memo, as the browse loop makes them while the same text comes back, draw
+// and leave exactly what calls without one do; a memo of another text is not used.
+TEST(TextView, MemoOfEarlierCallsChangesNoFrame) {
+    std::string long_text;
+    for (int n = 1; n <= 200; ++n) {
+        long_text += "line " + std::to_string(n) + "\n";
+    }
+    // Each call's keys end with one that makes the view return.
+    const char* const calls[] = {
+        "\x1b[6\x1b[6\x1b[Bx",
+        "\x1b[6\x1b[Ax",
+        "\x1b[5x",
+        "\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6x", // past the end
+        "\x1b[Bx",
+        "\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5x",
+    };
+    TextPage kept(long_text.c_str(), 24, 0);
+    TextPage fresh(long_text.c_str(), 24, 0);
+    TextMemo memo;
+    TextPage other("another\ntext\n", 24, 0); // alive throughout: its address stays its own
+    {
+        StdioSwap stdio("");
+        ASSERT_EQ(text_view_loop(&other.browser, &memo), 0) << "no keys: the end of input";
+    }
+    for (const char* keys : calls) {
+        std::string with_memo;
+        {
+            StdioSwap stdio(keys);
+            EXPECT_EQ(text_view_loop(&kept.browser, &memo), 1);
+            with_memo = stdio.output();
+        }
+        StdioSwap stdio(keys);
+        EXPECT_EQ(text_view_loop(&fresh.browser), 1);
+        EXPECT_EQ(with_memo, stdio.output()) << "case=" << testing::PrintToString(keys);
+        EXPECT_EQ(kept.browser.text_top, fresh.browser.text_top);
+        EXPECT_EQ(kept.browser.text_lines, fresh.browser.text_lines);
+    }
+}
+
 } // namespace
