@@ -1,5 +1,5 @@
 # Front door over CMake. `make` builds the release program into build/kesmor;
-# `make check` builds with sanitizers and runs every test, the fuzz corpora included; `make fuzz`
+# `make check` replays the fuzz corpora, then builds with sanitizers and runs every test; `make fuzz`
 # runs each fuzz target for FUZZ_SECONDS; `make demo` runs the program on a real
 # Gopher server serving demo/gopherhole on a loopback port; `make bench` runs the micro and the
 # end-to-end benchmarks on a release build in build/bench (not part of `make check`).
@@ -21,12 +21,12 @@ bootstrap:
 	@bash scripts/bootstrap.sh
 
 check: bootstrap
-	cmake -S . -B build/check -DCMAKE_BUILD_TYPE=Debug -DKESMOR_SANITIZE=ON
-	cmake --build build/check -j$(JOBS)
-	cd build/check && ctest --output-on-failure -j$(JOBS)
 	$(FUZZ_CONFIGURE)
 	cmake --build build/fuzz -j$(JOBS)
 	cd build/fuzz && ctest --output-on-failure -j$(JOBS)
+	cmake -S . -B build/check -DCMAKE_BUILD_TYPE=Debug -DKESMOR_SANITIZE=ON
+	cmake --build build/check -j$(JOBS)
+	cd build/check && ctest --output-on-failure -j$(JOBS)
 
 install: all
 	install -d $(DESTDIR)$(PREFIX)/bin $(DESTDIR)$(PREFIX)/share/man/man1
