@@ -15,6 +15,7 @@
 #include "ui/keys.hpp"
 #include "ui/menu_selection.hpp"
 #include "ui/prompt.hpp"
+#include "ui/view_keys.hpp"
 
 namespace {
 
@@ -67,23 +68,8 @@ void handle_menu_key(Browser* browser, unsigned char key) {
     case 'a':
         show_about(browser);
         break;
-    case 'b':
-    case 0x7f:
-        go_back(browser);
-        break;
-    case 'f':
-        go_forward(browser);
-        break;
-    case 'o':
-        prompt_open_url(browser);
-        break;
-    case 'q':
-        browser->running = 0;
-        break;
-    case 'r':
-        reload_page(browser);
-        break;
     default:
+        handle_view_key(browser, key);
         break;
     }
 }

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "nav/history.hpp"
 #include "nav/line_count.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
@@ -16,7 +15,7 @@
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
 #include "ui/keys.hpp"
-#include "ui/prompt.hpp"
+#include "ui/view_keys.hpp"
 
 namespace {
 
@@ -146,30 +145,13 @@ int text_view_loop(Browser* browser, TextMemo* memo) {
         case KeyKind::dropped:
             continue;
         }
-        switch (key.byte) {
-        case 'a':
+        // The about screen is the one key after which the text view keeps control.
+        if (key.byte == 'a') {
             show_about(browser);
             redraw();
             continue;
-        case 'b':
-        case 0x7f:
-            go_back(browser);
-            break;
-        case 'f':
-            go_forward(browser);
-            break;
-        case 'o':
-            prompt_open_url(browser);
-            break;
-        case 'q':
-            browser->running = 0;
-            break;
-        case 'r':
-            reload_page(browser);
-            break;
-        default:
-            break;
         }
+        handle_view_key(browser, key.byte);
         return browser->running;
     }
 }
