@@ -9,7 +9,7 @@ void print_usage() {
                "\n"
                "Arguments:\n"
                "  gopher_address  The Gopher server address. E.g., 'gopher.example.org', "
-               "'gopher://floodgap.example:70/1/dir'.\n"
+               "'gopher://gopher.example.net:70/1/dir'.\n"
                "\n"
                "Options:\n"
                "  -h, --help     Display this help message and exit.\n"
