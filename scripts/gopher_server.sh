@@ -63,11 +63,19 @@ start_server() {
     gophernicus=$(find_gophernicus) || die "gophernicus is not installed (scripts/bootstrap.sh)"
     command -v socat >/dev/null || die "socat is not installed (scripts/bootstrap.sh)"
 
-    local log
-    log=$(mktemp "${TMPDIR:-/tmp}/kesmor-gopher.XXXXXX")
+    # socat's log names the port; with KESMOR_GOPHER_LOG set it is kept there, one line for
+    # every connection accepted, so a test can count the requests a client made.
+    local log keep_log=0
+    if [ -n "${KESMOR_GOPHER_LOG:-}" ]; then
+        log=$KESMOR_GOPHER_LOG
+        keep_log=1
+        : >"$log"
+    else
+        log=$(mktemp "${TMPDIR:-/tmp}/kesmor-gopher.XXXXXX")
+    fi
     local pid=""
     # On any failure (or an interrupt) below, nothing of a half-started server may stay behind.
-    trap 'stop_group "$pid" >/dev/null 2>&1 || true; rm -f "$log"' EXIT
+    trap 'stop_group "$pid" >/dev/null 2>&1 || true; [ "$keep_log" = 1 ] || rm -f "$log"' EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM HUP
 
@@ -110,7 +118,7 @@ start_server() {
     [ "$accepted" = 1 ] || die "port $port did not accept a connection"
 
     trap - EXIT INT TERM HUP
-    rm -f "$log" # socat keeps logging into the unlinked file until it stops
+    [ "$keep_log" = 1 ] || rm -f "$log" # socat keeps logging into the unlinked file until it stops
     echo "$port $pid"
 }
 
