@@ -1,6 +1,8 @@
 // The driver loop: fetch the current page when needed, classify it and hand it to a view.
 #include "nav/browse_loop.hpp"
 
+#include <tuple>
+
 #include "gopher/menu.hpp"
 #include "gopher/transaction.hpp"
 #include "nav/prepared_menu.hpp"
@@ -14,11 +16,7 @@ void browse_loop(Browser* browser) {
     PreparedMenu prepared;
     TextMemo text_memo;
     while (browser->running) {
-        if (resize_pending) {
-            // Cleared first: a resize that arrives meanwhile is read again, not lost.
-            resize_pending = 0;
-            query_window_size(&browser->winsize);
-        }
+        std::ignore = take_pending_resize(&browser->winsize);
         if (browser->current == nullptr) {
             break;
         }

@@ -104,3 +104,12 @@ void query_window_size(winsize* size) {
         *size = ws;
     }
 }
+
+bool take_pending_resize(winsize* size) {
+    if (!resize_pending) {
+        return false;
+    }
+    resize_pending = 0;
+    query_window_size(size);
+    return true;
+}

@@ -27,3 +27,7 @@ void on_terminate_signal(int signal_number);
 
 // TIOCGWINSZ on standard output; on failure the record keeps what it held.
 void query_window_size(winsize* size);
+
+// When a resize is pending: clears the flag, then reads the new size, and returns true. The flag
+// is cleared first so that a resize arriving during the caller's redraw is seen again, not lost.
+[[nodiscard]] bool take_pending_resize(winsize* size);

@@ -83,10 +83,7 @@ int menu_view_loop(Browser* browser) {
         if (!browser->running) {
             return 0;
         }
-        if (resize_pending) {
-            // Cleared first: a resize that arrives during the redraw is drawn next, not lost.
-            resize_pending = 0;
-            query_window_size(&browser->winsize);
+        if (take_pending_resize(&browser->winsize)) {
             draw_menu(browser);
             continue;
         }

@@ -121,10 +121,7 @@ int text_view_loop(Browser* browser, TextMemo* memo) {
         }
         const int visible = text_visible_rows(browser->winsize.ws_row);
         browser->text_top = bound_text_top(browser->text_top, browser->text_lines, visible);
-        if (resize_pending) {
-            // Cleared first: a resize that arrives during the redraw is drawn next, not lost.
-            resize_pending = 0;
-            query_window_size(&browser->winsize);
+        if (take_pending_resize(&browser->winsize)) {
             redraw();
             continue;
         }
