@@ -4,6 +4,7 @@
 #include "bench_support.hpp"
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
+#include "ui/menu_movement.hpp"
 #include "ui/menu_selection.hpp"
 #include "ui/menu_view.hpp"
 
@@ -67,5 +68,40 @@ void move_selection_down_near_end(benchmark::State& state) {
     }
 }
 BENCHMARK(move_selection_down_near_end)->Unit(benchmark::kMicrosecond);
+
+// Mostly prose: a link every 200th row of 100,000.
+std::string make_prose_menu() {
+    std::string menu;
+    for (int n = 1; n <= 100000; ++n) {
+        menu += n % 200 == 0 ? "1a link\t/x\t127.0.0.1\t70\r\n" : "ia line of prose\t\t\t0\r\n";
+    }
+    return menu + ".\r\n";
+}
+
+// One key at a time through a 100,000-row menu of links (arg 0) or of prose (arg 1), wrapping
+// at its end: what a key costs wherever it is pressed.
+void move_in_menu_through(benchmark::State& state, Key key) {
+    BenchBrowser shown{state.range(0) != 0 ? make_prose_menu() : make_menu(100000), "/menu"};
+    ::build_menu_items(&shown.browser, shown.content());
+    const MenuLayout layout = menu_layout(
+        {shown.browser.items.get(), static_cast<std::size_t>(shown.browser.item_count)});
+    MenuPlace place{0, layout.first_link};
+    for (auto _ : state) {
+        place = move_in_menu(layout, place, 20, key);
+        benchmark::DoNotOptimize(place);
+    }
+}
+void move_in_menu_down(benchmark::State& state) {
+    move_in_menu_through(state, Key::down);
+}
+BENCHMARK(move_in_menu_down)->Arg(0)->Arg(1)->Unit(benchmark::kNanosecond);
+void move_in_menu_page_down(benchmark::State& state) {
+    move_in_menu_through(state, Key::page_down);
+}
+BENCHMARK(move_in_menu_page_down)->Arg(0)->Arg(1)->Unit(benchmark::kNanosecond);
+void move_in_menu_up(benchmark::State& state) {
+    move_in_menu_through(state, Key::up);
+}
+BENCHMARK(move_in_menu_up)->Arg(0)->Arg(1)->Unit(benchmark::kNanosecond);
 
 } // namespace
