@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    make cmake g++ pkg-config
+    make cmake g++ pkg-config libutf8proc-dev
     libgtest-dev libgmock-dev libvterm-dev
     clang libclang-rt-14-dev
     valgrind socat gophernicus groff-base

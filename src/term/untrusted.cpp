@@ -76,7 +76,19 @@ std::size_t skip_escape(const unsigned char* p, std::size_t i, std::size_t n) {
             }
         }
         return n;
+    case esc:
+        // ESC ESC: the first is dropped, the second may start a sequence of its own.
+        return i - 1;
     default:
+        // ESC, intermediate bytes, a final byte: ESC ( B, ESC # 8, ESC SP F.
+        if (kind >= 0x20 && kind <= 0x2f) {
+            while (i < n && p[i] >= 0x20 && p[i] <= 0x2f) {
+                ++i;
+            }
+            if (i < n && p[i] >= 0x30 && p[i] <= 0x7e) {
+                ++i;
+            }
+        }
         return i;
     }
 }
@@ -91,6 +103,48 @@ bool all_printable(std::uint64_t w) {
 }
 
 } // namespace
+
+UntrustedPiece next_untrusted_piece(std::string_view text, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    const unsigned char c = p[at];
+    if (passes_as_is(c)) {
+        return {at + 1, ShownAs::bytes};
+    }
+    if (c >= 0x80) {
+        const std::size_t length = utf8_length(p + at, n - at);
+        // U+0080 to U+009F are the C1 controls, which some terminals obey.
+        const bool c1 = length == 2 && c == 0xc2 && p[at + 1] <= 0x9f;
+        if (length == 0 || c1) {
+            // One "?" for the byte, or for the whole character.
+            return {at + (length == 0 ? 1 : length), ShownAs::question};
+        }
+        return {at + length, ShownAs::bytes};
+    }
+    if (c == esc) {
+        return {skip_escape(p, at, n), ShownAs::nothing};
+    }
+    if (c == '\r' && at + 1 == n) {
+        return {at + 1, ShownAs::nothing}; // the CR of a CR LF line end: invisible anyway
+    }
+    return {at + 1, ShownAs::question}; // other C0 controls and DEL
+}
+
+std::size_t printable_prefix(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    for (std::uint64_t w; i + 8 <= n; i += 8) {
+        std::memcpy(&w, p + i, sizeof w);
+        if (!all_printable(w)) {
+            break;
+        }
+    }
+    while (i < n && p[i] >= 0x20 && p[i] < 0x7f) {
+        ++i;
+    }
+    return i;
+}
 
 void append_untrusted(std::string& out, std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -109,33 +163,18 @@ void append_untrusted(std::string& out, std::string_view text) {
             }
             std::memcpy(dst, &w, sizeof w);
         }
-        // A word that failed holds something to change: byte by byte to its end, at least.
+        // A word that failed holds something to change: piece by piece to its end, at least.
         const std::size_t stop = n - i < 8 ? n : i + 8;
         while (i < stop) {
-            const unsigned char c = p[i];
-            if (passes_as_is(c)) {
-                *dst++ = static_cast<char>(c);
-                ++i;
-            } else if (c >= 0x80) {
-                const std::size_t length = utf8_length(p + i, n - i);
-                // U+0080 to U+009F are the C1 controls, which some terminals obey.
-                const bool c1 = length == 2 && c == 0xc2 && p[i + 1] <= 0x9f;
-                if (length == 0 || c1) {
-                    *dst++ = '?'; // one for the byte, or for the whole character
-                    i += length == 0 ? 1 : length;
-                } else {
-                    for (const std::size_t end = i + length; i < end; ++i) {
-                        *dst++ = static_cast<char>(p[i]);
-                    }
+            const UntrustedPiece piece = next_untrusted_piece(text, i);
+            if (piece.shown == ShownAs::bytes) {
+                for (; i < piece.next; ++i) {
+                    *dst++ = static_cast<char>(p[i]);
                 }
-            } else if (c == esc) {
-                i = skip_escape(p, i, n);
-            } else if (c == '\r' && i + 1 == n) {
-                ++i; // the CR of a CR LF line end: invisible anyway
-            } else {
-                *dst++ = '?'; // other C0 controls and DEL
-                ++i;
+            } else if (piece.shown == ShownAs::question) {
+                *dst++ = '?';
             }
+            i = piece.next;
         }
     }
     out.resize(static_cast<std::size_t>(dst - out.data()));

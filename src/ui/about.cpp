@@ -3,12 +3,15 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <unistd.h>
 
 #include "app/cli.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
+#include "term/width.hpp"
 #include "ui/geometry.hpp"
+#include "ui/header.hpp"
 
 namespace {
 
@@ -36,10 +39,6 @@ constexpr AboutLine about_lines[] = {
     {seq::bold_yellow, "        q: Quit"},
 };
 
-constexpr char band[] =
-    "                                                                              ";
-static_assert(sizeof band - 1 == 78);
-
 // Any one byte ends the wait. When no byte can ever come (end of input, a failing terminal)
 // the view takes over, and ends the run on its own read.
 void wait_for_key() {
@@ -54,17 +53,17 @@ void wait_for_key() {
 
 } // namespace
 
-void show_about(const Browser* browser) {
-    const int rows = browser->winsize.ws_row;
-    const int cols = browser->winsize.ws_col;
-    const AboutGeometry place = about_geometry(rows, cols);
+namespace {
 
-    // Sent with the rest of the page in one flush.
-    std::fputs(seq::clear_screen, stdout);
-    std::fputs(seq::bar_background, stdout);
-    std::fputs(seq::bold_white, stdout);
-    print_centered(band, 1, cols);
-    print_at("About Kesmor", 1, place.title_col);
+// Our own text, cut like any other so that no line wraps: the lines below the window are left
+// out, the wider ones end at its last column.
+void draw_about(int rows, int cols) {
+    const AboutGeometry place = about_geometry(rows, cols);
+    start_header_band(cols);
+    std::string shown;
+    append_cut(shown, "About Kesmor", cols - place.title_col + 1, TabShow::to_tab_stop);
+    move_cursor(1, place.title_col);
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
     std::fputs(seq::reset, stdout);
     move_cursor(2, 1);
 
@@ -72,11 +71,29 @@ void show_about(const Browser* browser) {
     std::snprintf(welcome, sizeof welcome, "Welcome to Kesmor %s!", kesmor_version);
     int row = place.row;
     for (const AboutLine& line : about_lines) {
+        if (row > rows) {
+            break;
+        }
         std::fputs(line.color, stdout);
         move_cursor(row++, place.col);
-        std::fputs(line.text != nullptr ? line.text : welcome, stdout);
+        shown.clear();
+        append_cut(shown, line.text != nullptr ? line.text : welcome, cols - place.col + 1,
+                   TabShow::to_tab_stop);
+        std::fwrite(shown.data(), 1, shown.size(), stdout);
     }
     std::fputs(seq::reset, stdout);
+}
+
+} // namespace
+
+void show_about(const Browser* browser) {
+    const int rows = browser->winsize.ws_row;
+    const int cols = browser->winsize.ws_col;
+    // Sent with the rest of the page in one flush; a window of no size gets the clear alone.
+    std::fputs(seq::clear_screen, stdout);
+    if (rows > 0 && cols > 0) {
+        draw_about(rows, cols);
+    }
     std::fflush(stdout);
 
     wait_for_key();

@@ -1,39 +1,55 @@
-// The header bar on row 1: the page's URL over a 78-cell band.
+// The header bar on row 1: the page's URL over a 78-cell band, both cut to the window.
 #include "ui/header.hpp"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "gopher/address.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
-#include "term/untrusted.hpp"
+#include "term/width.hpp"
 
 namespace {
 
+constexpr int band_width = 78;
 constexpr char band[] =
     "                                                                              ";
-static_assert(sizeof band - 1 == 78);
+static_assert(sizeof band - 1 == band_width);
 
 // Host and selector come from the network (a menu line names them), so the URL goes through
-// the filter; its column is still that of its received bytes.
+// the filter, and is centred by the columns it shows in.
 void write_header_bar(const Browser* browser) {
+    const int cols = browser->winsize.ws_col;
+    if (cols <= 0 || browser->winsize.ws_row <= 0) {
+        return; // not a terminal: nothing to draw on
+    }
     char url[1290] = "";
     if (browser->current != nullptr) {
         format_page_url(browser->current, url, sizeof url);
     }
-    const int cols = browser->winsize.ws_col;
-    std::fputs(seq::bar_background, stdout);
-    std::fputs(seq::bold_white, stdout);
-    print_centered(band, 1, cols);
-    const std::size_t length = std::strlen(url);
-    move_cursor(1, centered_column(static_cast<long>(length), cols));
-    print_untrusted({url, length});
+    start_header_band(cols);
+    const std::string_view text(url, std::strlen(url));
+    const int col = centered_column(shown_width(text, TabShow::one_blank), cols);
+    std::string shown;
+    append_cut(shown, text, cols - col + 1, TabShow::one_blank);
+    move_cursor(1, col);
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
     std::fputs(seq::reset, stdout);
     move_cursor(2, 1);
 }
 
 } // namespace
+
+void start_header_band(int cols) {
+    std::fputs(seq::bar_background, stdout);
+    std::fputs(seq::bold_white, stdout);
+    const int col = centered_column(band_width, cols);
+    const int width = cols - col + 1 < band_width ? cols - col + 1 : band_width;
+    move_cursor(1, col);
+    std::fwrite(band, 1, static_cast<std::size_t>(width > 0 ? width : 0), stdout);
+}
 
 void draw_header(const Browser* browser) {
     write_header_bar(browser);

@@ -38,12 +38,21 @@ TEST(Untrusted, FiltersEachKindOfByteAsDocumented) {
         {"\x1b_apc\x07x", "x"},
         {"\x1b]unterminated [31m", ""},
         {"\x1b]a\x1b[b\x07x", "x"}, // an ESC inside does not end the string
+        // ESC, intermediate bytes and a final byte, removed whole.
+        {"\x1b[31mred\x1b(B\x1b[m!", "red!"},
+        {"\x1b#8x", "x"},
+        {"\x1b Fx", "x"},
+        {"\x1b($Bx", "x"},
+        {"\x1b(\x1b[31mx", "x"}, // no final byte: the next ESC starts a sequence
+        {"\x1b(\x01x", "?x"},
+        {"a\x1b(", "a"},
+        // ESC ESC: the second ESC starts the sequence.
+        {"\x1b\x1b[31mx", "x"},
+        {"\x1b\x1b\x1b]0;t\x07x", "x"},
         // Any other ESC goes with the one byte after it.
         {"\x1b"
          "c",
          ""},
-        {"\x1b(Bx", "Bx"},
-        {"\x1b\x1b[31mx", "[31mx"},
         {"a\x1b", "a"},
         // C0 controls and DEL.
         {"\x07\x08\x0b\x0c\x0e\x1f\x7f"s, "???????"},

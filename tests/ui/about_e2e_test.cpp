@@ -159,3 +159,51 @@ TEST(AboutScreen, AnyKeyReturnsToTheMenuScrolledAsItWas) {
         EXPECT_EQ(request_count(*server), 1u);
     }
 }
+
+// In a small window nothing wraps or scrolls: the lines below it are left out, the wider ones
+// end at its last column, the title and the band too.
+TEST(AboutScreen, IsCutToSmallWindows) {
+    const struct {
+        int rows;
+        int cols;
+        int title_col;
+        int block_col;
+    } cases[] = {{12, 40, 14, 7}, {8, 16, 2, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case=" << c.rows << "x" << c.cols);
+        auto server = start_gopher_server();
+        serve(*server, "", Script{menu_line('0', "Doc", "/doc", "127.0.0.1", server->port)});
+        PtyOptions options;
+        options.rows = c.rows;
+        options.cols = c.cols;
+        auto run = start_program({address_of(*server)}, options);
+        ASSERT_TRUE(wait_for_row(*run, 4, at_column(1, "->Doc"))) << screen_text(*run);
+        const std::string menu_screen = screen_text(*run);
+
+        // The block starts on row 3; the rows of the window show its first lines.
+        const auto shown = [&](int row) {
+            const std::string_view text = about_lines[row - 3].text;
+            return text.empty()
+                       ? ""
+                       : at_column(c.block_col, text.substr(0, static_cast<std::size_t>(
+                                                                   c.cols - c.block_col + 1)));
+        };
+        const std::size_t mark = run->output.size();
+        send_keys(*run, "a");
+        ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+            return row_text(*run, c.rows) == shown(c.rows);
+        })) << screen_text(*run);
+        const std::string title =
+            std::string("About Kesmor")
+                .substr(0, static_cast<std::size_t>(c.cols - c.title_col + 1));
+        EXPECT_EQ(row_text(*run, 1), at_column(c.title_col, title));
+        for (int col = 1; col <= c.cols; ++col) {
+            EXPECT_EQ(look_at(*run, 1, col), band_look) << "col=" << col;
+        }
+        EXPECT_EQ(row_text(*run, 2), "");
+        for (int row = 3; row <= c.rows; ++row) {
+            EXPECT_EQ(row_text(*run, row), shown(row)) << "row=" << row;
+        }
+        ASSERT_TRUE(key_returns_to(*run, "x", menu_screen));
+    }
+}

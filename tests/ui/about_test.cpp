@@ -34,7 +34,22 @@ TEST(About, EndOfInputReturnsToTheView) {
     Browser browser{};
     StdioSwap stdio("");
     show_about(&browser); // must not wait for ever
-    EXPECT_NE(stdio.output().find(at(3, 1) + "Welcome"), std::string::npos) << "0x0 window";
+    EXPECT_EQ(stdio.output(), seq::clear_screen) << "a window of no size gets the clear alone";
+}
+
+// Nothing wraps in a small window: lines below it are left out, wider ones cut at its edge.
+TEST(About, IsCutToASmallWindow) {
+    Browser browser{};
+    browser.winsize.ws_row = 6;
+    browser.winsize.ws_col = 10;
+    StdioSwap stdio("x");
+    show_about(&browser);
+    EXPECT_EQ(stdio.output(), std::string(seq::clear_screen) + seq::bar_background +
+                                  seq::bold_white + at(1, 1) + std::string(10, ' ') + at(1, 1) +
+                                  "About Kesm" + seq::reset + at(2, 1) + seq::bold_green +
+                                  at(3, 1) + "Welcome to" + seq::bold_magenta + at(4, 1) +
+                                  "        \\`" + seq::bold_magenta + at(5, 1) + "        (o" +
+                                  seq::bold_magenta + at(6, 1) + "       / \\" + seq::reset);
 }
 
 } // namespace

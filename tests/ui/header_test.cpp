@@ -10,20 +10,58 @@
 
 namespace {
 
-// Host and selector can come from a menu line; the URL is centred by its received bytes.
-TEST(Header, UrlIsFilteredButCentredByItsReceivedLength) {
+std::string header_at(const char* host, const char* selector, char type, int rows, int cols) {
     Browser browser{};
-    push_page(&browser, "alpha.lan", 70, "/\x1b]0;owned\x07x", '1');
-    browser.winsize.ws_row = 24;
-    browser.winsize.ws_col = 100;
+    push_page(&browser, host, 70, selector, type);
+    browser.winsize.ws_row = static_cast<unsigned short>(rows);
+    browser.winsize.ws_col = static_cast<unsigned short>(cols);
     StdioSwap stdio("");
     draw_header(&browser);
-    const std::string url = "gopher://alpha.lan:70/1/\x1b]0;owned\x07x";
-    const int url_col = (100 - static_cast<int>(url.size())) / 2;
-    EXPECT_EQ(stdio.output(), std::string(seq::bar_background) + seq::bold_white + at(1, 11) +
-                                  std::string(78, ' ') + at(1, url_col) +
-                                  "gopher://alpha.lan:70/1/x" + seq::reset + at(2, 1));
     free_history(browser.current);
+    return stdio.output();
+}
+
+std::string bar(int band_col, int band_width, int url_col, const std::string& url) {
+    return std::string(seq::bar_background) + seq::bold_white + at(1, band_col) +
+           std::string(band_width, ' ') + at(1, url_col) + url + seq::reset + at(2, 1);
+}
+
+// The band and the URL end at the window's last column; the URL is centred by the columns it
+// shows in, after the filter, and a search's TAB shows as one blank.
+TEST(Header, BandAndUrlAreCutToTheWindowAndCentredByColumns) {
+    const std::string han = "\xe6\xbc\xa2"; // two columns
+    const struct {
+        const char* host;
+        std::string selector;
+        char type;
+        int cols;
+        std::string expected;
+    } cases[] = {
+        // 27 columns of URL: as wide windows have always shown it.
+        {"alpha.lan", "/doc", '0', 80, bar(1, 78, 26, "gopher://alpha.lan:70/0/doc")},
+        {"alpha.lan", "/doc", '0', 120, bar(21, 78, 46, "gopher://alpha.lan:70/0/doc")},
+        {"alpha.lan", "/doc", '0', 40, bar(1, 40, 6, "gopher://alpha.lan:70/0/doc")},
+        {"alpha.lan", "/doc", '0', 27, bar(1, 27, 1, "gopher://alpha.lan:70/0/doc")},
+        {"alpha.lan", "/doc", '0', 20, bar(1, 20, 1, "gopher://alpha.lan:7")},
+        {"alpha.lan", "/doc", '0', 1, bar(1, 1, 1, "g")},
+        // Escape sequences take no column, wide characters two.
+        {"alpha.lan", "/\x1b]0;owned\x07x", '1', 100, bar(11, 78, 37, "gopher://alpha.lan:70/1/x")},
+        {"alpha.lan", "/" + han + han, '1', 30,
+         bar(1, 30, 1, "gopher://alpha.lan:70/1/" + han + han)},
+        {"alpha.lan", "/" + han + han, '1', 27, bar(1, 27, 1, "gopher://alpha.lan:70/1/" + han)},
+        {"alpha.lan", "/search\tkesmor", '7', 80,
+         bar(1, 78, 21, "gopher://alpha.lan:70/7/search kesmor")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(header_at(c.host, c.selector.c_str(), c.type, 24, c.cols), c.expected)
+            << "selector=" << testing::PrintToString(c.selector) << " cols=" << c.cols;
+    }
+}
+
+TEST(Header, NothingIsDrawnInAWindowOfNoSize) {
+    EXPECT_EQ(header_at("alpha.lan", "/", '1', 0, 0), "");
+    EXPECT_EQ(header_at("alpha.lan", "/", '1', 24, 0), "");
+    EXPECT_EQ(header_at("alpha.lan", "/", '1', 0, 80), "");
 }
 
 } // namespace

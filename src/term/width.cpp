@@ -1,0 +1,106 @@
+// Untrusted text as the terminal shows it: measured in columns and cut to fit a row.
+#include "term/width.hpp"
+
+#include <utf8proc.h>
+
+#include "term/untrusted.hpp"
+
+namespace {
+
+constexpr int tab_stop = 8;
+// Zero-width characters kept on one character, as in Unicode's stream-safe text: a line of
+// nothing but combining marks must not become megabytes on one row.
+constexpr int max_zero_width_run = 30;
+
+// One piece of filtered text: the columns it takes and how it is written.
+enum class Written { nothing, as_is, blanks, question };
+struct ShownPiece {
+    std::size_t next;
+    int cols;
+    Written written;
+};
+
+ShownPiece shown_piece(std::string_view line, std::size_t at, long col, TabShow tabs) {
+    const UntrustedPiece piece = next_untrusted_piece(line, at);
+    switch (piece.shown) {
+    case ShownAs::nothing:
+        return {piece.next, 0, Written::nothing};
+    case ShownAs::question:
+        return {piece.next, 1, Written::question};
+    case ShownAs::bytes:
+        break;
+    }
+    const auto lead = static_cast<unsigned char>(line[at]);
+    if (lead == '\t') {
+        const long blanks = tabs == TabShow::one_blank ? 1 : tab_stop - col % tab_stop;
+        return {piece.next, static_cast<int>(blanks), Written::blanks};
+    }
+    if (lead < 0x80) {
+        return {piece.next, 1, Written::as_is};
+    }
+    // The filter passed a whole, valid character.
+    utf8proc_int32_t code_point = 0;
+    utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(line.data() + at),
+                     static_cast<utf8proc_ssize_t>(piece.next - at), &code_point);
+    return {piece.next, utf8proc_charwidth(code_point), Written::as_is};
+}
+
+} // namespace
+
+int append_cut(std::string& out, std::string_view line, int max_cols, TabShow tabs) {
+    int cols = 0;
+    int zero_width_run = 0;
+    std::size_t i = 0;
+    while (i < line.size() && max_cols > 0) {
+        // The common case: printable ASCII, one column a byte, as many as fit at once.
+        const std::size_t room = static_cast<std::size_t>(max_cols - cols);
+        const std::size_t run = printable_prefix(line.substr(i, room));
+        if (run > 0) {
+            out.append(line.data() + i, run);
+            i += run;
+            cols += static_cast<int>(run);
+            zero_width_run = 0;
+            continue;
+        }
+        const ShownPiece piece = shown_piece(line, i, cols, tabs);
+        if (piece.cols > max_cols - cols) {
+            // Blanks may stop at the edge; a character is whole or not there.
+            if (piece.written == Written::blanks) {
+                out.append(static_cast<std::size_t>(max_cols - cols), ' ');
+                cols = max_cols;
+            }
+            break;
+        }
+        if (piece.written == Written::as_is && piece.cols == 0) {
+            ++zero_width_run;
+        } else if (piece.written != Written::nothing) {
+            zero_width_run = 0;
+        }
+        if (piece.written == Written::as_is && zero_width_run <= max_zero_width_run) {
+            out.append(line.data() + i, piece.next - i);
+        } else if (piece.written == Written::blanks) {
+            out.append(static_cast<std::size_t>(piece.cols), ' ');
+        } else if (piece.written == Written::question) {
+            out += '?';
+        }
+        cols += piece.cols;
+        i = piece.next;
+    }
+    return cols;
+}
+
+long shown_width(std::string_view line, TabShow tabs) {
+    long cols = 0;
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t run = printable_prefix(line.substr(i));
+        if (run > 0) {
+            cols += static_cast<long>(run);
+            i += run;
+            continue;
+        }
+        const ShownPiece piece = shown_piece(line, i, cols, tabs);
+        cols += piece.cols;
+        i = piece.next;
+    }
+    return cols;
+}
