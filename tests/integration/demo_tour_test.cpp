@@ -110,7 +110,7 @@ TEST(DemoTour, BrowsesTheDemoOnTheRealServer) {
     // An invalid address is rejected; a valid one is opened.
     send_keys(*run, "o");
     ASSERT_TRUE(shows(*run, "Open URL:"));
-    send_keys(*run, "nowhere\r");
+    send_keys(*run, "-nowhere\r");
     ASSERT_TRUE(shows(*run, "Error: Invalid Gopher address format. Press any key."));
     send_keys(*run, "x");
     ASSERT_TRUE(wait_until(*run, [&] {

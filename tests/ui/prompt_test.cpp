@@ -98,14 +98,27 @@ TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
 }
 
 TEST(PromptOpenUrl, OpensAValidAddress) {
-    PromptFixture f;
-    StdioSwap stdio("q.lan:7070/0/notes.txt\r");
-    prompt_open_url(&f.browser);
-    ASSERT_TRUE(f.opened());
-    EXPECT_STREQ(f.browser.current->host, "q.lan");
-    EXPECT_EQ(f.browser.current->port, 7070);
-    EXPECT_STREQ(f.browser.current->selector, "/notes.txt");
-    EXPECT_EQ(f.browser.current->type, '0');
+    const struct {
+        const char* keys;
+        const char* host;
+        int port;
+        const char* selector;
+        char type;
+    } cases[] = {
+        {"q.lan:7070/0/notes.txt\r", "q.lan", 7070, "/notes.txt", '0'},
+        {"localhost\r", "localhost", 70, "", '1'},
+        {"gopher://myserver:7070/7/find%09a%20word\r", "myserver", 7070, "/find\ta word", '7'},
+    };
+    for (const auto& c : cases) {
+        PromptFixture f;
+        StdioSwap stdio(c.keys);
+        prompt_open_url(&f.browser);
+        ASSERT_TRUE(f.opened()) << c.keys;
+        EXPECT_STREQ(f.browser.current->host, c.host);
+        EXPECT_EQ(f.browser.current->port, c.port);
+        EXPECT_STREQ(f.browser.current->selector, c.selector);
+        EXPECT_EQ(f.browser.current->type, c.type);
+    }
 }
 
 TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
@@ -113,11 +126,12 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
         std::string keys;
         const char* host; // nullptr: nothing opened
     } cases[] = {
-        {"alpha\r\x1b"
+        {"-alpha\r\x1b"
          "beta.lan\r",
          "beta.lan"}, // ESC only dismisses the message
-        {"alpha\r\x1b\x1b", nullptr},
-        {"alpha\r", nullptr}, // end of input while the message shows
+        {"-alpha\r\x1b\x1b", nullptr},
+        {"-alpha\r", nullptr}, // end of input while the message shows
+        {"gopher://alpha.lan/1/a%0Ab\r", nullptr},
     };
     for (const auto& c : cases) {
         PromptFixture f;
