@@ -27,13 +27,17 @@ int page_is_menu(const Page* page) {
     if (page == nullptr || !page->content) {
         return 0;
     }
-    const char first = page->selector[0];
-    if (first == '\0' || first == '1') {
+    switch (page->type) {
+    case '1':
+    case '7':
         return 1;
-    }
-    if (std::strchr("04569Igh", first) != nullptr) {
+    case '\0':
+        break;
+    default:
         return 0;
     }
+    // A page asked for without a type is a menu unless its first line has no TAB: a server
+    // answering a menu request with plain text, usually an error message.
     const char* content = page->content.get();
     const std::size_t room = strnlen(content, 1023);
     const void* line_end = std::memchr(content, '\n', room);
