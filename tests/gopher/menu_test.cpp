@@ -125,6 +125,29 @@ TEST(ParseMenuLine, OnlyLinkTypesOnRealHostsAreSelectable) {
     }
 }
 
+TEST(ParseMenuLine, PortsOutside1To65535AreNotSelectable) {
+    const struct {
+        const char* port;
+        int value;
+        int selectable;
+    } cases[] = {
+        {"0", 0, 0},         {"65536", 65536, 0},
+        {"70000", 70000, 0}, {"-1", -1, 0},
+        {"", 0, 0},          {"1", 1, 1},
+        {"65535", 65535, 1}, {"70", 70, 1},
+        {"+70 ", 70, 1},     {"4294967366", 2147483647, 0},
+    };
+    for (const auto& c : cases) {
+        std::string line = std::string("1Menu\t/m\treal.lan\t") + c.port;
+        MenuItem item;
+        ASSERT_EQ(parse_menu_line(line.data(), &item, "page.lan", 70), 1) << c.port;
+        EXPECT_EQ(item.type, '1') << c.port;
+        EXPECT_STREQ(item.display, "Menu") << "shown as it is; port=" << c.port;
+        EXPECT_EQ(item.port, c.value) << c.port;
+        EXPECT_EQ(item.selectable, c.selectable) << "port=" << c.port;
+    }
+}
+
 TEST(TrimTrailingSpace, KeepsLeadingWhiteSpace) {
     const struct {
         const char* in;
