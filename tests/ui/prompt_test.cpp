@@ -81,9 +81,41 @@ TEST(PromptSearch, IgnoresThe1024thCharacter) {
     prompt_search(&f.browser, &f.search);
     const std::string out = stdio.output();
     EXPECT_EQ(std::count(out.begin(), out.end(), 'x'), 1023) << "echoed";
-    ASSERT_TRUE(f.opened());
-    EXPECT_EQ(std::string(f.browser.current->selector), "\t" + std::string(1022, 'x'))
-        << "cut by push_page";
+}
+
+TEST(PromptSearch, RefusesASearchLongerThanASelector) {
+    const struct {
+        std::size_t selector_length;
+        std::size_t query_length;
+        bool sent;
+    } cases[] = {
+        {0, 1022, true},   {0, 1023, false}, {1000, 22, true},
+        {1000, 23, false}, {1022, 1, false}, {1023, 1, false},
+    };
+    for (const auto& c : cases) {
+        PromptFixture f;
+        const std::string selector(c.selector_length, 's');
+        std::strcpy(f.search.selector, selector.c_str());
+        StdioSwap stdio(std::string(c.query_length, 'x') + "\rkey");
+        prompt_search(&f.browser, &f.search);
+        const std::string out = stdio.output();
+        const std::string message =
+            at(24, 1) + seq::bold_red + "Error: Search too long." + seq::reset;
+        EXPECT_EQ(f.opened(), c.sent)
+            << "selector=" << c.selector_length << " query=" << c.query_length;
+        EXPECT_EQ(out.find(message) != std::string::npos, !c.sent)
+            << "selector=" << c.selector_length << " query=" << c.query_length;
+        // The message stays until a key: one is used up, the rest is left to the view.
+        EXPECT_EQ(stdio.unread(), c.sent ? "key" : "ey");
+        if (c.sent) {
+            EXPECT_EQ(std::string(f.browser.current->selector),
+                      selector + "\t" + std::string(c.query_length, 'x'));
+        } else {
+            // The row is blank again for the view that comes back.
+            const std::string blank_row = at(24, 1) + std::string(80, ' ');
+            EXPECT_TRUE(out.ends_with(blank_row));
+        }
+    }
 }
 
 TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
