@@ -128,6 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(item.ordinal == ++ordinal);
                 FUZZ_CHECK(std::strchr("0127h", item.type) != nullptr && item.type != '\0');
                 FUZZ_CHECK(!placeholder(item.host));
+                FUZZ_CHECK(item.port >= 1 && item.port <= 65535);
             } else {
                 FUZZ_CHECK(item.ordinal == 0);
             }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fuzz_check.hpp"
@@ -15,11 +16,32 @@
 
 namespace {
 
+bool is_hex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 bool host_passes_checks(const char* host) {
     if (*host == '\0' || std::strpbrk(host, " \t\n/") != nullptr) {
         return false;
     }
-    return std::strchr(host, '.') != nullptr || (host[0] >= '0' && host[0] <= '9');
+    if (std::strchr(host, '.') != nullptr || (host[0] >= '0' && host[0] <= '9')) {
+        return true;
+    }
+    const std::string_view label = host;
+    return label[0] != '-' &&
+           label.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                   "0123456789-_") == std::string_view::npos;
+}
+
+// A URL's selector is read decoded: one with an escape or a line break does not come back as it
+// was.
+bool survives_decoding(const char* selector) {
+    for (const char* c = selector; *c != '\0'; ++c) {
+        if (*c == '\r' || *c == '\n' || (c[0] == '%' && is_hex(c[1]) && is_hex(c[2]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The URL as written out by hand, or "" when the room test says it does not fit.
@@ -53,7 +75,7 @@ void check_round_trip(const char* address) {
     Page page{};
     char type = '\0';
     if (parse_gopher_address(address, page.host, &page.port, page.selector, &type) != 1 ||
-        !host_passes_checks(page.host)) {
+        !host_passes_checks(page.host) || !survives_decoding(page.selector)) {
         return;
     }
     page.type = type;

@@ -59,6 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(std::strlen(parsed.selector.get()) <= 1023);
         // Only an empty selector may follow a NUL type (an address ending in "/").
         FUZZ_CHECK(parsed.type != '\0' || parsed.selector[0] == '\0');
+        // A URL's selector, decoded, could not split the request line.
+        if (address.starts_with("gopher://")) {
+            FUZZ_CHECK(std::strpbrk(parsed.selector.get(), "\r\n") == nullptr);
+        }
     }
     // Only the first 1289 characters count.
     if (address.size() > 1289) {

@@ -15,11 +15,59 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool is_label_char(char c) {
+    return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_';
+}
+
+// A host without a dot or a leading digit must be one plain label (localhost, myserver), which
+// keeps a mistyped option such as -hx or --HELP from reaching a name lookup.
 bool host_acceptable(const char* host) {
     if (*host == '\0' || std::strpbrk(host, " \t\n") != nullptr) {
         return false;
     }
-    return std::strchr(host, '.') != nullptr || is_digit(host[0]);
+    if (std::strchr(host, '.') != nullptr || is_digit(host[0])) {
+        return true;
+    }
+    if (host[0] == '-') {
+        return false;
+    }
+    for (const char* c = host; *c != '\0'; ++c) {
+        if (!is_label_char(*c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int hex_value(char c) {
+    if (is_digit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// Decodes every %XX of a URL's selector in place; a "%" without two hex digits stays as it is.
+// False when the selector, decoded, holds a byte that would end or split the request line.
+bool percent_decode(char* text) {
+    char* out = text;
+    for (const char* in = text; *in != '\0'; ++out) {
+        const int high = in[0] == '%' ? hex_value(in[1]) : -1;
+        const int low = high >= 0 ? hex_value(in[2]) : -1;
+        const char byte = low >= 0 ? static_cast<char>(high * 16 + low) : *in;
+        if (byte == '\0' || byte == '\r' || byte == '\n') {
+            return false;
+        }
+        *out = byte;
+        in += low >= 0 ? 3 : 1;
+    }
+    *out = '\0';
+    return true;
 }
 
 } // namespace
@@ -36,7 +84,9 @@ int parse_gopher_address(const char* address, char* host, int* port, char* selec
     *type = '1';
 
     char* rest = work;
-    if (std::strncmp(rest, "gopher://", 9) == 0) {
+    // Only a URL is percent-encoded; the other forms are taken literally.
+    const bool url = std::strncmp(rest, "gopher://", 9) == 0;
+    if (url) {
         rest += 9;
     }
 
@@ -45,6 +95,9 @@ int parse_gopher_address(const char* address, char* host, int* port, char* selec
         // A trailing "/" gives the NUL type.
         *type = slash[1];
         if (slash[1] != '\0' && slash[2] != '\0') {
+            if (url && !percent_decode(slash + 2)) {
+                return 0;
+            }
             copy_bounded(selector, slash + 2, 1023);
         }
     }

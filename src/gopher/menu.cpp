@@ -17,6 +17,11 @@ bool opens_as_page(char type) {
     return type != '\0' && std::strchr("0127h", type) != nullptr;
 }
 
+// A port outside 1..65535 names no connection (an empty or non-numeric field reads as 0).
+bool port_in_range(int port) {
+    return port >= 1 && port <= 65535;
+}
+
 bool is_placeholder_host(const char* host) {
     return std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
 }
@@ -27,13 +32,17 @@ int page_is_menu(const Page* page) {
     if (page == nullptr || !page->content) {
         return 0;
     }
-    const char first = page->selector[0];
-    if (first == '\0' || first == '1') {
+    switch (page->type) {
+    case '1':
+    case '7':
         return 1;
-    }
-    if (std::strchr("04569Igh", first) != nullptr) {
+    case '\0':
+        break;
+    default:
         return 0;
     }
+    // A page asked for without a type is a menu unless its first line has no TAB: a server
+    // answering a menu request with plain text, usually an error message.
     const char* content = page->content.get();
     const std::size_t room = strnlen(content, 1023);
     const void* line_end = std::memchr(content, '\n', room);
@@ -93,6 +102,8 @@ int parse_menu_line(char* line, MenuItem* item, const char* default_host, int de
     copy_bounded(item->selector, fields[1], 1023);
     copy_bounded(item->host, *fields[2] != '\0' ? fields[2] : default_host, 255);
     item->port = tabs >= 3 ? read_decimal(fields[3]) : default_port;
-    item->selectable = opens_as_page(item->type) && !is_placeholder_host(item->host) ? 1 : 0;
+    const bool openable =
+        opens_as_page(item->type) && !is_placeholder_host(item->host) && port_in_range(item->port);
+    item->selectable = openable ? 1 : 0;
     return 1;
 }

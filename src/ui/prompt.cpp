@@ -2,6 +2,7 @@
 #include "ui/prompt.hpp"
 
 #include <cstdio>
+#include <cstring>
 #include <tuple>
 #include <unistd.h>
 
@@ -74,6 +75,16 @@ int read_line(const PromptPlace& place, const char* label, char* text, int limit
     return count;
 }
 
+// Shows the message in red on the prompt's row until a key is pressed; the key is used up.
+void show_error(const PromptPlace& place, const char* message) {
+    clear_row(place.row, place.width);
+    move_cursor(place.row, place.label_col);
+    std::printf("%s%s%s", seq::bold_red, message, seq::reset);
+    std::fflush(stdout);
+    unsigned char ignored = 0;
+    std::ignore = read(STDIN_FILENO, &ignored, 1);
+}
+
 } // namespace
 
 void prompt_search(Browser* browser, const MenuItem* item) {
@@ -85,7 +96,12 @@ void prompt_search(Browser* browser, const MenuItem* item) {
     if (count == 0) {
         return;
     }
-    // push_page keeps the first 1023 characters, so a long selector loses the query.
+    // Cut to a selector's room, the request would lose its query, or all of it past the TAB.
+    if (std::strlen(item->selector) + 1 + static_cast<std::size_t>(count) > 1023) {
+        show_error(place, "Error: Search too long.");
+        clear_row(place.row, place.width);
+        return;
+    }
     char selector[sizeof item->selector + 1 + sizeof query];
     std::snprintf(selector, sizeof selector, "%s\t%s", item->selector, query);
     push_page(browser, item->host, item->port, selector, item->type);
@@ -107,12 +123,6 @@ void prompt_open_url(Browser* browser) {
             push_page(browser, host, port, selector, type);
             return;
         }
-        clear_row(place.row, place.width);
-        move_cursor(place.row, place.label_col);
-        std::printf("%sError: Invalid Gopher address format. Press any key.%s", seq::bold_red,
-                    seq::reset);
-        std::fflush(stdout);
-        unsigned char ignored = 0;
-        std::ignore = read(STDIN_FILENO, &ignored, 1);
+        show_error(place, "Error: Invalid Gopher address format. Press any key.");
     }
 }

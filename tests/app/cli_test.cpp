@@ -87,8 +87,10 @@ TEST(CommandLine, VersionOptionsPrintVersion) {
 }
 
 TEST(CommandLine, InvalidAddressFailsWithoutTouchingTheTerminal) {
-    // Look-alikes of the options are addresses, and invalid ones.
-    for (const char* address : {"-hx", "-vv", "--HELP", "-", "", "alpha", "alpha.lan:0"}) {
+    // Look-alikes of the options are addresses, and invalid ones: a single label may not begin
+    // with "-". Each fails before any name lookup.
+    for (const char* address :
+         {"-hx", "-vv", "--HELP", "-", "", "/1/dir", "alpha!", "alpha.lan:0", "localhost:0"}) {
         auto run = start_program({address});
         ASSERT_TRUE(wait_for_exit(*run)) << "case=" << address;
         EXPECT_TRUE(exited_with(*run, 1)) << "case=" << address << " " << describe_end(*run);
@@ -110,4 +112,18 @@ TEST(CommandLine, ValidAddressIgnoresFurtherArguments) {
     ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
     EXPECT_TRUE(exited_with(*run, 0)) << describe_end(*run);
     EXPECT_EQ(run->errors, "");
+}
+
+TEST(CommandLine, SingleLabelHostIsLookedUp) {
+    auto server = start_gopher_server();
+    serve(*server, "", Script{"iOn localhost\tsel\tnull.host\t1\r\n.\r\n"});
+    auto run = start_program({"localhost:" + std::to_string(server->port)});
+    ASSERT_TRUE(wait_for_text(*run, "On localhost")) << screen_text(*run) << run->errors;
+    EXPECT_EQ(requests(*server), std::vector<std::string>{"\r\n"});
+    EXPECT_NE(row_text(*run, 1).find("gopher://localhost:" + std::to_string(server->port) + "/"),
+              std::string::npos)
+        << row_text(*run, 1);
+    send_keys(*run, "q");
+    ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
+    EXPECT_TRUE(exited_with(*run, 0)) << describe_end(*run);
 }

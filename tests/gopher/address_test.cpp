@@ -51,6 +51,15 @@ TEST(ParseGopherAddress, AcceptsTheAddressForms) {
         {"7host", "7host", 70, '1', ""},
         {"-alpha.lan", "-alpha.lan", 70, '1', ""},
         {"alpha.lan:+71", "alpha.lan", 71, '1', ""},
+        // One label without a dot or a leading digit.
+        {"localhost", "localhost", 70, '1', ""},
+        {"localhost:7070", "localhost", 7070, '1', ""},
+        {"gopher://myserver/", "myserver", 70, '\0', ""},
+        {"alpha", "alpha", 70, '1', ""},
+        {"My-Server_2", "My-Server_2", 70, '1', ""},
+        {"_gopher", "_gopher", 70, '1', ""},
+        {"x", "x", 70, '1', ""},
+        {"alpha-:70/0/a", "alpha-", 70, '0', "/a"},
     };
     for (const auto& c : cases) {
         const Parsed p = parse(c.address);
@@ -68,7 +77,6 @@ TEST(ParseGopherAddress, RejectsMalformedAddresses) {
                                 "alpha.lan:70000",
                                 "alpha.lan:-70",
                                 "alpha.lan:abc",
-                                "alpha",
                                 "alpha .lan",
                                 "alpha\t.lan",
                                 "alpha\n.lan",
@@ -81,6 +89,14 @@ TEST(ParseGopherAddress, RejectsMalformedAddresses) {
                                 "--HELP",
                                 "-",
                                 "\xd9host",
+                                "-alpha",
+                                "-alpha:70",
+                                "gopher://-alpha/",
+                                "alpha!",
+                                "alp\xc3\xa9",
+                                "alpha\r",
+                                "alpha+beta",
+                                "alpha@beta",
                                 "alpha.lan:99999999999",
                                 "alpha.lan:-99999999999"}) {
         EXPECT_EQ(parse(address).valid, 0) << "address=" << address;
@@ -92,6 +108,75 @@ TEST(ParseGopherAddress, RejectsMalformedAddresses) {
     EXPECT_EQ(parse_gopher_address(nullptr, host, &port, selector, &type), 0);
 }
 
+TEST(ParseGopherAddress, DecodesPercentEscapesInTheSelectorOfAUrlOnly) {
+    const struct {
+        const char* address;
+        const char* selector; // nullptr: invalid
+        char type = '1';
+    } cases[] = {
+        {"gopher://alpha.lan/1/my%20dir", "/my dir"},
+        {"gopher://alpha.lan/7/find%09word", "/find\tword", '7'},
+        {"gopher://alpha.lan/0/%2fa%2Fb%41%7e%7E", "//a/bA~~", '0'},
+        {"gopher://alpha.lan/1%41", "A"},
+        {"gopher://alpha.lan/1/%ff%C3%A9%01%7F", "/\xff\xc3\xa9\x01\x7f"},
+        {"gopher://alpha.lan/1/100%25", "/100%"},
+        {"gopher://alpha.lan/1/%2541", "/%41"}, // decoded once
+        // A "%" without two hex digits stays.
+        {"gopher://alpha.lan/1/50%", "/50%"},
+        {"gopher://alpha.lan/1/%4", "/%4"},
+        {"gopher://alpha.lan/1/%g1%1g%%41", "/%g1%1g%A"},
+        {"gopher://alpha.lan/1/% 20", "/% 20"},
+        // The type character and the host are not decoded.
+        {"gopher://alpha.lan/%31", "31", '%'},
+        // Bytes that would end or split the request line.
+        {"gopher://alpha.lan/1/a%00b", nullptr},
+        {"gopher://alpha.lan/1/a%0db", nullptr},
+        {"gopher://alpha.lan/1/a%0Ab", nullptr},
+        {"gopher://alpha.lan/1/a%0D%0A", nullptr},
+        // The forms without the prefix are taken literally.
+        {"alpha.lan/1/my%20dir", "/my%20dir"},
+        {"alpha.lan/1/a%00b", "/a%00b"},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.address);
+        EXPECT_EQ(p.valid, c.selector != nullptr ? 1 : 0) << "address=" << c.address;
+        if (c.selector != nullptr) {
+            EXPECT_EQ(p.selector, c.selector) << "address=" << c.address;
+            EXPECT_EQ(p.type, c.type) << "address=" << c.address;
+            EXPECT_EQ(p.host, "alpha.lan") << "address=" << c.address;
+        }
+    }
+    EXPECT_EQ(parse("gopher://alpha%2elan/").valid, 0) << "the host is not decoded";
+}
+
+TEST(ParseGopherAddress, CutsTheAddressThenDecodesThenCutsTheSelector) {
+    const std::string prefix = "gopher://alpha.lan/0";
+    auto escapes = [](int count, const char* escape) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += escape;
+        }
+        return text;
+    };
+    // 1289 characters of address text end with the 423rd escape: the next one is never seen.
+    ASSERT_EQ(prefix.size() + 423 * 3, 1289u);
+    Parsed p = parse(prefix + escapes(424, "%41"));
+    EXPECT_EQ(p.valid, 1);
+    EXPECT_EQ(p.selector, std::string(423, 'A'));
+
+    // The 1023 characters are counted after decoding.
+    p = parse(prefix + std::string(1000, 's') + escapes(30, "%41"));
+    EXPECT_EQ(p.valid, 1);
+    EXPECT_EQ(p.selector, std::string(1000, 's') + std::string(23, 'A'));
+
+    // An escape cut in half by the 1289-character limit is no escape.
+    p = parse(prefix + std::string(1267, 's') + "%00");
+    EXPECT_EQ(p.valid, 1);
+    EXPECT_EQ(p.selector, std::string(1023, 's'));
+    // A forbidden byte is refused wherever it decodes, even past the 1023rd character.
+    EXPECT_EQ(parse(prefix + std::string(1100, 's') + "%0a").valid, 0);
+}
+
 TEST(ParseGopherAddress, CutsOverlongInputInsteadOfRejectingIt) {
     // The address is read up to its 1289th character: a port placed after that is never seen.
     const std::string host = "alpha.lan";
@@ -100,9 +185,10 @@ TEST(ParseGopherAddress, CutsOverlongInputInsteadOfRejectingIt) {
     EXPECT_EQ(p.valid, 1);
     EXPECT_EQ(p.selector, std::string(1023, 's'));
 
-    // The "." that would make this host acceptable lies past the 1289th character.
-    EXPECT_EQ(parse(std::string(1289, 'h') + ".lan").valid, 0);
-    EXPECT_EQ(parse(std::string(1284, 'h') + ".lan").valid, 1);
+    // The "." that would make this host acceptable lies past the 1289th character (without it,
+    // the "!" makes it no single label either).
+    EXPECT_EQ(parse("!" + std::string(1288, 'h') + ".lan").valid, 0);
+    EXPECT_EQ(parse("!" + std::string(1283, 'h') + ".lan").valid, 1);
 
     const std::string long_host = std::string(300, 'h') + ".lan";
     p = parse(long_host);

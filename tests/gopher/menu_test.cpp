@@ -11,8 +11,8 @@ namespace {
 
 struct MenuFixture {
     Browser browser{};
-    explicit MenuFixture(const char* selector = "") {
-        push_page(&browser, "alpha.lan", 70, selector, '1');
+    explicit MenuFixture(const char* selector = "", char type = '1') {
+        push_page(&browser, "alpha.lan", 70, selector, type);
     }
     ~MenuFixture() { free_history(browser.current); }
     void build(const std::string& content) { build_menu_items(&browser, content.c_str()); }
@@ -125,6 +125,29 @@ TEST(ParseMenuLine, OnlyLinkTypesOnRealHostsAreSelectable) {
     }
 }
 
+TEST(ParseMenuLine, PortsOutside1To65535AreNotSelectable) {
+    const struct {
+        const char* port;
+        int value;
+        int selectable;
+    } cases[] = {
+        {"0", 0, 0},         {"65536", 65536, 0},
+        {"70000", 70000, 0}, {"-1", -1, 0},
+        {"", 0, 0},          {"1", 1, 1},
+        {"65535", 65535, 1}, {"70", 70, 1},
+        {"+70 ", 70, 1},     {"4294967366", 2147483647, 0},
+    };
+    for (const auto& c : cases) {
+        std::string line = std::string("1Menu\t/m\treal.lan\t") + c.port;
+        MenuItem item;
+        ASSERT_EQ(parse_menu_line(line.data(), &item, "page.lan", 70), 1) << c.port;
+        EXPECT_EQ(item.type, '1') << c.port;
+        EXPECT_STREQ(item.display, "Menu") << "shown as it is; port=" << c.port;
+        EXPECT_EQ(item.port, c.value) << c.port;
+        EXPECT_EQ(item.selectable, c.selectable) << "port=" << c.port;
+    }
+}
+
 TEST(TrimTrailingSpace, KeepsLeadingWhiteSpace) {
     const struct {
         const char* in;
@@ -171,36 +194,51 @@ TEST(BuildMenuItems, GrowsPastFiftyAndAHundredItems) {
     EXPECT_STREQ(f.item(204).display, "Info 204");
 }
 
-TEST(PageIsMenu, DecidesOnTheSelectorThenTheFirstLine) {
-    const std::string long_first_line = std::string(1023, 'x') + "\t";
+TEST(PageIsMenu, DecidesOnThePagesType) {
+    const std::string menu_line = "1A\t/a\th\t70\r\n";
     const struct {
-        const char* selector;
+        char type;
         std::string content;
         int menu;
     } cases[] = {
-        {"", "plain text", 1},
-        {"1", "plain text", 1},
-        {"0", "1A\t/a\th\t70", 0},
-        {"4x", "a\tb", 0},
-        {"5", "a\tb", 0},
-        {"6", "a\tb", 0},
-        {"9", "a\tb", 0},
-        {"I", "a\tb", 0},
-        {"g", "a\tb", 0},
-        {"h", "a\tb", 0},
-        {"/dir", "1A\t/a\th\t70\r\n", 1},
-        {"/dir", "plain\nsecond\tline", 0},
-        {"/dir", long_first_line, 0},
-        {"/dir", std::string(1022, 'x') + "\t", 1},
-        {"/dir", "", 0},
+        {'1', menu_line, 1},
+        {'1', "plain text", 1},
+        {'1', "", 1},
+        {'7', "plain text", 1},
+        {'7', menu_line, 1},
+        // Every other type is text, however menu-like its content.
+        {'0', menu_line, 0},
+        {'h', menu_line, 0},
+        {'2', menu_line, 0},
+        {'3', menu_line, 0},
+        {'4', menu_line, 0},
+        {'9', menu_line, 0},
+        {'g', menu_line, 0},
+        {'I', menu_line, 0},
+        {'i', menu_line, 0},
+        {'+', menu_line, 0},
+        {'/', menu_line, 0},
+        {'\xff', menu_line, 0},
+        // No type: a menu unless the first line (at most 1023 bytes) has no TAB.
+        {'\0', menu_line, 1},
+        {'\0', "a\tb", 1},
+        {'\0', "Error: File or directory not found!\r\n.\r\n", 0},
+        {'\0', "plain\nsecond\tline", 0},
+        {'\0', std::string(1022, 'x') + "\t", 1},
+        {'\0', std::string(1023, 'x') + "\t", 0},
+        {'\0', "", 0},
     };
     for (const auto& c : cases) {
-        MenuFixture f(c.selector);
-        f.browser.current->content.reset(strdup(c.content.c_str()));
-        EXPECT_EQ(page_is_menu(f.browser.current), c.menu)
-            << "selector=" << c.selector << " content=" << c.content.substr(0, 20);
+        // The selector has no say: "help" once made a type-1 page text, "/1" a document a menu.
+        for (const char* selector : {"", "1", "0", "help", "/1"}) {
+            MenuFixture f(selector, c.type);
+            f.browser.current->content.reset(strdup(c.content.c_str()));
+            EXPECT_EQ(page_is_menu(f.browser.current), c.menu)
+                << "type=" << static_cast<int>(c.type) << " selector=" << selector
+                << " content=" << c.content.substr(0, 20);
+        }
     }
-    MenuFixture without_content("");
+    MenuFixture without_content("", '1');
     EXPECT_EQ(page_is_menu(without_content.browser.current), 0);
     EXPECT_EQ(page_is_menu(nullptr), 0);
 }

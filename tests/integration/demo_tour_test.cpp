@@ -110,7 +110,7 @@ TEST(DemoTour, BrowsesTheDemoOnTheRealServer) {
     // An invalid address is rejected; a valid one is opened.
     send_keys(*run, "o");
     ASSERT_TRUE(shows(*run, "Open URL:"));
-    send_keys(*run, "nowhere\r");
+    send_keys(*run, "-nowhere\r");
     ASSERT_TRUE(shows(*run, "Error: Invalid Gopher address format. Press any key."));
     send_keys(*run, "x");
     ASSERT_TRUE(wait_until(*run, [&] {
@@ -119,6 +119,16 @@ TEST(DemoTour, BrowsesTheDemoOnTheRealServer) {
     send_keys(*run, "127.0.0.1:" + port + "/0/utf8-sampler.txt\r");
     ASSERT_TRUE(shows(*run, "UTF-8 SAMPLER"));
     EXPECT_NE(row_text(*run, 1).find("/0/utf8-sampler.txt"), std::string::npos);
+
+    // A document whose first line holds TABs is text, first letters and all.
+    send_keys(*run, "o");
+    ASSERT_TRUE(shows(*run, "Open URL:"));
+    send_keys(*run, "gopher://localhost:" + port + "/0/docs/table.tsv\r");
+    ASSERT_TRUE(shows(*run, "Name"));
+    EXPECT_EQ(row_text(*run, 5).substr(0, 6), " alpha") << screen_text(*run);
+    EXPECT_EQ(row_text(*run, 6).substr(0, 5), " beta") << screen_text(*run);
+    EXPECT_NE(row_text(*run, 1).find("gopher://localhost:" + port + "/0/docs/table.tsv"),
+              std::string::npos);
 
     // Quit: status 0 and the terminal as it was.
     send_keys(*run, "q");

@@ -296,6 +296,28 @@ TEST(MenuViewScreen, EnterBackForwardAndReloadWalkThePages) {
     }
 }
 
+TEST(MenuViewScreen, ItemOnAPortOutOfRangeIsShownButNotSelectable) {
+    auto server = start_gopher_server();
+    const int port = server->port;
+    serve(*server, "",
+          Script{menu_line('0', "Before", "/before", "127.0.0.1", port) +
+                 menu_line('1', "Far away", "/far", "127.0.0.1", 70000) +
+                 menu_line('0', "After", "/after", "127.0.0.1", port) + ".\r\n"});
+    serve(*server, "/after", Script{"After the far one\r\n"});
+    auto run = start_program({address_of(*server)});
+    ASSERT_TRUE(wait_for_row(*run, 6, at_column(2, "  After"))) << screen_text(*run);
+    expect_row(*run, 5, 2, "  Far away", {colour::green, colour::none, true});
+
+    // The marker steps over it both ways.
+    ASSERT_TRUE(key_moves_marker(*run, "\033[B", 6, 2, 6));
+    ASSERT_TRUE(key_moves_marker(*run, "\033[B", 4, 2, 6));
+    ASSERT_TRUE(key_moves_marker(*run, "\033[A", 6, 2, 6));
+    EXPECT_EQ(row_text(*run, 5), at_column(2, "  Far away"));
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "After the far one"))) << screen_text(*run);
+    EXPECT_EQ(requests(*server), (std::vector<std::string>{"\r\n", "/after\r\n"}));
+}
+
 TEST(MenuViewScreen, QuitEndsWithStatusZeroAndGivesTheTerminalBack) {
     WorkedExample example(window_sizes[1]);
     PtyRun& run = *example.run;

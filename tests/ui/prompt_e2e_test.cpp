@@ -126,8 +126,9 @@ TEST(PromptScreen, InvalidAddressShowsTheRedMessageThenAnEmptyPrompt) {
 
         send_keys(run, "o");
         ASSERT_TRUE(prompt_shows(run, size, open_label, ""));
-        send_keys(run, "nohost");
-        ASSERT_TRUE(prompt_shows(run, size, open_label, "nohost"));
+        // A single label may not begin with "-".
+        send_keys(run, "-nohost");
+        ASSERT_TRUE(prompt_shows(run, size, open_label, "-nohost"));
         send_keys(run, "\r");
         ASSERT_TRUE(wait_for_row(run, size.rows, at_column(size.bar_col, invalid_message)))
             << screen_text(run);
@@ -217,6 +218,49 @@ TEST(PromptScreen, SearchSendsSelectorTabQueryAndCrLfToTheItemsServer) {
             << row_text(run, 1);
         EXPECT_EQ(row_text(run, size.rows), "");
     }
+}
+
+TEST(PromptScreen, SearchTooLongIsRefusedInRedAndTheMenuComesBack) {
+    auto server = start_gopher_server();
+    const std::string long_selector = "/" + std::string(1000, 's');
+    serve(*server, "",
+          Script{menu_line('7', "Long search", long_selector, "127.0.0.1", server->port)});
+    const WindowSize& size = window_sizes[0];
+    auto run = start_program({address_of(*server)}, options_for(size));
+    ASSERT_TRUE(wait_for_row(*run, 4, at_column(size.content_col, "->Long search")))
+        << screen_text(*run);
+    const std::string before = screen_text(*run);
+
+    send_keys(*run, "\r");
+    ASSERT_TRUE(prompt_shows(*run, size, search_label, ""));
+    // 1001 + TAB + 22 = 1024 characters: one too many.
+    const std::string query(22, 'w');
+    send_keys(*run, query);
+    ASSERT_TRUE(prompt_shows(*run, size, search_label, query));
+    send_keys(*run, "\r");
+    constexpr std::string_view too_long = "Error: Search too long.";
+    ASSERT_TRUE(wait_for_row(*run, size.rows, at_column(size.bar_col, too_long)))
+        << screen_text(*run);
+    const Look red{colour::red, colour::none, true};
+    EXPECT_EQ(look_at(*run, size.rows, size.bar_col), red);
+    EXPECT_EQ(look_at(*run, size.rows, size.bar_col + static_cast<int>(too_long.size()) - 1), red);
+    EXPECT_FALSE(cursor(*run).visible);
+    EXPECT_EQ(without_bottom_row(screen_text(*run)), without_bottom_row(before));
+
+    // Any key brings the menu back; nothing was sent.
+    ASSERT_TRUE(keys_restore(*run, "x", before));
+    EXPECT_EQ(requests(*server), std::vector<std::string>{"\r\n"});
+
+    // One character fewer is sent whole.
+    serve(*server, long_selector + "\t" + std::string(21, 'w'),
+          Script{menu_line('i', "Found", "", "null.host", 1)});
+    send_keys(*run, "\r");
+    ASSERT_TRUE(prompt_shows(*run, size, search_label, ""));
+    send_keys(*run, std::string(21, 'w') + "\r");
+    // (The page's long URL fills the screen from the header on.)
+    ASSERT_TRUE(wait_for_text(*run, "  Found")) << screen_text(*run);
+    ASSERT_EQ(request_count(*server), 2u);
+    EXPECT_EQ(requests(*server)[1], long_selector + "\t" + std::string(21, 'w') + "\r\n");
 }
 
 TEST(PromptScreen, ArrowKeyCancelsEitherPrompt) {

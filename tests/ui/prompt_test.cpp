@@ -81,9 +81,41 @@ TEST(PromptSearch, IgnoresThe1024thCharacter) {
     prompt_search(&f.browser, &f.search);
     const std::string out = stdio.output();
     EXPECT_EQ(std::count(out.begin(), out.end(), 'x'), 1023) << "echoed";
-    ASSERT_TRUE(f.opened());
-    EXPECT_EQ(std::string(f.browser.current->selector), "\t" + std::string(1022, 'x'))
-        << "cut by push_page";
+}
+
+TEST(PromptSearch, RefusesASearchLongerThanASelector) {
+    const struct {
+        std::size_t selector_length;
+        std::size_t query_length;
+        bool sent;
+    } cases[] = {
+        {0, 1022, true},   {0, 1023, false}, {1000, 22, true},
+        {1000, 23, false}, {1022, 1, false}, {1023, 1, false},
+    };
+    for (const auto& c : cases) {
+        PromptFixture f;
+        const std::string selector(c.selector_length, 's');
+        std::strcpy(f.search.selector, selector.c_str());
+        StdioSwap stdio(std::string(c.query_length, 'x') + "\rkey");
+        prompt_search(&f.browser, &f.search);
+        const std::string out = stdio.output();
+        const std::string message =
+            at(24, 1) + seq::bold_red + "Error: Search too long." + seq::reset;
+        EXPECT_EQ(f.opened(), c.sent)
+            << "selector=" << c.selector_length << " query=" << c.query_length;
+        EXPECT_EQ(out.find(message) != std::string::npos, !c.sent)
+            << "selector=" << c.selector_length << " query=" << c.query_length;
+        // The message stays until a key: one is used up, the rest is left to the view.
+        EXPECT_EQ(stdio.unread(), c.sent ? "key" : "ey");
+        if (c.sent) {
+            EXPECT_EQ(std::string(f.browser.current->selector),
+                      selector + "\t" + std::string(c.query_length, 'x'));
+        } else {
+            // The row is blank again for the view that comes back.
+            const std::string blank_row = at(24, 1) + std::string(80, ' ');
+            EXPECT_TRUE(out.ends_with(blank_row));
+        }
+    }
 }
 
 TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
@@ -98,14 +130,27 @@ TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
 }
 
 TEST(PromptOpenUrl, OpensAValidAddress) {
-    PromptFixture f;
-    StdioSwap stdio("q.lan:7070/0/notes.txt\r");
-    prompt_open_url(&f.browser);
-    ASSERT_TRUE(f.opened());
-    EXPECT_STREQ(f.browser.current->host, "q.lan");
-    EXPECT_EQ(f.browser.current->port, 7070);
-    EXPECT_STREQ(f.browser.current->selector, "/notes.txt");
-    EXPECT_EQ(f.browser.current->type, '0');
+    const struct {
+        const char* keys;
+        const char* host;
+        int port;
+        const char* selector;
+        char type;
+    } cases[] = {
+        {"q.lan:7070/0/notes.txt\r", "q.lan", 7070, "/notes.txt", '0'},
+        {"localhost\r", "localhost", 70, "", '1'},
+        {"gopher://myserver:7070/7/find%09a%20word\r", "myserver", 7070, "/find\ta word", '7'},
+    };
+    for (const auto& c : cases) {
+        PromptFixture f;
+        StdioSwap stdio(c.keys);
+        prompt_open_url(&f.browser);
+        ASSERT_TRUE(f.opened()) << c.keys;
+        EXPECT_STREQ(f.browser.current->host, c.host);
+        EXPECT_EQ(f.browser.current->port, c.port);
+        EXPECT_STREQ(f.browser.current->selector, c.selector);
+        EXPECT_EQ(f.browser.current->type, c.type);
+    }
 }
 
 TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
@@ -113,11 +158,12 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
         std::string keys;
         const char* host; // nullptr: nothing opened
     } cases[] = {
-        {"alpha\r\x1b"
+        {"-alpha\r\x1b"
          "beta.lan\r",
          "beta.lan"}, // ESC only dismisses the message
-        {"alpha\r\x1b\x1b", nullptr},
-        {"alpha\r", nullptr}, // end of input while the message shows
+        {"-alpha\r\x1b\x1b", nullptr},
+        {"-alpha\r", nullptr}, // end of input while the message shows
+        {"gopher://alpha.lan/1/a%0Ab\r", nullptr},
     };
     for (const auto& c : cases) {
         PromptFixture f;
