@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include "app/cli.hpp"
+#include "nav/browser.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
 #include "ui/geometry.hpp"
+#include "ui/header.hpp"
 
 namespace {
 
@@ -36,10 +38,6 @@ constexpr AboutLine about_lines[] = {
     {seq::bold_yellow, "        q: Quit"},
 };
 
-constexpr char band[] =
-    "                                                                              ";
-static_assert(sizeof band - 1 == 78);
-
 // Any one byte ends the wait. When no byte can ever come (end of input, a failing terminal)
 // the view takes over, and ends the run on its own read.
 void wait_for_key() {
@@ -61,10 +59,9 @@ void show_about(const Browser* browser) {
 
     // Sent with the rest of the page in one flush.
     std::fputs(seq::clear_screen, stdout);
-    std::fputs(seq::bar_background, stdout);
-    std::fputs(seq::bold_white, stdout);
-    print_centered(band, 1, cols);
-    print_at("About Kesmor", 1, place.title_col);
+    draw_band(cols);
+    move_cursor(1, place.title_col);
+    std::fwrite(about_title.data(), 1, about_title.size(), stdout);
     std::fputs(seq::reset, stdout);
     move_cursor(2, 1);
 

@@ -1,31 +1,32 @@
-// The header bar on row 1: the page's URL over a 78-cell band.
+// The frame every view draws on: the header bar on row 1 with the page's URL, and the rows
+// under it where a view places its content.
 #include "ui/header.hpp"
 
 #include <cstdio>
 #include <cstring>
 
 #include "gopher/address.hpp"
+#include "gopher/fields.hpp"
+#include "nav/browser.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
 #include "term/untrusted.hpp"
+#include "ui/geometry.hpp"
 
 namespace {
 
-constexpr char band[] =
-    "                                                                              ";
-static_assert(sizeof band - 1 == 78);
+// First content row on screen: under the header bar and one blank row.
+constexpr int first_content_row = 4;
 
 // Host and selector come from the network (a menu line names them), so the URL goes through
 // the filter; its column is still that of its received bytes.
 void write_header_bar(const Browser* browser) {
-    char url[1290] = "";
+    char url[address_max + 1] = "";
     if (browser->current != nullptr) {
         format_page_url(browser->current, url, sizeof url);
     }
     const int cols = browser->winsize.ws_col;
-    std::fputs(seq::bar_background, stdout);
-    std::fputs(seq::bold_white, stdout);
-    print_centered(band, 1, cols);
+    draw_band(cols);
     const std::size_t length = std::strlen(url);
     move_cursor(1, centered_column(static_cast<long>(length), cols));
     print_untrusted({url, length});
@@ -35,6 +36,15 @@ void write_header_bar(const Browser* browser) {
 
 } // namespace
 
+void draw_band(int cols) {
+    char band[band_width];
+    std::memset(band, ' ', sizeof band);
+    std::fputs(seq::bar_background, stdout);
+    std::fputs(seq::bold_white, stdout);
+    move_cursor(1, bar_column(cols));
+    std::fwrite(band, 1, sizeof band, stdout);
+}
+
 void draw_header(const Browser* browser) {
     write_header_bar(browser);
     std::fflush(stdout);
@@ -43,4 +53,8 @@ void draw_header(const Browser* browser) {
 void start_view_frame(const Browser* browser) {
     std::fputs(seq::clear_screen, stdout);
     write_header_bar(browser);
+}
+
+void place_content_row(const Browser* browser, int index) {
+    move_cursor(first_content_row + index, content_column(browser->winsize.ws_col));
 }

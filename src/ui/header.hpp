@@ -1,7 +1,11 @@
-// The header bar on row 1: the page's URL over a 78-cell band.
+// The frame every view draws on: the header bar on row 1 with the page's URL, and the rows
+// under it where a view places its content.
 #pragma once
 
-#include "nav/browser.hpp"
+struct Browser;
+
+// The bar's band on row 1 in the bar's colours, which stay set for what is written on it.
+void draw_band(int cols);
 
 // Leaves the cursor at row 2, column 1, and flushes.
 void draw_header(const Browser* browser);
@@ -9,3 +13,6 @@ void draw_header(const Browser* browser);
 // Clears the screen and draws the header bar without flushing, so that a view can add its
 // content and send the whole frame at once.
 void start_view_frame(const Browser* browser);
+
+// Moves to the start of content row `index` (from 0, on screen row 4 + index).
+void place_content_row(const Browser* browser, int index);

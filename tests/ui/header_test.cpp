@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "nav/browser.hpp"
 #include "nav/history.hpp"
+#include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
-#include "ui/stdio_swap.hpp"
 
 namespace {
 
