@@ -18,6 +18,10 @@ struct Page;
 // The length of text once trailing white space is removed; leading white space is kept, and a
 // text of white space only keeps its length.
 [[nodiscard]] std::size_t trimmed_length(const char* text, std::size_t length);
-// trimmed_length on a C string, in place.
+// trimmed_length on a C string, in place. The parser trims views; this serves the tests of
+// the trimming rule.
 void trim_trailing_space(char* text);
+// Replaces the browser's items with all those of the content, selected back to 1. The program
+// builds in two steps (menu_items.hpp); this whole build is what tests, fuzz targets and
+// benchmarks hold the two steps against.
 void build_menu_items(Browser* browser, const char* content);

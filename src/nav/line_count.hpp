@@ -10,7 +10,8 @@ struct Browser;
 // INT_MAX): lines_in the NUL-terminated text, found in one pass over it.
 void count_lines(Browser* browser, const char* text);
 
-// Newlines, plus one when the text is not empty and does not end in one.
+// Newlines, plus one when the text is not empty and does not end in one. Any bytes, NULs
+// included: the tests and fuzz targets check the counting on it.
 [[nodiscard]] long lines_in(std::string_view text);
 
 // Newlines among the first n bytes.

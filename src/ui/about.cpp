@@ -60,8 +60,7 @@ void show_about(const Browser* browser) {
     // Sent with the rest of the page in one flush.
     std::fputs(seq::clear_screen, stdout);
     draw_band(cols);
-    move_cursor(1, place.title_col);
-    std::fwrite(about_title.data(), 1, about_title.size(), stdout);
+    print_at(about_title.data(), 1, place.title_col); // a literal: terminated
     std::fputs(seq::reset, stdout);
     move_cursor(2, 1);
 

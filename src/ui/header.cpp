@@ -37,12 +37,12 @@ void write_header_bar(const Browser* browser) {
 } // namespace
 
 void draw_band(int cols) {
-    char band[band_width];
-    std::memset(band, ' ', sizeof band);
+    char band[band_width + 1];
+    std::memset(band, ' ', band_width);
+    band[band_width] = '\0';
     std::fputs(seq::bar_background, stdout);
     std::fputs(seq::bold_white, stdout);
-    move_cursor(1, bar_column(cols));
-    std::fwrite(band, 1, sizeof band, stdout);
+    print_centered(band, 1, cols);
 }
 
 void draw_header(const Browser* browser) {

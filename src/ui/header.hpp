@@ -7,7 +7,8 @@ struct Browser;
 // The bar's band on row 1 in the bar's colours, which stay set for what is written on it.
 void draw_band(int cols);
 
-// Leaves the cursor at row 2, column 1, and flushes.
+// The bar alone: leaves the cursor at row 2, column 1, and flushes. The views draw the bar
+// through start_view_frame; this serves the header's own test.
 void draw_header(const Browser* browser);
 
 // Clears the screen and draws the header bar without flushing, so that a view can add its
