@@ -5,7 +5,7 @@
 #include <string>
 
 #include "nav/browser.hpp"
-#include "nav/history.hpp"
+#include "support/browser_fixture.hpp"
 #include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
 
@@ -13,10 +13,9 @@ namespace {
 
 // Host and selector can come from a menu line; the URL is centred by its received bytes.
 TEST(Header, UrlIsFilteredButCentredByItsReceivedLength) {
-    Browser browser{};
-    push_page(&browser, "alpha.lan", 70, "/\x1b]0;owned\x07x", '1');
-    browser.winsize.ws_row = 24;
-    browser.winsize.ws_col = 100;
+    OwnedBrowser owned("alpha.lan", 70, "/\x1b]0;owned\x07x", '1');
+    owned.window(24, 100);
+    const Browser& browser = owned.browser;
     StdioSwap stdio("");
     draw_header(&browser);
     const std::string url = "gopher://alpha.lan:70/1/\x1b]0;owned\x07x";
@@ -24,7 +23,6 @@ TEST(Header, UrlIsFilteredButCentredByItsReceivedLength) {
     EXPECT_EQ(stdio.output(), std::string(seq::bar_background) + seq::bold_white + at(1, 11) +
                                   std::string(78, ' ') + at(1, url_col) +
                                   "gopher://alpha.lan:70/1/x" + seq::reset + at(2, 1));
-    free_history(browser.current);
 }
 
 } // namespace
