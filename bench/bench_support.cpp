@@ -47,6 +47,7 @@ BenchBrowser::BenchBrowser(const std::string& content, const char* selector) {
     }
     std::memcpy(copy.get(), content.c_str(), content.size() + 1);
     browser.current->content = std::move(copy);
+    stamp_fetch(&browser);
 }
 
 BenchBrowser::~BenchBrowser() {

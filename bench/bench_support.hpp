@@ -5,6 +5,7 @@
 #include <string>
 
 #include "nav/browser.hpp"
+#include "nav/shown_page.hpp"
 
 // Numbered lines of 73 bytes up to at least the given size.
 [[nodiscard]] std::string make_text(std::size_t bytes);
@@ -14,6 +15,7 @@
 // A browser of 80x24 whose current page holds a copy of the content; freed with its history.
 struct BenchBrowser {
     Browser browser{};
+    ShownPage shown;
     BenchBrowser(const std::string& content, const char* selector);
     ~BenchBrowser();
     BenchBrowser(const BenchBrowser&) = delete;

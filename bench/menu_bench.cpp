@@ -24,10 +24,10 @@ BENCHMARK(build_menu_items)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark:
 void start_menu_items(benchmark::State& state) {
     BenchBrowser shown{make_menu(static_cast<int>(state.range(0))), "/menu"};
     for (auto _ : state) {
-        ::start_menu_items(&shown.browser, shown.content(), 20);
+        ::start_menu_items(&shown.browser, &shown.shown.build, shown.content(), 20);
         benchmark::DoNotOptimize(shown.browser.items.get());
     }
-    finish_menu_items(&shown.browser);
+    finish_menu_items(&shown.browser, &shown.shown.build);
 }
 BENCHMARK(start_menu_items)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
@@ -51,8 +51,8 @@ void move_selection_wrapping(benchmark::State& state) {
     BenchBrowser shown{make_menu(100000), "/menu"};
     ::build_menu_items(&shown.browser, shown.content());
     for (auto _ : state) {
-        move_selection(&shown.browser, 'A');
-        move_selection(&shown.browser, 'B');
+        move_selection(&shown.browser, &shown.shown, 'A');
+        move_selection(&shown.browser, &shown.shown, 'B');
     }
 }
 BENCHMARK(move_selection_wrapping)->Unit(benchmark::kMicrosecond);
@@ -61,10 +61,10 @@ BENCHMARK(move_selection_wrapping)->Unit(benchmark::kMicrosecond);
 void move_selection_down_near_end(benchmark::State& state) {
     BenchBrowser shown{make_menu(100000), "/menu"};
     ::build_menu_items(&shown.browser, shown.content());
-    move_selection(&shown.browser, 'A');
+    move_selection(&shown.browser, &shown.shown, 'A');
     for (auto _ : state) {
-        move_selection(&shown.browser, '5');
-        move_selection(&shown.browser, 'B');
+        move_selection(&shown.browser, &shown.shown, '5');
+        move_selection(&shown.browser, &shown.shown, 'B');
     }
 }
 BENCHMARK(move_selection_down_near_end)->Unit(benchmark::kMicrosecond);

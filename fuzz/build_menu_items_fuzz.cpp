@@ -1,4 +1,5 @@
-// Any response parsed as a menu: terminated fields, ordinals in order, one item per kept line.
+// Any response parsed as a menu: fields inside their lines and limits, ordinals in order, one
+// item per kept line.
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -10,85 +11,66 @@
 #include "fuzz_check.hpp"
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
-#include "nav/page.hpp"
+#include "nav/browser.hpp"
+#include "support/reference.hpp"
 
 namespace {
 
-// The lines that give an item, found without the parser: split at LF, skip empty pieces, strip
-// one trailing CR, keep what has at least two characters.
-std::vector<std::string_view> kept_lines(std::string_view content) {
-    std::vector<std::string_view> lines;
-    while (!content.empty()) {
-        const std::size_t end = content.find('\n');
-        std::string_view piece = content.substr(0, end);
-        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
-        if (!piece.empty() && piece.back() == '\r') {
-            piece.remove_suffix(1);
-        }
-        if (piece.size() >= 2) {
-            lines.push_back(piece);
-        }
-    }
-    return lines;
-}
-
-bool terminated(const char* field, std::size_t size) {
-    return std::memchr(field, '\0', size) != nullptr;
-}
-
-bool placeholder(const char* host) {
-    return std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
-}
-
-bool same_item(const MenuItem& a, const MenuItem& b) {
-    return a.type == b.type && std::strcmp(a.display, b.display) == 0 &&
-           std::strcmp(a.selector, b.selector) == 0 && std::strcmp(a.host, b.host) == 0 &&
-           a.port == b.port && a.selectable == b.selectable && a.ordinal == b.ordinal;
+bool placeholder(std::string_view host) {
+    return host == "null.host" || host == "error.host";
 }
 
 // The first `count` items of both browsers are the same, and they are all `partial` holds.
-void check_prefix(const Browser& full, const Browser& partial, int count) {
+void check_prefix(const Browser& full, const Browser& partial, const char* content, int count) {
     FUZZ_CHECK(partial.item_count == count);
     FUZZ_CHECK(partial.selected == 1);
+    const char* host = full.current->host;
     int selectable = 0;
     for (int i = 0; i < count; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        FUZZ_CHECK(same_item(full.items[at], partial.items[at]));
+        FUZZ_CHECK(reference::written_out(full.items[at], content, host) ==
+                   reference::written_out(partial.items[at], content, host));
         selectable += partial.items[at].selectable;
     }
     FUZZ_CHECK(partial.selectable_count == selectable);
 }
 
 // A build that stops after the first screen's items, then completes in one of the ways the
-// program can complete it: asked to finish, or finished by the next build.
+// program or its tests can complete it.
 void check_two_step_build(const Browser& full, const char* content, unsigned wanted_pick,
                           unsigned how) {
     const int wanted = static_cast<int>(wanted_pick % static_cast<unsigned>(full.item_count + 2));
     Browser partial{};
     partial.current = full.current;
-    Browser other{};
-    other.current = full.current;
-    start_menu_items(&partial, content, wanted);
-    check_prefix(full, partial, wanted < full.item_count ? wanted : full.item_count);
+    MenuBuild build;
+    start_menu_items(&partial, &build, content, wanted);
+    check_prefix(full, partial, content, wanted < full.item_count ? wanted : full.item_count);
     switch (how % 3) {
     case 0:
-        finish_menu_items(&partial);
+        finish_menu_items(&partial, &build);
         break;
-    case 1:
-        // Another browser's build finishes the waiting one first.
-        start_menu_items(&other, "1Other\t/o\tbeta.lan\t70\n", 0);
+    case 1: {
+        // Another browser's build in between touches neither this browser nor its build.
+        Browser other{};
+        other.current = full.current;
+        MenuBuild other_build;
+        const char* other_menu = "1Other\t/o\tbeta.lan\t70\n";
+        start_menu_items(&other, &other_build, other_menu, 0);
         FUZZ_CHECK(other.item_count == 0);
-        finish_menu_items(&other);
+        check_prefix(full, partial, content, wanted < full.item_count ? wanted : full.item_count);
+        finish_menu_items(&other, &other_build);
         FUZZ_CHECK(other.item_count == 1);
-        break;
-    default:
-        // The same browser starting again drops the waiting build.
-        start_menu_items(&partial, content, INT_MAX);
+        finish_menu_items(&partial, &build);
         break;
     }
-    check_prefix(full, partial, full.item_count);
-    finish_menu_items(&partial); // nothing waits any more: a no-op
-    check_prefix(full, partial, full.item_count);
+    default:
+        // The same browser starting again drops the waiting build.
+        start_menu_items(&partial, &build, content, INT_MAX);
+        break;
+    }
+    check_prefix(full, partial, content, full.item_count);
+    finish_menu_items(&partial, &build); // nothing waits any more: a no-op
+    check_prefix(full, partial, content, full.item_count);
 }
 
 } // namespace
@@ -114,26 +96,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(browser.menu_top == 7);
         FUZZ_CHECK(browser.selected == 1);
 
-        const std::vector<std::string_view> lines = kept_lines({content.data(), length});
+        const std::vector<std::string_view> lines = reference::kept_lines({content.data(), length});
         FUZZ_CHECK(browser.item_count == static_cast<int>(lines.size()));
         int ordinal = 0;
         for (int i = 0; i < browser.item_count; ++i) {
             const MenuItem& item = browser.items[static_cast<std::size_t>(i)];
             FUZZ_CHECK(item.type == lines[static_cast<std::size_t>(i)][0]);
-            FUZZ_CHECK(terminated(item.display, sizeof item.display));
-            FUZZ_CHECK(terminated(item.selector, sizeof item.selector));
-            FUZZ_CHECK(terminated(item.host, sizeof item.host));
+            // Views that stay inside their own line and within their field's limit.
+            const std::string_view line = lines[static_cast<std::size_t>(i)];
+            const auto inside = [&](std::string_view field, std::size_t max) {
+                return field.size() <= max && (field.empty() || (field.data() >= line.data() &&
+                                                                 field.data() + field.size() <=
+                                                                     line.data() + line.size()));
+            };
+            const std::string_view display = menu_item_display(item, content.data());
+            const std::string_view selector = menu_item_selector(item, content.data());
+            const std::string_view host = menu_item_host(item, content.data(), page.host);
+            FUZZ_CHECK(inside(display, 1023));
+            FUZZ_CHECK(inside(selector, 1023));
+            FUZZ_CHECK(host.size() <= 255);
+            FUZZ_CHECK(host.data() == page.host || inside(host, 255));
             FUZZ_CHECK(item.selectable == 0 || item.selectable == 1);
             if (item.selectable) {
                 FUZZ_CHECK(item.ordinal == ++ordinal);
                 FUZZ_CHECK(std::strchr("0127h", item.type) != nullptr && item.type != '\0');
-                FUZZ_CHECK(!placeholder(item.host));
+                FUZZ_CHECK(!placeholder(host));
                 FUZZ_CHECK(item.port >= 1 && item.port <= 65535);
             } else {
                 FUZZ_CHECK(item.ordinal == 0);
             }
             if (item.type == 'i') {
-                FUZZ_CHECK(item.selector[0] == '\0' && item.host[0] == '\0' && item.port == 0);
+                FUZZ_CHECK(selector.empty() && host.empty() && item.port == 0);
             }
         }
         FUZZ_CHECK(browser.selectable_count == ordinal);

@@ -6,23 +6,11 @@
 #include <vector>
 
 #include "fuzz_check.hpp"
+#include "nav/browser.hpp"
 #include "nav/line_count.hpp"
+#include "support/reference.hpp"
 
 namespace {
-
-// Left out of the coverage that steers the fuzzer, which is the program's, and of its cost.
-[[clang::no_sanitize("coverage")]] long reference_count(const char* text, std::size_t length) {
-    long lines = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (text[i] == '\n') {
-            ++lines;
-        }
-    }
-    if (length > 0 && text[length - 1] != '\n') {
-        ++lines;
-    }
-    return lines;
-}
 
 // The page's content is a C string: an exact-size copy catches a read past its NUL.
 void check_count_lines(const char* bytes, std::size_t size) {
@@ -32,7 +20,7 @@ void check_count_lines(const char* bytes, std::size_t size) {
     Browser browser{};
     browser.text_lines = -1;
     count_lines(&browser, content.data());
-    FUZZ_CHECK(browser.text_lines == reference_count(bytes, length));
+    FUZZ_CHECK(browser.text_lines == reference::line_count(bytes, length));
 }
 
 // A text of about 64 KiB, ending anywhere around that size, made by repeating the input after
@@ -55,10 +43,10 @@ std::string long_text(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const char* bytes = reinterpret_cast<const char*>(data);
-    FUZZ_CHECK(line_count({bytes, size}) == reference_count(bytes, size));
+    FUZZ_CHECK(lines_in({bytes, size}) == reference::line_count(bytes, size));
     check_count_lines(bytes, size);
     if (const std::string text = long_text(data, size); !text.empty()) {
-        FUZZ_CHECK(line_count(text) == reference_count(text.data(), text.size()));
+        FUZZ_CHECK(lines_in(text) == reference::line_count(text.data(), text.size()));
         check_count_lines(text.data(), text.size());
     }
     return 0;

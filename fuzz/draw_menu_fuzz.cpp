@@ -11,30 +11,27 @@
 #include <string>
 
 #include "fuzz_check.hpp"
+#include "gopher/bounded_copy.hpp"
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
-#include "nav/bounded_copy.hpp"
-#include "nav/page.hpp"
-#include "nav/prepared_menu.hpp"
+#include "nav/shown_page.hpp"
+#include "support/reference.hpp"
 #include "ui/geometry.hpp"
 #include "ui/menu_selection.hpp"
 #include "ui/menu_view.hpp"
 
 namespace {
 
-bool same_item(const MenuItem& a, const MenuItem& b) {
-    return a.type == b.type && std::strcmp(a.display, b.display) == 0 &&
-           std::strcmp(a.selector, b.selector) == 0 && std::strcmp(a.host, b.host) == 0 &&
-           a.port == b.port && a.selectable == b.selectable && a.ordinal == b.ordinal;
-}
-
 // The browser holds the first `count` items of the whole menu, and nothing else.
 void check_items(const Browser& browser, const Browser& whole, int count) {
     FUZZ_CHECK(browser.item_count == count);
+    const char* content = browser.current->content.get();
+    const char* host = browser.current->host;
     int selectable = 0;
     for (int i = 0; i < count; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        FUZZ_CHECK(same_item(browser.items[at], whole.items[at]));
+        FUZZ_CHECK(reference::written_out(browser.items[at], content, host) ==
+                   reference::written_out(whole.items[at], content, host));
         selectable += browser.items[at].selectable;
     }
     FUZZ_CHECK(browser.selectable_count == selectable);
@@ -50,10 +47,10 @@ int index_of_selected(const Browser& browser) {
     return -1;
 }
 
-void check_move(Browser& browser, unsigned char key) {
+void check_move(Browser& browser, ShownPage& shown, unsigned char key) {
     const int old_selected = browser.selected;
     const int old_top = browser.menu_top;
-    move_selection(&browser, key);
+    move_selection(&browser, &shown, key);
     FUZZ_CHECK(browser.menu_top >= 0);
     if (browser.selectable_count == 0) {
         FUZZ_CHECK(browser.selected == old_selected && browser.menu_top == old_top);
@@ -79,17 +76,17 @@ Content copy_of(const std::string& text) {
 }
 
 // One pass of the browse loop over a menu, up to the key that ends the view.
-void check_pass(Browser& browser, PreparedMenu& prepared, const Browser& whole) {
-    const bool kept = prepared.content == browser.current->content.get();
+void check_pass(Browser& browser, ShownPage& shown, const Browser& whole) {
+    const bool kept = shown.key == ShownKey{browser.current, browser.current->fetch};
     const long first_screen =
         static_cast<long>(browser.menu_top) + menu_page_size(browser.winsize.ws_row);
-    prepare_menu(&browser, &prepared);
+    prepare_shown_page(&browser, &shown, 1);
     FUZZ_CHECK(browser.selected == 1);
     check_items(browser, whole,
                 kept || first_screen >= whole.item_count ? whole.item_count
                                                          : static_cast<int>(first_screen));
     draw_menu(&browser);
-    finish_menu_items(&browser);
+    finish_menu_items(&browser, &shown.build);
     check_items(browser, whole, whole.item_count);
 }
 
@@ -120,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = input.ConsumeRemainingBytesAsString();
     page.content = copy_of(text);
     browser.current = &page;
+    stamp_fetch(&browser);
     browser.running = 1;
 
     Browser whole{};
@@ -128,25 +126,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // menu_top survives a reload that yields fewer items, so it can lie past the end.
     browser.menu_top = top <= whole.item_count + 300 ? top : top % (whole.item_count + 301);
-    PreparedMenu prepared;
-    check_pass(browser, prepared, whole);
+    ShownPage shown;
+    check_pass(browser, shown, whole);
     for (const char byte : keys) {
         const auto key = static_cast<unsigned char>(byte);
         if (key < 0x10) {
             // A single-byte key ends the view; the next pass keeps the items.
-            check_pass(browser, prepared, whole);
+            check_pass(browser, shown, whole);
         } else if (key < 0x20) {
             // A reload: the same bytes fetched again into a new buffer.
             page.content.reset();
             page.content = copy_of(text);
-            forget_prepared_menu(&prepared);
-            check_pass(browser, prepared, whole);
+            stamp_fetch(&browser);
+            check_pass(browser, shown, whole);
         } else if (key < 0x30) {
             // A resize, drawn at once; selection and scroll position stay.
             browser.winsize.ws_row = static_cast<unsigned short>((key & 0x0f) * 20);
             draw_menu(&browser);
         } else {
-            check_move(browser, key);
+            check_move(browser, shown, key);
             draw_menu(&browser);
         }
     }

@@ -13,26 +13,13 @@
 
 #include "fuzz_check.hpp"
 #include "nav/line_count.hpp"
-#include "nav/page.hpp"
+#include "nav/shown_page.hpp"
+#include "nav/text_position.hpp"
+#include "support/reference.hpp"
 #include "ui/geometry.hpp"
-#include "ui/text_position.hpp"
 #include "ui/text_view.hpp"
 
 namespace {
-
-// Where a frame starts once top lines are skipped, the slow way: past the next LF top times,
-// stopping at the end of the text. Left out of the coverage, which is the program's.
-[[clang::no_sanitize("coverage")]] const char* reference_skip(const char* text, long top) {
-    const char* at = text;
-    for (long skipped = 0; skipped < top && *at != '\0'; ++skipped) {
-        const char* newline = std::strchr(at, '\n');
-        if (newline == nullptr) {
-            return at + std::strlen(at);
-        }
-        at = newline + 1;
-    }
-    return at;
-}
 
 // The input, or for a long page (one pick in four, since it costs a hundred short ones) the
 // input repeated to a little under or over 64 KiB, so that frames are found across the seam
@@ -89,10 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // draw again. Each frame is found from the previous one's position.
     TextPosition position;
     const auto redraw = [&] {
-        const char* expected = reference_skip(content, browser.text_top);
+        const char* expected = reference::skip_lines(content, browser.text_top);
         FUZZ_CHECK(seek_line(&position, content, browser.text_top) == expected);
-        // draw_text finds its frame from the top with skip_lines.
-        draw_text(&browser, content);
+        // A record of its own, so that the frame is found from the top.
+        ShownPage fresh;
+        draw_text(&browser, &fresh);
     };
     redraw();
     count_lines(&browser, content);
@@ -128,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         redraw();
     }
-    FUZZ_CHECK(skip_lines(content, browser.text_top) == reference_skip(content, browser.text_top));
+    FUZZ_CHECK(skip_lines(content, browser.text_top) ==
+               reference::skip_lines(content, browser.text_top));
     return 0;
 }

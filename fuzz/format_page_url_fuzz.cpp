@@ -11,7 +11,7 @@
 
 #include "fuzz_check.hpp"
 #include "gopher/address.hpp"
-#include "nav/bounded_copy.hpp"
+#include "gopher/bounded_copy.hpp"
 #include "nav/page.hpp"
 
 namespace {

@@ -23,3 +23,6 @@ echo "== end to end (bench/end_to_end.py)"
 # shellcheck disable=SC2086 # E2E_ARGS is a list of options
 python3 bench/end_to_end.py --client build/bench/kesmor \
     --record-size "$(build/bench/bench/kesmor_record_size)" ${E2E_ARGS:-}
+
+echo "== peak RSS and exit after quit against sacc (bench/peak_and_quit.py)"
+python3 bench/peak_and_quit.py build/bench/kesmor

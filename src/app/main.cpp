@@ -6,6 +6,7 @@
 #include "app/cli.hpp"
 #include "app/fatal.hpp"
 #include "gopher/address.hpp"
+#include "gopher/fields.hpp"
 #include "nav/browse_loop.hpp"
 #include "nav/history.hpp"
 #include "term/terminal.hpp"
@@ -25,9 +26,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    char host[256] = {};
+    char host[host_room] = {};
     int port = 0;
-    char selector[1024] = {};
+    char selector[selector_room] = {};
     char type = 0;
     if (!parse_gopher_address(arg, host, &port, selector, &type)) {
         fatal("Error: Invalid Gopher address format.");

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gopher/bounded_copy.hpp"
 #include "gopher/decimal.hpp"
-#include "nav/bounded_copy.hpp"
+#include "gopher/fields.hpp"
+#include "nav/page.hpp"
 
 namespace {
-
-constexpr std::size_t address_room = 1289;
 
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
@@ -76,11 +76,11 @@ int parse_gopher_address(const char* address, char* host, int* port, char* selec
     if (address == nullptr || *address == '\0') {
         return 0;
     }
-    char work[address_room + 1];
-    copy_bounded(work, address, address_room);
+    char work[address_max + 1];
+    copy_bounded(work, address, address_max);
 
     *port = 70;
-    std::memset(selector, 0, 1024);
+    std::memset(selector, 0, selector_room);
     *type = '1';
 
     char* rest = work;
@@ -98,7 +98,7 @@ int parse_gopher_address(const char* address, char* host, int* port, char* selec
             if (url && !percent_decode(slash + 2)) {
                 return 0;
             }
-            copy_bounded(selector, slash + 2, 1023);
+            copy_bounded(selector, slash + 2, selector_max);
         }
     }
 
@@ -114,7 +114,7 @@ int parse_gopher_address(const char* address, char* host, int* port, char* selec
     if (!host_acceptable(rest)) {
         return 0;
     }
-    copy_bounded(host, rest, 255);
+    copy_bounded(host, rest, host_max);
     return static_cast<unsigned>(*port) - 1u < 65535u ? 1 : 0;
 }
 
@@ -129,6 +129,8 @@ void format_page_url(const Page* page, char* out, std::size_t size) {
     const std::size_t host_length = std::strlen(page->host);
     const std::size_t selector_length = std::strlen(page->selector);
 
+    // Beyond host, port and selector a URL holds "gopher://", ":" and "/" (11 bytes), then the
+    // type when a selector follows (12); "<" keeps a byte for the NUL.
     const bool root =
         page->selector[0] == '\0' || (page->selector[0] == '1' && page->selector[1] == '\0');
     if (root) {

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "nav/page.hpp"
+struct Page;
 
 // 1 when the address is valid, 0 when not (then the outputs may be partly written).
 // host receives at most 255 characters, selector at most 1023.

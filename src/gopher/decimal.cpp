@@ -2,21 +2,28 @@
 #include "gopher/decimal.hpp"
 
 #include <climits>
+#include <cstring>
 
 int read_decimal(const char* text) {
+    return read_decimal(std::string_view{text, std::strlen(text)});
+}
+
+int read_decimal(std::string_view text) {
+    std::size_t at = 0;
+    const auto more = [&] { return at < text.size(); };
     // The POSIX locale's white space, whatever locale is set.
-    while (*text == ' ' || (*text >= '\t' && *text <= '\r')) {
-        ++text;
+    while (more() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) {
+        ++at;
     }
     bool negative = false;
-    if (*text == '+' || *text == '-') {
-        negative = *text == '-';
-        ++text;
+    if (more() && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at] == '-';
+        ++at;
     }
     long long value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
+    for (; more() && text[at] >= '0' && text[at] <= '9'; ++at) {
         if (value <= static_cast<long long>(INT_MAX) + 1) {
-            value = value * 10 + (*text - '0');
+            value = value * 10 + (text[at] - '0');
         }
     }
     if (negative) {

@@ -4,9 +4,13 @@
 #include <cstring>
 
 #include "gopher/decimal.hpp"
-#include "nav/bounded_copy.hpp"
+#include "gopher/fields.hpp"
+#include "nav/page.hpp"
 
 namespace {
+
+// How far the first line is looked at for a TAB: as far as one display field holds.
+constexpr std::size_t first_line_max = display_max;
 
 // The POSIX locale's white space, whatever locale is set.
 bool is_space(char c) {
@@ -22,8 +26,8 @@ bool port_in_range(int port) {
     return port >= 1 && port <= 65535;
 }
 
-bool is_placeholder_host(const char* host) {
-    return std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
+bool is_placeholder_host(std::string_view host) {
+    return host == "null.host" || host == "error.host";
 }
 
 } // namespace
@@ -44,7 +48,7 @@ int page_is_menu(const Page* page) {
     // A page asked for without a type is a menu unless its first line has no TAB: a server
     // answering a menu request with plain text, usually an error message.
     const char* content = page->content.get();
-    const std::size_t room = strnlen(content, 1023);
+    const std::size_t room = strnlen(content, first_line_max);
     const void* line_end = std::memchr(content, '\n', room);
     const std::size_t line_length =
         line_end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(line_end) - content)
@@ -52,58 +56,92 @@ int page_is_menu(const Page* page) {
     return std::memchr(content, '\t', line_length) != nullptr ? 1 : 0;
 }
 
-void trim_trailing_space(char* text) {
-    char* first = text;
-    while (*first != '\0' && is_space(*first)) {
+std::size_t trimmed_length(const char* text, std::size_t length) {
+    std::size_t first = 0;
+    while (first < length && is_space(text[first])) {
         ++first;
     }
-    if (*first == '\0') {
-        return;
+    if (first == length) {
+        return length;
     }
-    char* end = text + std::strlen(text);
-    while (end - 1 > first && is_space(end[-1])) {
+    std::size_t end = length;
+    while (end - 1 > first && is_space(text[end - 1])) {
         --end;
     }
-    *end = '\0';
+    return end;
 }
 
-int parse_menu_line(char* line, MenuItem* item, const char* default_host, int default_port) {
-    // Every text empty and every number 0. The bytes after a terminator are never read, and
-    // leaving them alone keeps a long menu from writing 2 KB into every record of its array.
-    item->type = '\0';
-    item->display[0] = '\0';
-    item->selector[0] = '\0';
-    item->host[0] = '\0';
-    item->port = 0;
-    item->selectable = 0;
-    item->ordinal = 0;
-    std::size_t length = std::strlen(line);
-    if (length > 0 && line[length - 1] == '\r') {
-        line[--length] = '\0';
+void trim_trailing_space(char* text) {
+    text[trimmed_length(text, std::strlen(text))] = '\0';
+}
+
+int parse_menu_line(std::string_view line, std::size_t at, MenuItem* item, const char* default_host,
+                    int default_port) {
+    // Every text empty and every number 0.
+    *item = MenuItem{};
+    item->display_at = item->selector_at = item->host_at = at;
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
     }
-    if (length < 2) {
+    if (line.size() < 2) {
         return 0;
     }
     item->type = line[0];
 
     // display, selector, host, port: cut at the first three TABs only.
-    char* fields[4] = {line + 1, nullptr, nullptr, nullptr};
+    std::string_view fields[4];
+    std::size_t starts[4] = {1, 0, 0, 0};
     int tabs = 0;
-    for (char* p = line + 1; tabs < 3 && (p = std::strchr(p, '\t')) != nullptr;) {
-        *p++ = '\0';
-        fields[++tabs] = p;
+    std::size_t from = 1;
+    for (; tabs < 3; ++tabs) {
+        const std::size_t tab = line.find('\t', from);
+        if (tab == std::string_view::npos) {
+            break;
+        }
+        fields[tabs] = line.substr(from, tab - from);
+        from = tab + 1;
+        starts[tabs + 1] = from;
     }
+    fields[tabs] = line.substr(from);
 
-    copy_bounded(item->display, fields[0], 1023);
-    trim_trailing_space(item->display);
+    const std::size_t display = fields[0].size() < display_max ? fields[0].size() : display_max;
+    item->display_at = at + starts[0];
+    item->display_length = static_cast<std::uint16_t>(trimmed_length(fields[0].data(), display));
     if (tabs < 2 || item->type == 'i') {
         return 1;
     }
-    copy_bounded(item->selector, fields[1], 1023);
-    copy_bounded(item->host, *fields[2] != '\0' ? fields[2] : default_host, 255);
+    item->link = 1;
+    item->selector_at = at + starts[1];
+    item->selector_length = static_cast<std::uint16_t>(
+        fields[1].size() < selector_max ? fields[1].size() : selector_max);
+    item->host_at = at + starts[2];
+    item->host_length =
+        static_cast<std::uint8_t>(fields[2].size() < host_max ? fields[2].size() : host_max);
     item->port = tabs >= 3 ? read_decimal(fields[3]) : default_port;
+    const std::string_view host = item->host_length > 0
+                                      ? std::string_view{fields[2].data(), item->host_length}
+                                      : std::string_view{default_host};
     const bool openable =
-        opens_as_page(item->type) && !is_placeholder_host(item->host) && port_in_range(item->port);
+        opens_as_page(item->type) && !is_placeholder_host(host) && port_in_range(item->port);
     item->selectable = openable ? 1 : 0;
     return 1;
+}
+
+std::string_view menu_item_display(const MenuItem& item, const char* content) {
+    return {content + item.display_at, item.display_length};
+}
+
+std::string_view menu_item_selector(const MenuItem& item, const char* content) {
+    return {content + item.selector_at, item.selector_length};
+}
+
+std::string_view menu_item_host(const MenuItem& item, const char* content,
+                                const char* default_host) {
+    if (!item.link) {
+        return {};
+    }
+    if (item.host_length == 0) {
+        return default_host;
+    }
+    return {content + item.host_at, item.host_length};
 }

@@ -1,13 +1,27 @@
 // Menu or text, and the parsing of a menu into items.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 #include "gopher/menu_item.hpp"
-#include "nav/browser.hpp"
+
+struct Browser;
+struct Page;
 
 [[nodiscard]] int page_is_menu(const Page* page);
-// 1 when the line yields an item, 0 when it is skipped. Writes terminators into the line.
-[[nodiscard]] int parse_menu_line(char* line, MenuItem* item, const char* default_host,
-                                  int default_port);
-// Removes trailing white space, keeping leading white space.
+// 1 when the line yields an item, 0 when it is skipped. The line is one line of a content,
+// without its LF, starting `at` bytes into that content: the item's offsets count from there.
+// Nothing is written into the line.
+[[nodiscard]] int parse_menu_line(std::string_view line, std::size_t at, MenuItem* item,
+                                  const char* default_host, int default_port);
+// The length of text once trailing white space is removed; leading white space is kept, and a
+// text of white space only keeps its length.
+[[nodiscard]] std::size_t trimmed_length(const char* text, std::size_t length);
+// trimmed_length on a C string, in place. The parser trims views; this serves the tests of
+// the trimming rule.
 void trim_trailing_space(char* text);
+// Replaces the browser's items with all those of the content, selected back to 1. The program
+// builds in two steps (menu_items.hpp); this whole build is what tests, fuzz targets and
+// benchmarks hold the two steps against.
 void build_menu_items(Browser* browser, const char* content);

@@ -17,22 +17,13 @@
 #include <utility>
 
 #include "app/fatal.hpp"
+#include "gopher/descriptor.hpp"
+#include "nav/browser.hpp"
 
 namespace {
 
 struct AddrInfoDeleter {
     void operator()(addrinfo* list) const noexcept { freeaddrinfo(list); }
-};
-
-// Closes the descriptor when the scope ends, unless it was handed on.
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor() {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-    int release() { return std::exchange(fd, -1); }
 };
 
 using Clock = std::chrono::steady_clock;

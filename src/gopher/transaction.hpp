@@ -6,13 +6,16 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "nav/browser.hpp"
+#include "gopher/content.hpp"
+
+struct Browser;
 
 // A server that accepts nothing within this time is given up, and the next address is tried.
 inline constexpr int connect_timeout_ms = 10'000;
 // A server that sends nothing for this long is given up; a slow one that keeps sending is not.
 inline constexpr int receive_idle_timeout_ms = 30'000;
 
+// Stores the current page's response in its content. Never returns on failure.
 void fetch_page(Browser* browser);
 // A connected socket on which the request line has been written. Never returns on failure.
 [[nodiscard]] int open_gopher_connection(const char* host, int port, const char* selector);

@@ -5,16 +5,13 @@
 
 #include "gopher/menu.hpp"
 #include "gopher/transaction.hpp"
-#include "nav/prepared_menu.hpp"
+#include "nav/shown_page.hpp"
 #include "term/terminal.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/text_view.hpp"
 
 void browse_loop(Browser* browser) {
-    // What was worked out for the content shown last, dropped whenever a fetch may have put
-    // new bytes where an old content was.
-    PreparedMenu prepared;
-    TextMemo text_memo;
+    ShownPage shown;
     while (browser->running) {
         std::ignore = take_pending_resize(&browser->winsize);
         if (browser->current == nullptr) {
@@ -22,19 +19,13 @@ void browse_loop(Browser* browser) {
         }
         if (!browser->current->content) {
             fetch_page(browser);
-            forget_prepared_menu(&prepared);
-            text_memo = TextMemo{};
+            stamp_fetch(browser);
         }
-        const Page* page = browser->current;
-        int more = 0;
-        if (page_is_menu(page)) {
-            prepare_menu(browser, &prepared);
-            more = menu_view_loop(browser);
-        } else {
-            // The view counts the lines itself before it first needs the count; counting here
-            // as well would scan a long text once more before its first screen.
-            more = text_view_loop(browser, &text_memo);
-        }
+        const int menu = page_is_menu(browser->current);
+        // The text view counts the lines itself before it first needs the count; counting here
+        // as well would scan a long text once more before its first screen.
+        prepare_shown_page(browser, &shown, menu);
+        const int more = menu ? menu_view_loop(browser, &shown) : text_view_loop(browser, &shown);
         if (!more) {
             break;
         }

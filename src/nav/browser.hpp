@@ -4,14 +4,15 @@
 #include <memory>
 #include <sys/ioctl.h>
 
+#include "gopher/content.hpp"
 #include "gopher/menu_item.hpp"
 #include "nav/page.hpp"
 
 using MenuItems = std::unique_ptr<MenuItem[], FreeDeleter>;
 
 struct Browser {
-    Page* current; // the history is reached through it and freed with free_history
-    MenuItems items;
+    Page* current;   // the history is reached through it and freed with free_history
+    MenuItems items; // views into the content of the page they were built for
     int item_count;
     int selectable_count;
     int selected; // ordinal of the selected item, from 1
@@ -20,4 +21,5 @@ struct Browser {
     int text_lines;
     int running;
     struct winsize winsize;
+    unsigned long fetches; // contents stored so far; numbers each page's content
 };

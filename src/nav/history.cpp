@@ -4,7 +4,7 @@
 #include <new>
 
 #include "app/fatal.hpp"
-#include "nav/bounded_copy.hpp"
+#include "gopher/bounded_copy.hpp"
 
 namespace {
 
@@ -29,9 +29,9 @@ Page* new_page(const char* host, int port, const char* selector, char type) {
     } catch (const std::bad_alloc&) {
         fatal("Error: Failed to allocate memory for navigation state.");
     }
-    copy_bounded(page->host, host, 255);
+    copy_bounded(page->host, host, host_max);
     page->port = port;
-    copy_bounded(page->selector, selector, 1023);
+    copy_bounded(page->selector, selector, selector_max);
     page->type = type;
     // From here the list owns it; free_forward_history and free_history give it back.
     return page.release();

@@ -1,8 +1,10 @@
-// Line count of a text page.
+// Line counts of a text page.
 #include "nav/line_count.hpp"
 
 #include <climits>
 #include <cstring>
+
+#include "nav/browser.hpp"
 
 namespace {
 
@@ -11,7 +13,7 @@ constexpr std::size_t piece = std::size_t{1} << 16;
 
 } // namespace
 
-std::size_t count_newlines(const char* bytes, std::size_t n) {
+std::size_t newlines_in(const char* bytes, std::size_t n) {
     // One byte-wide counter per lane, emptied before it can wrap: the inner loop compiles to
     // vector compares and adds, several times faster than counting byte by byte.
     constexpr std::size_t lanes = 16;
@@ -39,8 +41,8 @@ std::size_t count_newlines(const char* bytes, std::size_t n) {
     return total;
 }
 
-long line_count(std::string_view text) {
-    const auto newlines = static_cast<long>(count_newlines(text.data(), text.size()));
+long lines_in(std::string_view text) {
+    const auto newlines = static_cast<long>(newlines_in(text.data(), text.size()));
     return newlines + (!text.empty() && text.back() != '\n' ? 1 : 0);
 }
 
@@ -51,7 +53,7 @@ void count_lines(Browser* browser, const char* text) {
     char last = '\n';
     for (;;) {
         const std::size_t n = strnlen(text, piece);
-        lines += static_cast<long>(count_newlines(text, n));
+        lines += static_cast<long>(newlines_in(text, n));
         if (n > 0) {
             last = text[n - 1];
         }

@@ -1,14 +1,18 @@
-// Line count of a text page.
+// Line counts of a text page.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
-#include "nav/browser.hpp"
+struct Browser;
 
-// Newlines, plus one when the text is not empty and does not end in one.
-[[nodiscard]] long line_count(std::string_view text);
+// The count the text view shows and bounds with, stored in the browser's text_lines (capped at
+// INT_MAX): lines_in the NUL-terminated text, found in one pass over it.
 void count_lines(Browser* browser, const char* text);
 
+// Newlines, plus one when the text is not empty and does not end in one. Any bytes, NULs
+// included: the tests and fuzz targets check the counting on it.
+[[nodiscard]] long lines_in(std::string_view text);
+
 // Newlines among the first n bytes.
-[[nodiscard]] std::size_t count_newlines(const char* bytes, std::size_t n);
+[[nodiscard]] std::size_t newlines_in(const char* bytes, std::size_t n);

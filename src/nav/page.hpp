@@ -1,22 +1,18 @@
 // One entry of the history of visited pages.
 #pragma once
 
-#include <cstdlib>
-#include <memory>
-
-struct FreeDeleter {
-    void operator()(void* p) const noexcept { std::free(p); }
-};
-
-// A NUL-terminated response from malloc/realloc, so it can grow in place while it arrives.
-using Content = std::unique_ptr<char[], FreeDeleter>;
+#include "gopher/content.hpp"
+#include "gopher/fields.hpp"
 
 struct Page {
-    char host[256];
+    char host[host_room];
     int port;
-    char selector[1024];
+    char selector[selector_room];
     Content content; // null until fetched and after a reload
     char type;
     Page* prev; // older
     Page* next; // newer
+    // The fetch that gave the content (Browser::fetches then), 0 for none: with the page it
+    // names one content, whatever address its bytes have.
+    unsigned long fetch;
 };

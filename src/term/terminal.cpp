@@ -16,7 +16,9 @@ namespace {
 // Set while the terminal is ours; read by the signal handlers, hence sig_atomic_t.
 volatile sig_atomic_t taken_over = 0;
 
-// Room for a whole frame, so that a screen reaches the terminal in one write.
+// Room for a whole frame, so that a screen reaches the terminal in one write. The one scratch
+// buffer left at namespace scope: setvbuf needs one that outlives every write to stdout, and
+// the first-screen benchmarks are measured with a frame in one write.
 char stdout_buffer[1 << 18];
 
 // What restore_terminal writes, as one constant for the signal path.

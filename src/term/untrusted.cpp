@@ -187,9 +187,7 @@ std::string sanitize_untrusted(std::string_view text) {
 }
 
 void print_untrusted(std::string_view text) {
-    // Reused, so that drawing a screen does not allocate once per row.
-    static std::string filtered;
-    filtered.clear();
+    std::string filtered;
     append_untrusted(filtered, text);
     std::fwrite(filtered.data(), 1, filtered.size(), stdout);
 }

@@ -28,6 +28,7 @@ struct UntrustedPiece {
 // and a CR that is the last byte is dropped. Valid UTF-8 passes unchanged.
 void append_untrusted(std::string& out, std::string_view text);
 
+// append_untrusted into a new string, for the tests.
 [[nodiscard]] std::string sanitize_untrusted(std::string_view text);
 
 // Writes the filtered text to standard output without flushing.

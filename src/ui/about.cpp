@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "app/cli.hpp"
+#include "nav/browser.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
 #include "term/width.hpp"
@@ -59,9 +60,9 @@ namespace {
 // out, the wider ones end at its last column.
 void draw_about(int rows, int cols) {
     const AboutGeometry place = about_geometry(rows, cols);
-    start_header_band(cols);
+    draw_band(cols);
     std::string shown;
-    append_cut(shown, "About Kesmor", cols - place.title_col + 1, TabShow::to_tab_stop);
+    append_cut(shown, about_title, cols - place.title_col + 1, TabShow::to_tab_stop);
     move_cursor(1, place.title_col);
     std::fwrite(shown.data(), 1, shown.size(), stdout);
     std::fputs(seq::reset, stdout);

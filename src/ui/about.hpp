@@ -1,6 +1,6 @@
 // The about screen: name, version, a picture and the shortcuts.
 #pragma once
 
-#include "nav/browser.hpp"
+struct Browser;
 
 void show_about(const Browser* browser);

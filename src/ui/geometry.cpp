@@ -5,10 +5,8 @@
 
 namespace {
 
-constexpr int band_width = 78; // the header bar, and the widest line of text
 constexpr int about_block_rows = 15;
 constexpr int about_block_width = 25;
-constexpr long about_title_length = 12; // "About Kesmor"
 
 } // namespace
 
@@ -21,12 +19,21 @@ int content_column(int cols) {
     return (offset < 0 ? 0 : offset) + 1;
 }
 
-int menu_page_size(int rows) {
+int content_rows(int rows) {
     return rows >= 5 ? rows - 4 : 0;
 }
 
+int menu_page_size(int rows) {
+    return content_rows(rows);
+}
+
 int text_visible_rows(int rows) {
-    return rows >= 5 ? rows - 4 : 1;
+    const int content = content_rows(rows);
+    return content > 0 ? content : 1;
+}
+
+std::string_view prompt_label(PromptKind kind) {
+    return kind == PromptKind::search ? "Search query: " : "Open URL: ";
 }
 
 int prompt_label_column(int cols) {
@@ -34,8 +41,7 @@ int prompt_label_column(int cols) {
 }
 
 int prompt_input_column(int cols, PromptKind kind) {
-    // The lengths of "Search query: " and "Open URL: ".
-    return prompt_label_column(cols) + (kind == PromptKind::search ? 14 : 10);
+    return prompt_label_column(cols) + static_cast<int>(prompt_label(kind).size());
 }
 
 AboutGeometry about_geometry(int rows, int cols) {
@@ -47,5 +53,5 @@ AboutGeometry about_geometry(int rows, int cols) {
     if (col < 2) {
         col = 1;
     }
-    return {centered_column(about_title_length, cols), row, col};
+    return {centered_column(static_cast<long>(about_title.size()), cols), row, col};
 }

@@ -1,17 +1,27 @@
 // Where things go on the screen, from the window size alone.
 #pragma once
 
-// Column of the 78-cell header band (and of the prompt label).
+#include <string_view>
+
+// The header bar's band, and the most bytes of a text line shown: the about screen's title bar
+// is the same band.
+inline constexpr int band_width = 78;
+
+// Column of the header band (and of the prompt label).
 [[nodiscard]] int bar_column(int cols);
 // Column where menu rows and text lines start.
 [[nodiscard]] int content_column(int cols);
-// Content rows of the menu view, which is also its page step: 0 below 5 rows.
+// Rows between the header and the bottom row, from row 4: 0 below 5 rows.
+[[nodiscard]] int content_rows(int rows);
+// The menu's page step: its content rows.
 [[nodiscard]] int menu_page_size(int rows);
-// Rows the text view scrolls by and bounds with: 1 below 5 rows.
+// Rows the text view scrolls by and bounds with: its content rows, but at least 1.
 [[nodiscard]] int text_visible_rows(int rows);
 
 enum class PromptKind { search, address };
+[[nodiscard]] std::string_view prompt_label(PromptKind kind);
 [[nodiscard]] int prompt_label_column(int cols);
+// Just after the label.
 [[nodiscard]] int prompt_input_column(int cols, PromptKind kind);
 
 struct AboutGeometry {
@@ -19,4 +29,5 @@ struct AboutGeometry {
     int row;       // row of line 0 of the block
     int col;       // column of every line of the block
 };
+inline constexpr std::string_view about_title = "About Kesmor";
 [[nodiscard]] AboutGeometry about_geometry(int rows, int cols);

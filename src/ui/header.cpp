@@ -1,4 +1,5 @@
-// The header bar on row 1: the page's URL over a 78-cell band, both cut to the window.
+// The frame every view draws on: the header bar on row 1 with the page's URL, and the rows
+// under it where a view places its content.
 #include "ui/header.hpp"
 
 #include <cstdio>
@@ -7,16 +8,17 @@
 #include <string_view>
 
 #include "gopher/address.hpp"
+#include "gopher/fields.hpp"
+#include "nav/browser.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
 #include "term/width.hpp"
+#include "ui/geometry.hpp"
 
 namespace {
 
-constexpr int band_width = 78;
-constexpr char band[] =
-    "                                                                              ";
-static_assert(sizeof band - 1 == band_width);
+// First content row on screen: under the header bar and one blank row.
+constexpr int first_content_row = 4;
 
 // Host and selector come from the network (a menu line names them), so the URL goes through
 // the filter, and is centred by the columns it shows in.
@@ -25,11 +27,11 @@ void write_header_bar(const Browser* browser) {
     if (cols <= 0 || browser->winsize.ws_row <= 0) {
         return; // not a terminal: nothing to draw on
     }
-    char url[1290] = "";
+    char url[address_max + 1] = "";
     if (browser->current != nullptr) {
         format_page_url(browser->current, url, sizeof url);
     }
-    start_header_band(cols);
+    draw_band(cols);
     const std::string_view text(url, std::strlen(url));
     const int col = centered_column(shown_width(text, TabShow::one_blank), cols);
     std::string shown;
@@ -42,7 +44,10 @@ void write_header_bar(const Browser* browser) {
 
 } // namespace
 
-void start_header_band(int cols) {
+void draw_band(int cols) {
+    char band[band_width + 1];
+    std::memset(band, ' ', band_width);
+    band[band_width] = '\0';
     std::fputs(seq::bar_background, stdout);
     std::fputs(seq::bold_white, stdout);
     const int col = centered_column(band_width, cols);
@@ -59,4 +64,8 @@ void draw_header(const Browser* browser) {
 void start_view_frame(const Browser* browser) {
     std::fputs(seq::clear_screen, stdout);
     write_header_bar(browser);
+}
+
+void place_content_row(const Browser* browser, int index) {
+    move_cursor(first_content_row + index, content_column(browser->winsize.ws_col));
 }

@@ -1,15 +1,20 @@
-// The header bar on row 1: the page's URL over a 78-cell band, both cut to the window.
+// The frame every view draws on: the header bar on row 1 with the page's URL, and the rows
+// under it where a view places its content.
 #pragma once
 
-#include "nav/browser.hpp"
+struct Browser;
 
-// Starts the bar on row 1 in its colours: the band, cut to the window's cols columns. The
-// colours stay set for what is written over it.
-void start_header_band(int cols);
+// The bar's band on row 1 in the bar's colours, cut to the window's cols columns; the colours
+// stay set for what is written on it.
+void draw_band(int cols);
 
-// Leaves the cursor at row 2, column 1, and flushes.
+// The bar alone: leaves the cursor at row 2, column 1, and flushes. The views draw the bar
+// through start_view_frame; this serves the header's own test.
 void draw_header(const Browser* browser);
 
 // Clears the screen and draws the header bar without flushing, so that a view can add its
 // content and send the whole frame at once.
 void start_view_frame(const Browser* browser);
+
+// Moves to the start of content row `index` (from 0, on screen row 4 + index).
+void place_content_row(const Browser* browser, int index);

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "nav/shown_page.hpp"
 #include "term/sequences.hpp"
 #include "ui/geometry.hpp"
 
@@ -39,14 +40,13 @@ const char* type_color(char type, int highlight) {
 
 namespace {
 
-// Where the last search ended. The selection moves a few items at a time, so the next search
-// starts there rather than at the top of a long menu.
-int last_found = 0;
 // How far from the end of the menu its last selectable item is looked for, for Up on the first.
 constexpr int end_rows = 64;
 
 // Index in the array of the selectable item with the given ordinal, or -1.
-int index_of_selectable(const Browser* browser, int ordinal) {
+// The selection moves a few items at a time, so a search starts where the last one ended
+// (search_from) rather than at the top of a long menu, and leaves its result there.
+int index_of_selectable(const Browser* browser, int* search_from, int ordinal) {
     const MenuItem* items = browser->items.get();
     const int count = browser->item_count;
     // The walk counts selectable items from the top, or from a selectable item whose ordinal
@@ -62,7 +62,7 @@ int index_of_selectable(const Browser* browser, int ordinal) {
             seen = items[i].ordinal;
         }
     };
-    consider(last_found);
+    consider(*search_from);
     for (int i = count - 1; i >= 0 && i >= count - end_rows; --i) {
         if (items[i].selectable) {
             consider(i);
@@ -88,14 +88,14 @@ int index_of_selectable(const Browser* browser, int ordinal) {
         }
     }
     if (found >= 0) {
-        last_found = found;
+        *search_from = found;
     }
     return found;
 }
 
 } // namespace
 
-void move_selection(Browser* browser, unsigned char key) {
+void move_selection(Browser* browser, ShownPage* shown, unsigned char key) {
     const int page = menu_page_size(browser->winsize.ws_row);
     const int count = browser->selectable_count;
     if (count == 0) {
@@ -120,7 +120,7 @@ void move_selection(Browser* browser, unsigned char key) {
     }
     browser->selected = selected;
 
-    const int index = index_of_selectable(browser, selected);
+    const int index = index_of_selectable(browser, &shown->search_from, selected);
     if (index < 0) {
         return;
     }

@@ -3,35 +3,47 @@
 
 #include <cstdio>
 
+#include "gopher/bounded_copy.hpp"
+#include "gopher/fields.hpp"
 #include "gopher/menu_items.hpp"
 #include "nav/history.hpp"
-#include "term/screen.hpp"
+#include "nav/shown_page.hpp"
 #include "term/sequences.hpp"
-#include "term/terminal.hpp"
 #include "term/untrusted.hpp"
 #include "ui/about.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
-#include "ui/keys.hpp"
 #include "ui/menu_selection.hpp"
 #include "ui/prompt.hpp"
+#include "ui/view_event.hpp"
 #include "ui/view_keys.hpp"
 
 namespace {
 
+const char* items_content(const Browser* browser) {
+    return browser->current != nullptr && browser->current->content
+               ? browser->current->content.get()
+               : "";
+}
+
 void open_selected(Browser* browser) {
     for (int i = 0; i < browser->item_count; ++i) {
-        const MenuItem& candidate = browser->items[i];
-        if (!candidate.selectable || candidate.ordinal != browser->selected) {
+        const MenuItem& item = browser->items[i];
+        if (!item.selectable || item.ordinal != browser->selected) {
             continue;
         }
-        // A copy: the prompt and push_page must not depend on the array staying put.
-        const MenuItem item = candidate;
         if (item.type == '7') {
-            prompt_search(browser, &item);
-        } else {
-            push_page(browser, item.host, item.port, item.selector, item.type);
+            const MenuItem search = item;
+            prompt_search(browser, &search);
+            return;
         }
+        // Copies: push_page makes another page current, whose content the views do not hold.
+        const char* content = items_content(browser);
+        char host[host_room];
+        char selector[selector_room];
+        copy_bounded(host, menu_item_host(item, content, browser->current->host), host_max);
+        copy_bounded(selector, menu_item_selector(item, content), selector_max);
+        push_page(browser, host, item.port, selector, item.type);
         return;
     }
 }
@@ -40,19 +52,19 @@ void open_selected(Browser* browser) {
 
 void draw_menu(const Browser* browser) {
     start_view_frame(browser);
-    const int rows = menu_page_size(browser->winsize.ws_row);
+    const int rows = content_rows(browser->winsize.ws_row);
     const int top = browser->menu_top;
     if (rows > 0 && top >= 0 && top < browser->item_count) {
-        const int col = content_column(browser->winsize.ws_col);
+        const char* content = items_content(browser);
         // Only the rows on screen are visited, however long the menu.
         const int last = browser->item_count - top < rows ? browser->item_count - top : rows;
-        for (int k = 1; k <= last; ++k) {
-            const MenuItem& item = browser->items[top + k - 1];
+        for (int k = 0; k < last; ++k) {
+            const MenuItem& item = browser->items[top + k];
             const int highlight = item.selectable && item.ordinal == browser->selected;
             std::fputs(type_color(item.type, highlight), stdout);
-            move_cursor(3 + k, col);
+            place_content_row(browser, k);
             std::fputs(highlight ? "->" : "  ", stdout);
-            print_untrusted(item.display);
+            print_untrusted(menu_item_display(item, content));
             std::fputs(seq::reset, stdout);
         }
     }
@@ -74,35 +86,26 @@ void handle_menu_key(Browser* browser, unsigned char key) {
     }
 }
 
-int menu_view_loop(Browser* browser) {
+int menu_view_loop(Browser* browser, ShownPage* shown) {
     draw_menu(browser);
-    // A long menu shows its first screen before the rest of it is parsed; no key is read
-    // before the items are complete.
-    finish_menu_items(browser);
+    // A long menu shows its first screen before the rest of it is parsed; every key is read
+    // after this, so no key meets a menu with part of its items.
+    finish_menu_items(browser, &shown->build);
     for (;;) {
-        if (!browser->running) {
+        const ViewEvent event = next_view_event(browser);
+        switch (event.kind) {
+        case ViewEventKind::ended:
             return 0;
-        }
-        if (take_pending_resize(&browser->winsize)) {
-            draw_menu(browser);
-            continue;
-        }
-        const KeyRead key = read_key();
-        switch (key.kind) {
-        case KeyKind::closed:
-            // Nobody is left to press 'q'.
-            browser->running = 0;
-            return 0;
-        case KeyKind::movement:
-            move_selection(browser, key.byte);
+        case ViewEventKind::resize:
             draw_menu(browser);
             break;
-        case KeyKind::single:
-            handle_menu_key(browser, key.byte);
+        case ViewEventKind::movement:
+            move_selection(browser, shown, event.key);
+            draw_menu(browser);
+            break;
+        case ViewEventKind::command:
+            handle_menu_key(browser, event.key);
             return browser->running;
-        case KeyKind::none:
-        case KeyKind::dropped:
-            break;
         }
     }
 }

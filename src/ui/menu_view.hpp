@@ -1,10 +1,11 @@
 // The menu view: coloured rows, the selection marker, and the menu's keys.
 #pragma once
 
-#include "nav/browser.hpp"
+struct Browser;
+struct ShownPage;
 
-// Returns running after the first single-byte key, or 0 when running is found cleared. At the
-// end of input nobody can quit any more: running is cleared and 0 returned.
-[[nodiscard]] int menu_view_loop(Browser* browser);
+// Draws, finishes the record's build, then answers events until a single-byte key, after which
+// it returns running; 0 when running is found cleared or input ends (running then cleared).
+[[nodiscard]] int menu_view_loop(Browser* browser, ShownPage* shown);
 void draw_menu(const Browser* browser);
 void handle_menu_key(Browser* browser, unsigned char key);

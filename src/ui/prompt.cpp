@@ -3,10 +3,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <tuple>
 #include <unistd.h>
 
 #include "gopher/address.hpp"
+#include "gopher/bounded_copy.hpp"
+#include "gopher/fields.hpp"
+#include "nav/browser.hpp"
 #include "nav/history.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
@@ -18,8 +22,9 @@ constexpr unsigned char backspace = 0x08;
 constexpr unsigned char del = 0x7f;
 constexpr unsigned char esc = 0x1b;
 
-constexpr int query_limit = 1023;
-constexpr int address_limit = 1289;
+// A query is cut like a selector, a typed address like any address.
+constexpr int query_limit = static_cast<int>(selector_max);
+constexpr int address_limit = static_cast<int>(address_max);
 
 struct PromptPlace {
     int row;
@@ -37,10 +42,11 @@ PromptPlace prompt_place(const Browser* browser, PromptKind kind) {
 // Draws the label and reads one line into text (room for limit characters and the NUL),
 // echoing it. Returns the number of characters kept: 0 when cancelled or nothing was typed.
 // A read that ends or fails accepts what was typed so far.
-int read_line(const PromptPlace& place, const char* label, char* text, int limit) {
+int read_line(const PromptPlace& place, std::string_view label, char* text, int limit) {
     clear_row(place.row, place.width);
     move_cursor(place.row, place.label_col);
-    std::printf("%s%s%s", seq::bold_bright_blue, label, seq::reset);
+    std::printf("%s%.*s%s", seq::bold_bright_blue, static_cast<int>(label.size()), label.data(),
+                seq::reset);
     move_cursor(place.row, place.input_col);
     set_cursor_visible(1);
 
@@ -91,33 +97,40 @@ void prompt_search(Browser* browser, const MenuItem* item) {
     const PromptPlace place = prompt_place(browser, PromptKind::search);
     char query[query_limit + 1] = {};
     // 'q' is typed like any letter: a query may well contain one.
-    const int count = read_line(place, "Search query: ", query, query_limit);
+    const int count = read_line(place, prompt_label(PromptKind::search), query, query_limit);
     clear_row(place.row, place.width);
     if (count == 0) {
         return;
     }
+    // The item is a view into the page on screen, read before push_page makes another page
+    // current.
+    const char* content = browser->current->content ? browser->current->content.get() : "";
+    const std::string_view item_selector = menu_item_selector(*item, content);
     // Cut to a selector's room, the request would lose its query, or all of it past the TAB.
-    if (std::strlen(item->selector) + 1 + static_cast<std::size_t>(count) > 1023) {
+    if (item_selector.size() + 1 + static_cast<std::size_t>(count) > selector_max) {
         show_error(place, "Error: Search too long.");
         clear_row(place.row, place.width);
         return;
     }
-    char selector[sizeof item->selector + 1 + sizeof query];
-    std::snprintf(selector, sizeof selector, "%s\t%s", item->selector, query);
-    push_page(browser, item->host, item->port, selector, item->type);
+    char host[host_room];
+    copy_bounded(host, menu_item_host(*item, content, browser->current->host), host_max);
+    char selector[selector_room + 1 + sizeof query];
+    std::snprintf(selector, sizeof selector, "%.*s\t%s", static_cast<int>(item_selector.size()),
+                  item_selector.data(), query);
+    push_page(browser, host, item->port, selector, item->type);
 }
 
 void prompt_open_url(Browser* browser) {
     const PromptPlace place = prompt_place(browser, PromptKind::address);
     for (;;) {
         char address[address_limit + 1] = {};
-        if (read_line(place, "Open URL: ", address, address_limit) == 0) {
+        if (read_line(place, prompt_label(PromptKind::address), address, address_limit) == 0) {
             clear_row(place.row, place.width);
             return;
         }
-        char host[256];
+        char host[host_room];
         int port = 0;
-        char selector[1024];
+        char selector[selector_room];
         char type = '1';
         if (parse_gopher_address(address, host, &port, selector, &type)) {
             push_page(browser, host, port, selector, type);

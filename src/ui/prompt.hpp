@@ -2,7 +2,9 @@
 #pragma once
 
 #include "gopher/menu_item.hpp"
-#include "nav/browser.hpp"
 
+struct Browser;
+
+// item: a search item of the menu on screen, whose content and host its texts are read from.
 void prompt_search(Browser* browser, const MenuItem* item);
 void prompt_open_url(Browser* browser);

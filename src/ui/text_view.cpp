@@ -6,20 +6,20 @@
 #include <cstring>
 #include <string_view>
 
+#include "nav/browser.hpp"
 #include "nav/line_count.hpp"
-#include "term/screen.hpp"
+#include "nav/shown_page.hpp"
 #include "term/sequences.hpp"
-#include "term/terminal.hpp"
 #include "term/untrusted.hpp"
 #include "ui/about.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
-#include "ui/keys.hpp"
+#include "ui/view_event.hpp"
 #include "ui/view_keys.hpp"
 
 namespace {
 
-constexpr std::size_t line_cut = 78; // bytes shown of each line
+constexpr auto line_cut = static_cast<std::size_t>(band_width); // bytes shown of each line
 
 int clamp_to_int(long value) {
     if (value > INT_MAX) {
@@ -68,13 +68,12 @@ void draw_text_from(const Browser* browser, const char* first) {
     std::fputs(seq::bold_yellow, stdout);
 
     const char* at = first;
-    const int rows = browser->winsize.ws_row >= 5 ? browser->winsize.ws_row - 4 : 0;
-    const int col = content_column(browser->winsize.ws_col);
+    const int rows = content_rows(browser->winsize.ws_row);
     for (int k = 0; k < rows && *at != '\0'; ++k) {
         const char* newline = std::strchr(at, '\n');
         const std::size_t length =
             newline != nullptr ? static_cast<std::size_t>(newline - at) : std::strlen(at);
-        move_cursor(4 + k, col);
+        place_content_row(browser, k);
         print_untrusted({at, length < line_cut ? length : line_cut});
         if (newline == nullptr) {
             break;
@@ -88,67 +87,44 @@ void draw_text_from(const Browser* browser, const char* first) {
 
 } // namespace
 
-void draw_text(const Browser* browser, const char* content) {
-    draw_text_from(browser, skip_lines(content, browser->text_top));
-}
-
-int text_view_loop(Browser* browser) {
-    TextMemo memo;
-    return text_view_loop(browser, &memo);
-}
-
-int text_view_loop(Browser* browser, TextMemo* memo) {
+void draw_text(const Browser* browser, ShownPage* shown) {
     const char* content = page_content(browser);
-    if (memo->content != content) {
-        *memo = TextMemo{};
-        memo->content = content;
+    draw_text_from(browser, seek_line(&shown->position, content, browser->text_top));
+}
+
+int text_view_loop(Browser* browser, ShownPage* shown) {
+    draw_text(browser, shown);
+    // The content cannot change while the record holds, so one count serves every cycle, and
+    // every later call for the same page and fetch.
+    if (shown->text_lines < 0) {
+        count_lines(browser, page_content(browser));
+        shown->text_lines = browser->text_lines;
     }
-    // Each frame's first line is found from the previous frame's, not from the top of the text.
-    const auto redraw = [&] {
-        draw_text_from(browser, seek_line(&memo->position, content, browser->text_top));
-    };
-    redraw();
-    // The content cannot change while the view runs, so one count serves every cycle, and
-    // every later call for the same content.
-    if (memo->lines < 0) {
-        count_lines(browser, content);
-        memo->lines = browser->text_lines;
-    }
-    browser->text_lines = memo->lines;
+    browser->text_lines = shown->text_lines;
     for (;;) {
-        if (!browser->running) {
-            return 0;
-        }
         const int visible = text_visible_rows(browser->winsize.ws_row);
         browser->text_top = bound_text_top(browser->text_top, browser->text_lines, visible);
-        if (take_pending_resize(&browser->winsize)) {
-            redraw();
-            continue;
-        }
-        const KeyRead key = read_key();
-        switch (key.kind) {
-        case KeyKind::closed:
-            // Nobody is left to press 'q'.
-            browser->running = 0;
+        const ViewEvent event = next_view_event(browser);
+        switch (event.kind) {
+        case ViewEventKind::ended:
             return 0;
-        case KeyKind::movement:
-            // Drawn before the bound, which the next cycle applies without a redraw.
-            browser->text_top = scroll_text_top(browser->text_top, key.byte, visible);
-            redraw();
-            continue;
-        case KeyKind::single:
+        case ViewEventKind::resize:
+            draw_text(browser, shown);
             break;
-        case KeyKind::none:
-        case KeyKind::dropped:
-            continue;
+        case ViewEventKind::movement:
+            // Drawn before the bound, which the next cycle applies without a redraw.
+            browser->text_top = scroll_text_top(browser->text_top, event.key, visible);
+            draw_text(browser, shown);
+            break;
+        case ViewEventKind::command:
+            // The about screen is the one key after which the text view keeps control.
+            if (event.key == 'a') {
+                show_about(browser);
+                draw_text(browser, shown);
+                break;
+            }
+            handle_view_key(browser, event.key);
+            return browser->running;
         }
-        // The about screen is the one key after which the text view keeps control.
-        if (key.byte == 'a') {
-            show_about(browser);
-            redraw();
-            continue;
-        }
-        handle_view_key(browser, key.byte);
-        return browser->running;
     }
 }

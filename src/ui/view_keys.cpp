@@ -1,6 +1,7 @@
 // The single-byte keys that the menu view and the text view share.
 #include "ui/view_keys.hpp"
 
+#include "nav/browser.hpp"
 #include "nav/history.hpp"
 #include "ui/prompt.hpp"
 

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "nav/bounded_copy.hpp"
+#include "gopher/bounded_copy.hpp"
+#include "nav/page.hpp"
 
 namespace {
 

@@ -9,58 +9,41 @@
 #include <vector>
 
 #include "gopher/menu.hpp"
-#include "nav/history.hpp"
+#include "support/browser_fixture.hpp"
+#include "support/reference.hpp"
 
 namespace {
 
-// The items of the content as its lines give them, one parse_menu_line each.
-std::vector<MenuItem> reference_items(const std::string& content) {
-    std::vector<MenuItem> items;
-    int ordinal = 0;
-    std::size_t at = 0;
-    while (at < content.size()) {
-        std::size_t end = content.find('\n', at);
-        if (end == std::string::npos) {
-            end = content.size();
-        }
-        std::string line = content.substr(at, end - at);
-        MenuItem item;
-        if (!line.empty() && parse_menu_line(line.data(), &item, "alpha.lan", 70)) {
-            if (item.selectable) {
-                item.ordinal = ++ordinal;
-            }
-            items.push_back(item);
-        }
-        at = end + 1;
-    }
-    return items;
-}
+using reference::Item;
 
-struct Shown {
-    Browser browser{};
-    Shown() { push_page(&browser, "alpha.lan", 70, "", '1'); }
-    ~Shown() { free_history(browser.current); }
-    Shown(const Shown&) = delete;
-    Shown& operator=(const Shown&) = delete;
+struct Shown : OwnedBrowser {
+    MenuBuild build;
+    explicit Shown(const std::string& menu) : OwnedBrowser("alpha.lan", 70, "", '1') {
+        give_content(menu);
+    }
+    void start(int wanted) { start_menu_items(&browser, &build, content(), wanted); }
+    void finish() { finish_menu_items(&browser, &build); }
 };
 
 // The first `count` items of the browser are those of the reference.
-void expect_items(const Browser& browser, const std::vector<MenuItem>& want, std::size_t count,
+void expect_items(const Shown& shown, const std::vector<Item>& want, std::size_t count,
                   const std::string& label) {
     ASSERT_GE(want.size(), count) << label;
+    const std::vector<Item> got =
+        reference::written_out(shown.browser, shown.content(), shown.browser.current->host);
+    ASSERT_GE(got.size(), count) << label;
     for (std::size_t i = 0; i < count; ++i) {
-        const MenuItem& got = browser.items[i];
-        EXPECT_EQ(got.type, want[i].type) << label << " i=" << i;
-        EXPECT_STREQ(got.display, want[i].display) << label << " i=" << i;
-        EXPECT_STREQ(got.selector, want[i].selector) << label << " i=" << i;
-        EXPECT_STREQ(got.host, want[i].host) << label << " i=" << i;
-        EXPECT_EQ(got.port, want[i].port) << label << " i=" << i;
-        EXPECT_EQ(got.selectable, want[i].selectable) << label << " i=" << i;
-        EXPECT_EQ(got.ordinal, want[i].ordinal) << label << " i=" << i;
+        EXPECT_EQ(got[i].type, want[i].type) << label << " i=" << i;
+        EXPECT_EQ(got[i].display, want[i].display) << label << " i=" << i;
+        EXPECT_EQ(got[i].selector, want[i].selector) << label << " i=" << i;
+        EXPECT_EQ(got[i].host, want[i].host) << label << " i=" << i;
+        EXPECT_EQ(got[i].port, want[i].port) << label << " i=" << i;
+        EXPECT_EQ(got[i].selectable, want[i].selectable) << label << " i=" << i;
+        EXPECT_EQ(got[i].ordinal, want[i].ordinal) << label << " i=" << i;
     }
 }
 
-int selectable_in(const std::vector<MenuItem>& items, std::size_t count) {
+int selectable_in(const std::vector<Item>& items, std::size_t count) {
     int selectable = 0;
     for (std::size_t i = 0; i < count; ++i) {
         selectable += items[i].selectable;
@@ -89,14 +72,14 @@ std::string mixed_menu(int lines) {
 TEST(MenuItems, StartThenFinishGivesWhatTheLinesGive) {
     for (const int lines : {0, 1, 49, 50, 51, 100, 230}) {
         const std::string content = mixed_menu(lines);
-        const std::vector<MenuItem> want = reference_items(content);
+        const std::vector<Item> want = reference::items(content, "alpha.lan", 70);
         for (const int wanted : {0, 1, 20, 50, 51, lines, INT_MAX}) {
             const std::string label =
                 "lines=" + std::to_string(lines) + " wanted=" + std::to_string(wanted);
-            Shown shown;
+            Shown shown{content};
             shown.browser.selected = 9;
             shown.browser.menu_top = 4;
-            start_menu_items(&shown.browser, content.c_str(), wanted);
+            shown.start(wanted);
 
             // The first screen's items, and nothing else yet.
             const std::size_t first = std::min(want.size(), static_cast<std::size_t>(wanted));
@@ -104,64 +87,68 @@ TEST(MenuItems, StartThenFinishGivesWhatTheLinesGive) {
             EXPECT_EQ(shown.browser.selectable_count, selectable_in(want, first)) << label;
             EXPECT_EQ(shown.browser.selected, 1) << label;
             EXPECT_EQ(shown.browser.menu_top, 4) << label;
-            expect_items(shown.browser, want, first, label);
+            expect_items(shown, want, first, label);
 
-            finish_menu_items(&shown.browser);
+            shown.finish();
             ASSERT_EQ(shown.browser.item_count, static_cast<int>(want.size())) << label;
             EXPECT_EQ(shown.browser.selectable_count, selectable_in(want, want.size())) << label;
-            expect_items(shown.browser, want, want.size(), label);
+            expect_items(shown, want, want.size(), label);
         }
     }
 }
 
 TEST(MenuItems, BuildMenuItemsParsesTheWholeMenuAtOnce) {
     const std::string content = mixed_menu(230);
-    const std::vector<MenuItem> want = reference_items(content);
-    Shown shown;
-    build_menu_items(&shown.browser, content.c_str());
+    const std::vector<Item> want = reference::items(content, "alpha.lan", 70);
+    Shown shown{content};
+    build_menu_items(&shown.browser, shown.content());
     ASSERT_EQ(shown.browser.item_count, static_cast<int>(want.size()));
-    expect_items(shown.browser, want, want.size(), "build");
-    finish_menu_items(&shown.browser); // nothing is left waiting
+    expect_items(shown, want, want.size(), "build");
+    shown.finish(); // nothing is left waiting
     EXPECT_EQ(shown.browser.item_count, static_cast<int>(want.size()));
 }
 
-TEST(MenuItems, ANewBuildFinishesTheOneLeftForAnotherBrowser) {
+// Two builds in flight at once, as tests and the fuzz targets make them: each record finishes
+// its own, and neither writes into the other's browser.
+TEST(MenuItems, BuildsOfTwoBrowsersAreIndependent) {
     const std::string first = mixed_menu(120);
     const std::string second = mixed_menu(60);
-    Shown one;
-    Shown two;
-    start_menu_items(&one.browser, first.c_str(), 10);
-    start_menu_items(&two.browser, second.c_str(), 10);
-
-    const std::vector<MenuItem> want = reference_items(first);
+    Shown one{first};
+    {
+        Shown two{second};
+        one.start(10);
+        two.start(10);
+        EXPECT_EQ(one.browser.item_count, 10);
+        two.finish();
+        expect_items(two, reference::items(second, "alpha.lan", 70),
+                     reference::items(second, "alpha.lan", 70).size(), "second");
+    }
+    const std::vector<Item> want = reference::items(first, "alpha.lan", 70);
+    one.finish();
     ASSERT_EQ(one.browser.item_count, static_cast<int>(want.size()));
-    expect_items(one.browser, want, want.size(), "finished by the second build");
-    finish_menu_items(&one.browser);
-    EXPECT_EQ(one.browser.item_count, static_cast<int>(want.size()));
-    finish_menu_items(&two.browser);
-    EXPECT_EQ(two.browser.item_count, static_cast<int>(reference_items(second).size()));
+    expect_items(one, want, want.size(), "first, finished after the second went");
 }
 
 TEST(MenuItems, ANewBuildForTheSameBrowserDropsTheRestOfTheOldMenu) {
     const std::string old_menu = mixed_menu(120);
     const std::string new_menu = mixed_menu(30);
-    Shown shown;
-    start_menu_items(&shown.browser, old_menu.c_str(), 5);
-    start_menu_items(&shown.browser, new_menu.c_str(), 5);
-    finish_menu_items(&shown.browser);
+    Shown shown{old_menu};
+    shown.start(5);
+    shown.give_content(new_menu);
+    shown.start(5);
+    shown.finish();
 
-    const std::vector<MenuItem> want = reference_items(new_menu);
+    const std::vector<Item> want = reference::items(new_menu, "alpha.lan", 70);
     ASSERT_EQ(shown.browser.item_count, static_cast<int>(want.size()));
-    expect_items(shown.browser, want, want.size(), "new menu");
+    expect_items(shown, want, want.size(), "new menu");
 }
 
 TEST(MenuItems, TheContentIsLeftAsItWas) {
     const std::string content = mixed_menu(80);
-    std::string shown_content = content;
-    Shown shown;
-    start_menu_items(&shown.browser, shown_content.c_str(), 3);
-    finish_menu_items(&shown.browser);
-    EXPECT_EQ(shown_content, content);
+    Shown shown{content};
+    shown.start(3);
+    shown.finish();
+    EXPECT_EQ(std::string(shown.content()), content);
 }
 
 } // namespace

@@ -5,18 +5,21 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "nav/history.hpp"
+#include "support/browser_fixture.hpp"
+#include "support/reference.hpp"
 
 namespace {
 
-struct MenuFixture {
-    Browser browser{};
-    explicit MenuFixture(const char* selector = "", char type = '1') {
-        push_page(&browser, "alpha.lan", 70, selector, type);
+struct MenuFixture : OwnedBrowser {
+    explicit MenuFixture(const char* selector = "", char type = '1')
+        : OwnedBrowser("alpha.lan", 70, selector, type) {}
+    void build(const std::string& content) {
+        give_content(content);
+        build_menu_items(&browser, this->content());
     }
-    ~MenuFixture() { free_history(browser.current); }
-    void build(const std::string& content) { build_menu_items(&browser, content.c_str()); }
-    const MenuItem& item(int i) const { return browser.items[static_cast<std::size_t>(i)]; }
+    reference::Item written(int i) const {
+        return reference::written_out(item(i), content(), browser.current->host);
+    }
 };
 
 TEST(BuildMenuItems, ParsesTheWorkedExample) {
@@ -55,11 +58,11 @@ TEST(BuildMenuItems, ParsesTheWorkedExample) {
     EXPECT_EQ(f.browser.selected, 1);
     for (int i = 0; i < 9; ++i) {
         const auto& e = expected[i];
-        const MenuItem& item = f.item(i);
+        const reference::Item item = f.written(i);
         EXPECT_EQ(item.type, e.type) << "line=" << i + 1;
-        EXPECT_STREQ(item.display, e.display) << "line=" << i + 1;
-        EXPECT_STREQ(item.selector, e.selector) << "line=" << i + 1;
-        EXPECT_STREQ(item.host, e.host) << "line=" << i + 1;
+        EXPECT_EQ(item.display, e.display) << "line=" << i + 1;
+        EXPECT_EQ(item.selector, e.selector) << "line=" << i + 1;
+        EXPECT_EQ(item.host, e.host) << "line=" << i + 1;
         EXPECT_EQ(item.port, e.port) << "line=" << i + 1;
         EXPECT_EQ(item.selectable, e.selectable) << "line=" << i + 1;
         EXPECT_EQ(item.ordinal, e.ordinal) << "line=" << i + 1;
@@ -92,19 +95,23 @@ TEST(ParseMenuLine, HandlesCarriageReturnsPortsAndShortLines) {
         {"i   ", 1, 'i', "   ", "", 0},
     };
     for (const auto& c : cases) {
-        std::string line = c.line;
-        MenuItem item;
-        std::memset(&item, 0x55, sizeof item);
-        EXPECT_EQ(parse_menu_line(line.data(), &item, "page.lan", 70), c.result) << c.line;
+        // Inside a longer content, whose next line the item must not reach into.
+        const std::string content = std::string("x\n") + c.line + "\n 9\t9\t9\n";
+        const std::string before = content;
+        MenuItem raw;
+        std::memset(&raw, 0x55, sizeof raw);
+        EXPECT_EQ(parse_menu_line(c.line, 2, &raw, "page.lan", 70), c.result) << c.line;
+        EXPECT_EQ(content, before) << c.line;
         if (c.result == 0) {
             continue;
         }
+        const reference::Item item = reference::written_out(raw, content.c_str(), "page.lan");
         EXPECT_EQ(item.type, c.type) << c.line;
-        EXPECT_STREQ(item.display, c.display) << c.line;
-        EXPECT_STREQ(item.selector, c.selector) << c.line;
+        EXPECT_EQ(item.display, c.display) << c.line;
+        EXPECT_EQ(item.selector, c.selector) << c.line;
         EXPECT_EQ(item.port, c.port) << c.line;
         if (c.type != 'i' && c.type != '.') {
-            EXPECT_STREQ(item.host, c.host) << c.line;
+            EXPECT_EQ(item.host, c.host) << c.line;
         }
         EXPECT_EQ(item.ordinal, 0) << c.line;
     }
@@ -113,9 +120,9 @@ TEST(ParseMenuLine, HandlesCarriageReturnsPortsAndShortLines) {
 TEST(ParseMenuLine, OnlyLinkTypesOnRealHostsAreSelectable) {
     for (const char* type : {"0", "1", "2", "7", "h", "3", "8", "9", "g", "I", "+", "i", "s"}) {
         for (const char* host : {"real.lan", "null.host", "error.host", "NULL.HOST"}) {
-            std::string line = std::string(type) + "Item\t/sel\t" + host + "\t70";
+            const std::string line = std::string(type) + "Item\t/sel\t" + host + "\t70";
             MenuItem item;
-            ASSERT_EQ(parse_menu_line(line.data(), &item, "page.lan", 70), 1);
+            ASSERT_EQ(parse_menu_line(line, 0, &item, "page.lan", 70), 1);
             const bool link = std::strchr("0127h", type[0]) != nullptr;
             const bool placeholder =
                 std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
@@ -140,9 +147,9 @@ TEST(ParseMenuLine, PortsOutside1To65535AreNotSelectable) {
     for (const auto& c : cases) {
         std::string line = std::string("1Menu\t/m\treal.lan\t") + c.port;
         MenuItem item;
-        ASSERT_EQ(parse_menu_line(line.data(), &item, "page.lan", 70), 1) << c.port;
+        ASSERT_EQ(parse_menu_line(line, 0, &item, "page.lan", 70), 1) << c.port;
         EXPECT_EQ(item.type, '1') << c.port;
-        EXPECT_STREQ(item.display, "Menu") << "shown as it is; port=" << c.port;
+        EXPECT_EQ(menu_item_display(item, line.c_str()), "Menu") << "shown as it is; port=" << c.port;
         EXPECT_EQ(item.port, c.value) << c.port;
         EXPECT_EQ(item.selectable, c.selectable) << "port=" << c.port;
     }
@@ -168,7 +175,7 @@ TEST(BuildMenuItems, EmptyPiecesAndLinesAfterTheFullStopLine) {
     f.browser.menu_top = 3;
     f.build("\n\n1A\t/a\th.lan\t70\n\n.\n1B\t/b\th.lan\t70\n\n");
     ASSERT_EQ(f.browser.item_count, 2);
-    EXPECT_STREQ(f.item(1).display, "B");
+    EXPECT_EQ(f.written(1).display, "B");
     EXPECT_EQ(f.item(1).ordinal, 2);
     EXPECT_EQ(f.browser.menu_top, 3) << "a rebuild keeps the scroll position";
 
@@ -191,7 +198,7 @@ TEST(BuildMenuItems, GrowsPastFiftyAndAHundredItems) {
     for (int i = 0; i < 205; ++i) {
         EXPECT_EQ(f.item(i).ordinal, i % 2 ? (i + 1) / 2 : 0) << "item=" << i;
     }
-    EXPECT_STREQ(f.item(204).display, "Info 204");
+    EXPECT_EQ(f.written(204).display, "Info 204");
 }
 
 TEST(PageIsMenu, DecidesOnThePagesType) {
@@ -232,7 +239,7 @@ TEST(PageIsMenu, DecidesOnThePagesType) {
         // The selector has no say: "help" once made a type-1 page text, "/1" a document a menu.
         for (const char* selector : {"", "1", "0", "help", "/1"}) {
             MenuFixture f(selector, c.type);
-            f.browser.current->content.reset(strdup(c.content.c_str()));
+            f.give_content(c.content);
             EXPECT_EQ(page_is_menu(f.browser.current), c.menu)
                 << "type=" << static_cast<int>(c.type) << " selector=" << selector
                 << " content=" << c.content.substr(0, 20);

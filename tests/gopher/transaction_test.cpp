@@ -12,36 +12,22 @@
 #include <unistd.h>
 #include <vector>
 
+#include "gopher/descriptor.hpp"
 #include "gopher/transaction.hpp"
-#include "nav/history.hpp"
+#include "support/browser_fixture.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
 
 namespace {
 
-// Closes the descriptor when the scope ends.
-struct Socket {
-    int fd = -1;
-    ~Socket() {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-};
+using Socket = Descriptor;
 
-// A Browser whose one page has been fetched from the server; frees the history at the end.
-struct Fetched {
-    Browser browser{};
-
-    Fetched(const GopherServer& server, const char* selector) {
-        push_page(&browser, server.address.c_str(), server.port, selector, '0');
+// A Browser whose one page has been fetched from the server.
+struct Fetched : OwnedBrowser {
+    Fetched(const GopherServer& server, const char* selector)
+        : OwnedBrowser(server.address.c_str(), server.port, selector, '0') {
         fetch_page(&browser);
     }
-    ~Fetched() { free_history(browser.current); }
-    Fetched(const Fetched&) = delete;
-    Fetched& operator=(const Fetched&) = delete;
-
-    const char* content() const { return browser.current->content.get(); }
 };
 
 in_addr ipv4(const char* text) {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "gopher/descriptor.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
 
@@ -387,22 +388,16 @@ long peak_rss_kb(pid_t pid) {
 // Bound and never listening: a connection to this loopback port is refused while it lives.
 // If the port is taken the bind fails, and then someone else holds it as well.
 struct HeldPort {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    Descriptor socket{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)};
 
     explicit HeldPort(int port) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<std::uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (fd >= 0) {
-            std::ignore = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-        }
-    }
-    HeldPort(const HeldPort&) = delete;
-    HeldPort& operator=(const HeldPort&) = delete;
-    ~HeldPort() {
-        if (fd >= 0) {
-            close(fd);
+        if (socket.fd >= 0) {
+            std::ignore =
+                bind(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
         }
     }
 };

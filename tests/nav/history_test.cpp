@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "support/browser_fixture.hpp"
+
 namespace {
 
 // Frees the history and the items however a test ends; the sanitizer reports anything left.
-struct History {
-    Browser browser{};
-    ~History() { free_history(browser.current); }
-};
+using History = OwnedBrowser;
 
 void give_content(Page* page, const char* text) {
     page->content.reset(strdup(text));

@@ -1,6 +1,7 @@
 // A loopback Gopher server for the tests: scripted answers per selector, every request recorded.
 #include "support/gopher_fixture.hpp"
 
+#include "gopher/descriptor.hpp"
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -14,16 +15,6 @@
 #include <utility>
 
 namespace {
-
-// Closes the descriptor when the scope ends.
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-};
 
 void close_fd(int& fd) {
     if (fd >= 0) {
@@ -197,12 +188,12 @@ void serve_connection(GopherServer& server, int fd) {
 
 void serve_loop(GopherServer& server) {
     while (ready_or_stop(server, server.listener, POLLIN)) {
-        Fd connection{accept4(server.listener, nullptr, nullptr, SOCK_CLOEXEC)};
+        Descriptor connection{accept4(server.listener, nullptr, nullptr, SOCK_CLOEXEC)};
         if (connection.fd < 0) {
             continue;
         }
         serve_connection(server, connection.fd);
-        close(std::exchange(connection.fd, -1));
+        connection.reset(); // closed before it is counted
         const std::lock_guard lock(server.mutex);
         ++server.closed;
         server.changed.notify_all();

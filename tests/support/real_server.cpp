@@ -1,6 +1,7 @@
 // Starts and stops the real Gopher server of the end-to-end tests through scripts/gopher_server.sh.
 #include "support/real_server.hpp"
 
+#include "gopher/descriptor.hpp"
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -27,19 +28,6 @@ constexpr int start_timeout_ms = 60'000;
 constexpr int stop_timeout_ms = 30'000;
 
 const std::string server_script = KESMOR_SOURCE_DIR "/scripts/gopher_server.sh";
-
-struct Descriptor {
-    int fd = -1;
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-};
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -97,7 +85,7 @@ ScriptRun run_server_script(const std::vector<std::string>& args, int timeout_ms
         run.err = "could not run bash";
         return run;
     }
-    close(out_write.fd);
+    out_write.reset();
     out_write.fd = -1;
 
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);

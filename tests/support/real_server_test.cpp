@@ -1,5 +1,6 @@
 #include "support/real_server.hpp"
 
+#include "gopher/descriptor.hpp"
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fstream>
@@ -15,16 +16,8 @@ namespace {
 
 constexpr int read_timeout_ms = 15'000;
 
-struct Socket {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    Socket() = default;
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    ~Socket() {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
+struct Socket : Descriptor {
+    Socket() : Descriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
 };
 
 // One Gopher transaction over a plain socket: the selector and CR LF out, everything until the

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "support/e2e_pages.hpp"
+#include "support/e2e_screen.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
-#include "ui/e2e_pages.hpp"
-#include "ui/e2e_screen.hpp"
 
 using namespace e2e;
 

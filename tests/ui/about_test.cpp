@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "nav/browser.hpp"
+#include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
-#include "ui/stdio_swap.hpp"
 
 namespace {
 
@@ -18,8 +19,7 @@ TEST(About, DrawsTitleAndBlockAndTakesOnlyOneByte) {
     EXPECT_EQ(stdio.unread(), "[A") << "the rest of an arrow key is left for the view";
     const std::string out = stdio.output();
     const std::string expected[] = {
-        std::string(seq::clear_screen) + seq::bar_background + seq::bold_white + at(1, 1) +
-            std::string(78, ' ') + at(1, 34) + "About Kesmor" + seq::reset + at(2, 1),
+        frame_start("About Kesmor"),
         std::string(seq::bold_green) + at(4, 27) + "Welcome to Kesmor 0.9.0!",
         std::string(seq::bold_magenta) + at(5, 27) + "        \\`~'/",
         std::string(seq::bold_yellow) + at(9, 27) + seq::bold_green + at(10, 27) + "Shortcuts:",

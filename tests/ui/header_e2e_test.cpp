@@ -6,7 +6,7 @@
 
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
-#include "ui/e2e_screen.hpp"
+#include "support/e2e_screen.hpp"
 
 using namespace e2e;
 

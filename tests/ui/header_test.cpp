@@ -4,20 +4,18 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "nav/history.hpp"
+#include "nav/browser.hpp"
+#include "support/browser_fixture.hpp"
+#include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
-#include "ui/stdio_swap.hpp"
 
 namespace {
 
 std::string header_at(const char* host, const char* selector, char type, int rows, int cols) {
-    Browser browser{};
-    push_page(&browser, host, 70, selector, type);
-    browser.winsize.ws_row = static_cast<unsigned short>(rows);
-    browser.winsize.ws_col = static_cast<unsigned short>(cols);
+    OwnedBrowser owned(host, 70, selector, type);
+    owned.window(rows, cols);
     StdioSwap stdio("");
-    draw_header(&browser);
-    free_history(browser.current);
+    draw_header(&owned.browser);
     return stdio.output();
 }
 

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "nav/shown_page.hpp"
+#include "support/test_menu.hpp"
 #include "ui/menu_selection.hpp"
-#include "ui/menu_test_menu.hpp"
 
 namespace {
 
@@ -308,8 +309,10 @@ TEST(MenuMovement, MovesAsEverWhereEveryRowWasWithinReach) {
             layout.append(
                 static_cast<std::size_t>(std::uniform_int_distribution<int>(1, 4)(random)), '1');
         }
-        Browser browser{};
-        give_menu(&browser, layout, screen + 4);
+        OwnedBrowser owned;
+        give_menu(&owned, layout, screen + 4);
+        Browser& browser = owned.browser;
+        ShownPage shown{};
         const MenuLayout shape =
             menu_layout({browser.items.get(), static_cast<std::size_t>(browser.item_count)});
         MenuPlace place{0, shape.first_link};
@@ -318,7 +321,7 @@ TEST(MenuMovement, MovesAsEverWhereEveryRowWasWithinReach) {
             const int which = std::uniform_int_distribution<int>(0, 3)(random);
             trail += key_name(keys[which]);
             trail += ' ';
-            move_selection(&browser, bytes[which]);
+            move_selection(&browser, &shown, bytes[which]);
             place = move_in_menu(shape, place, screen, keys[which]);
             ASSERT_EQ(place.top, browser.menu_top)
                 << "layout=" << layout << " rows=" << screen << " keys=" << trail;

@@ -6,26 +6,24 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "nav/history.hpp"
+#include "gopher/menu.hpp"
+#include "support/browser_fixture.hpp"
+#include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
-#include "ui/stdio_swap.hpp"
 
 namespace {
 
-struct PromptFixture {
-    Browser browser{};
+// The search item is the one line of the menu on screen.
+struct PromptFixture : OwnedBrowser {
     MenuItem search{};
-    PromptFixture() {
-        push_page(&browser, "alpha.lan", 70, "", '1');
-        browser.winsize.ws_row = 24;
-        browser.winsize.ws_col = 80;
-        search.type = '7';
-        std::strcpy(search.selector, "/find");
-        std::strcpy(search.host, "beta.lan");
-        search.port = 7070;
-        search.selectable = 1;
+    explicit PromptFixture(const char* selector = "/find")
+        : OwnedBrowser("alpha.lan", 70, "", '1') {
+        window(24);
+        give_content(std::string("7Search\t") + selector + "\tbeta.lan\t7070\r\n");
+        const std::string_view line{content(), std::strlen(content()) - 2};
+        EXPECT_EQ(parse_menu_line(line, 0, &search, "alpha.lan", 70), 1);
+        EXPECT_EQ(search.selectable, 1);
     }
-    ~PromptFixture() { free_history(browser.current); }
     bool opened() const { return browser.current->prev != nullptr; }
 };
 
@@ -75,8 +73,7 @@ TEST(PromptSearch, EscapeOrNothingTypedOpensNothing) {
 }
 
 TEST(PromptSearch, IgnoresThe1024thCharacter) {
-    PromptFixture f;
-    f.search.selector[0] = '\0';
+    PromptFixture f("");
     StdioSwap stdio(std::string(1030, 'x') + "\r");
     prompt_search(&f.browser, &f.search);
     const std::string out = stdio.output();
@@ -93,9 +90,8 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
         {1000, 23, false}, {1022, 1, false}, {1023, 1, false},
     };
     for (const auto& c : cases) {
-        PromptFixture f;
         const std::string selector(c.selector_length, 's');
-        std::strcpy(f.search.selector, selector.c_str());
+        PromptFixture f(selector.c_str());
         StdioSwap stdio(std::string(c.query_length, 'x') + "\rkey");
         prompt_search(&f.browser, &f.search);
         const std::string out = stdio.output();

@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "nav/history.hpp"
+#include "nav/shown_page.hpp"
+#include "support/browser_fixture.hpp"
+#include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
-#include "ui/stdio_swap.hpp"
 
 namespace {
 
@@ -62,24 +63,27 @@ TEST(TextView, DownOnTheLastPageFallsBackAtTheNextBound) {
     EXPECT_EQ(bound_text_top(scrolled, 30, visible), 10);
 }
 
-struct TextPage {
-    Browser browser{};
-    TextPage(const char* content, int rows, int top) {
-        push_page(&browser, "alpha.lan", 70, "", '0');
-        browser.current->content.reset(strdup(content));
-        browser.winsize.ws_row = static_cast<unsigned short>(rows);
-        browser.winsize.ws_col = 80;
+struct TextPage : OwnedBrowser {
+    TextPage(const char* content, int rows, int top) : OwnedBrowser("alpha.lan", 70, "", '0') {
+        give_content(content);
+        window(rows);
         browser.text_top = top;
         browser.running = 1;
     }
-    ~TextPage() { free_history(browser.current); }
+    // A view as the browse loop enters it, from the record it keeps for the page.
+    int loop() {
+        prepare_shown_page(&browser, &shown, 0);
+        return text_view_loop(&browser, &shown);
+    }
+    void draw() {
+        ShownPage fresh;
+        draw_text(&browser, &fresh);
+    }
 };
 
 // Clear, the header bar with gopher://alpha.lan:70/ (22 bytes) at column 29, the cursor parked.
-std::string frame_start() {
-    return std::string(seq::clear_screen) + seq::bar_background + seq::bold_white + at(1, 1) +
-           std::string(78, ' ') + at(1, 29) + "gopher://alpha.lan:70/" + seq::reset + at(2, 1) +
-           seq::bold_yellow;
+std::string text_frame_start() {
+    return frame_start("gopher://alpha.lan:70/") + seq::bold_yellow;
 }
 
 TEST(TextView, FrameSkipsTopLinesCutsAtSeventyEightBytesAndFilters) {
@@ -87,17 +91,17 @@ TEST(TextView, FrameSkipsTopLinesCutsAtSeventyEightBytesAndFilters) {
     const std::string content = "one\ntwo\r\nthree\x1b[31m!\n" + long_line + "\nnot on screen\n";
     TextPage page(content.c_str(), 7, 1);
     StdioSwap stdio("");
-    draw_text(&page.browser, page.browser.current->content.get());
-    EXPECT_EQ(stdio.output(), frame_start() + at(4, 2) + "two" + at(5, 2) + "three!" + at(6, 2) +
-                                  long_line.substr(0, 78) + seq::reset);
+    page.draw();
+    EXPECT_EQ(stdio.output(), text_frame_start() + at(4, 2) + "two" + at(5, 2) + "three!" +
+                                  at(6, 2) + long_line.substr(0, 78) + seq::reset);
 }
 
 TEST(TextView, FrameShowsEmptyLinesAndALastLineWithoutNewline) {
     TextPage page("a\n\nb", 24, 0);
     StdioSwap stdio("");
-    draw_text(&page.browser, page.browser.current->content.get());
+    page.draw();
     EXPECT_EQ(stdio.output(),
-              frame_start() + at(4, 2) + "a" + at(5, 2) + at(6, 2) + "b" + seq::reset);
+              text_frame_start() + at(4, 2) + "a" + at(5, 2) + at(6, 2) + "b" + seq::reset);
 }
 
 TEST(TextView, FrameHasOnlyTheHeaderPastTheEndOrUnderFiveRows) {
@@ -108,8 +112,8 @@ TEST(TextView, FrameHasOnlyTheHeaderPastTheEndOrUnderFiveRows) {
     for (const auto& c : cases) {
         TextPage page(c.content, c.rows, c.top);
         StdioSwap stdio("");
-        draw_text(&page.browser, page.browser.current->content.get());
-        EXPECT_EQ(stdio.output(), frame_start() + seq::reset)
+        page.draw();
+        EXPECT_EQ(stdio.output(), text_frame_start() + seq::reset)
             << "case=" << testing::PrintToString(c.content) << " rows=" << c.rows
             << " top=" << c.top;
     }
@@ -119,7 +123,7 @@ TEST(TextView, LoopBoundsAfterDrawingAndKeepsControlForMovement) {
     TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, 0); // 3 visible rows
     StdioSwap stdio("\x1b[6"
                     "f");
-    EXPECT_EQ(text_view_loop(&page.browser), 1) << "'f' returns running";
+    EXPECT_EQ(page.loop(), 1) << "'f' returns running";
     EXPECT_EQ(page.browser.text_lines, 10);
     EXPECT_EQ(page.browser.text_top, 3) << "Page Down";
     const std::string out = stdio.output();
@@ -129,13 +133,13 @@ TEST(TextView, LoopBoundsAfterDrawingAndKeepsControlForMovement) {
 TEST(TextView, EndOfInputEndsTheRun) {
     TextPage page("text\n", 24, 0);
     StdioSwap stdio("");
-    EXPECT_EQ(text_view_loop(&page.browser), 0);
+    EXPECT_EQ(page.loop(), 0);
     EXPECT_EQ(page.browser.running, 0);
 }
 
-// Calls that share a memo, as the browse loop makes them while the same text comes back, draw
-// and leave exactly what calls without one do; a memo of another text is not used.
-TEST(TextView, MemoOfEarlierCallsChangesNoFrame) {
+// Calls that share the record, as the browse loop makes them while the same text comes back,
+// draw and leave exactly what calls with a fresh one do; a record of another page is not used.
+TEST(TextView, RecordOfEarlierCallsChangesNoFrame) {
     std::string long_text;
     for (int n = 1; n <= 200; ++n) {
         long_text += "line " + std::to_string(n) + "\n";
@@ -151,22 +155,23 @@ TEST(TextView, MemoOfEarlierCallsChangesNoFrame) {
     };
     TextPage kept(long_text.c_str(), 24, 0);
     TextPage fresh(long_text.c_str(), 24, 0);
-    TextMemo memo;
     TextPage other("another\ntext\n", 24, 0); // alive throughout: its address stays its own
     {
         StdioSwap stdio("");
-        ASSERT_EQ(text_view_loop(&other.browser, &memo), 0) << "no keys: the end of input";
+        prepare_shown_page(&other.browser, &kept.shown, 0);
+        ASSERT_EQ(text_view_loop(&other.browser, &kept.shown), 0) << "no keys: the end of input";
     }
     for (const char* keys : calls) {
-        std::string with_memo;
+        std::string with_record;
         {
             StdioSwap stdio(keys);
-            EXPECT_EQ(text_view_loop(&kept.browser, &memo), 1);
-            with_memo = stdio.output();
+            EXPECT_EQ(kept.loop(), 1);
+            with_record = stdio.output();
         }
         StdioSwap stdio(keys);
-        EXPECT_EQ(text_view_loop(&fresh.browser), 1);
-        EXPECT_EQ(with_memo, stdio.output()) << "case=" << testing::PrintToString(keys);
+        fresh.shown = ShownPage{};
+        EXPECT_EQ(fresh.loop(), 1);
+        EXPECT_EQ(with_record, stdio.output()) << "case=" << testing::PrintToString(keys);
         EXPECT_EQ(kept.browser.text_top, fresh.browser.text_top);
         EXPECT_EQ(kept.browser.text_lines, fresh.browser.text_lines);
     }

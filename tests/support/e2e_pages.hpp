@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/e2e_screen.hpp"
 #include "support/gopher_fixture.hpp"
-#include "ui/e2e_screen.hpp"
 
 namespace e2e {
 

@@ -1,5 +1,5 @@
 // Where the first line of a text frame starts.
-#include "ui/text_position.hpp"
+#include "nav/text_position.hpp"
 
 #include <cstring>
 
@@ -30,7 +30,7 @@ bool forward(TextPosition* position, long count) {
     const char* scan = start;
     while (!ended && passed < count) {
         const std::size_t n = strnlen(scan, piece);
-        const auto here = static_cast<long>(count_newlines(scan, n));
+        const auto here = static_cast<long>(newlines_in(scan, n));
         if (passed + here >= count) {
             const char* const end = scan + n;
             for (; passed < count; ++passed) {

@@ -1,31 +1,14 @@
 // The start of a frame's first line, found from an earlier one, against skipping from the top.
-#include "ui/text_position.hpp"
+#include "nav/text_position.hpp"
 
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-namespace {
+#include "support/reference.hpp"
 
-// The skip as a frame makes it: past the next newline top times, stopping at the end.
-const char* plain_skip(const char* text, long top) {
-    const char* at = text;
-    if (*at == '\0') {
-        return at;
-    }
-    for (long skipped = 0; skipped < top; ++skipped) {
-        const char* newline = std::strchr(at, '\n');
-        if (newline == nullptr) {
-            return at + std::strlen(at);
-        }
-        at = newline + 1;
-        if (*at == '\0') {
-            break;
-        }
-    }
-    return at;
-}
+namespace {
 
 // Lines of 0 to 300 bytes, some empty, some long enough that the text spans many of the 64 KB
 // pieces it is scanned in; ends with or without a newline.
@@ -60,7 +43,7 @@ TEST(TextPosition, SkipLinesStopsWhereTheFrameStarts) {
         const char* text = texts[t].c_str();
         for (long top :
              {-3L, 0L, 1L, 2L, 3L, 63L, 64L, 65L, 100L, 700L, 1499L, 1500L, 1501L, 100000L}) {
-            EXPECT_EQ(skip_lines(text, top) - text, plain_skip(text, top) - text)
+            EXPECT_EQ(skip_lines(text, top) - text, reference::skip_lines(text, top) - text)
                 << "case=" << t << " top=" << top;
         }
     }
@@ -76,7 +59,8 @@ TEST(TextPosition, SeekFromAnyEarlierPositionMatchesTheSkip) {
                              3000, 3001, 5000, 2980, 2981, 2960, 100, 1600, 1580, 1581, 1,
                              4000, 3,    2999, 0,    1500, 750,  751, 3000, 2999, 2998};
         for (const long top : tops) {
-            EXPECT_EQ(seek_line(&position, text, top) - text, plain_skip(text, top) - text)
+            EXPECT_EQ(seek_line(&position, text, top) - text,
+                      reference::skip_lines(text, top) - text)
                 << "final_newline=" << final_newline << " top=" << top;
         }
     }
@@ -87,10 +71,10 @@ TEST(TextPosition, APositionInAnotherTextIsNotUsed) {
     const std::string second = varied_text(50, false);
     TextPosition position;
     ASSERT_EQ(seek_line(&position, first.c_str(), 300) - first.c_str(),
-              plain_skip(first.c_str(), 300) - first.c_str());
+              reference::skip_lines(first.c_str(), 300) - first.c_str());
     for (const long top : {0L, 10L, 49L, 300L}) {
         EXPECT_EQ(seek_line(&position, second.c_str(), top) - second.c_str(),
-                  plain_skip(second.c_str(), top) - second.c_str())
+                  reference::skip_lines(second.c_str(), top) - second.c_str())
             << "top=" << top;
     }
 }

@@ -2,7 +2,8 @@
 #pragma once
 
 // Just past the top-th newline of the text, or its end when it has fewer: where a frame begins
-// once top lines are skipped. Nothing is skipped for a top of 0 or below.
+// once top lines are skipped. Nothing is skipped for a top of 0 or below. For one-off frames
+// (tests, fuzz targets, benchmarks); the text view seeks from its record's position.
 [[nodiscard]] const char* skip_lines(const char* text, long top);
 
 // A line start found earlier in one text, from which the next frame's start is found: a

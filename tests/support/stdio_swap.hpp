@@ -7,6 +7,8 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "support/frame_bytes.hpp"
+
 // While it lives, descriptor 0 reads the given bytes and then end of input, and descriptor 1
 // (with C stdout) writes to a temporary file. Both are put back when it goes.
 class StdioSwap {
@@ -70,8 +72,3 @@ class StdioSwap {
     int saved_in_ = -1;
     int saved_out_ = -1;
 };
-
-// The cursor-position sequence, for building expected output.
-inline std::string at(int row, int col) {
-    return "\033[" + std::to_string(row) + ";" + std::to_string(col) + "H";
-}

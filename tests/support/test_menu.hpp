@@ -1,0 +1,34 @@
+// A menu for tests of the menu view, described by one letter per item.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gopher/menu.hpp"
+#include "support/browser_fixture.hpp"
+
+// Each letter of layout is an item of that type, whose display is "item <index>" unless
+// displays gives another; '0', '1', '7' and 'h' are links to beta.lan port 70 with the selector
+// "/<index>". The current page (alpha.lan, pushed when there is none) gets the menu as its
+// content, the browser its items, and the window its size.
+inline void give_menu(OwnedBrowser* owned, std::string_view layout, int rows, int cols = 80,
+                      const std::vector<std::string>& displays = {}) {
+    if (owned->browser.current == nullptr) {
+        push_page(&owned->browser, "alpha.lan", 70, "", '1');
+    }
+    std::string menu;
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        const std::string index = std::to_string(i);
+        menu += layout[i];
+        menu += i < displays.size() && !displays[i].empty() ? displays[i] : "item " + index;
+        if (std::strchr("017h", layout[i]) != nullptr) {
+            menu += "\t/" + index + "\tbeta.lan\t70";
+        }
+        menu += "\n";
+    }
+    owned->give_content(menu);
+    build_menu_items(&owned->browser, owned->content());
+    owned->window(rows, cols);
+}
