@@ -7,6 +7,7 @@
 #include "gopher/content.hpp"
 #include "gopher/menu_item.hpp"
 #include "nav/page.hpp"
+#include "term/key_queue.hpp"
 
 using MenuItems = std::unique_ptr<MenuItem[], FreeDeleter>;
 
@@ -22,4 +23,5 @@ struct Browser {
     int running;
     struct winsize winsize;
     unsigned long fetches; // contents stored so far; numbers each page's content
+    KeyQueue keys;         // typed and not yet taken: every reader of the keyboard shares it
 };

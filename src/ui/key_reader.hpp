@@ -1,16 +1,8 @@
 // The views' one source of input: whole keys from the keyboard, and ticks between them.
 #pragma once
 
-#include <array>
-
+#include "term/key_queue.hpp"
 #include "ui/key_decoder.hpp"
-
-// Bytes read but not yet taken as keys. Room for the longest sequence and a burst of typing.
-struct KeyQueue {
-    std::array<unsigned char, 256> bytes{};
-    int length = 0;
-    bool ended = false; // the descriptor is at its end or failed; what is queued is still read
-};
 
 enum class InputKind {
     key,   // one whole key
