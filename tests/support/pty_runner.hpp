@@ -51,6 +51,10 @@ struct PtyRun {
     std::string errors;        // every byte the program wrote to standard error
     std::string title;         // the window title, if the program set one
     bool cursor_visible = true;
+    bool alt_screen = false; // the emulator shows its alternate screen
+    // Lines the program's output pushed off the top of the screen (by writing past the bottom
+    // row, for instance); the lines a smaller window drops in resize() are not counted.
+    int scrolled_lines = 0;
     bool terminal_closed = false; // every descriptor of the program's side is closed
     bool reaped = false;
     int wait_status = 0; // from waitpid, valid once reaped
