@@ -10,7 +10,8 @@
 //   event KIND PAUSE NUMBERS WRITES...
 // where KIND is a name from event_name, PAUSE the milliseconds between writes (-1: until the
 // program's output settles), NUMBERS comma-separated integers or "-", and every WRITE the bytes
-// of one write to the terminal in hex.
+// of one write to the terminal in hex. A file without events stands for the events a new storm
+// of its seed runs.
 #pragma once
 
 #include <cstdint>

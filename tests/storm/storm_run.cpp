@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <unistd.h>
 
@@ -362,7 +364,15 @@ StormResult run_storm(const StormPlan& plan, const Endings& endings) {
     } else {
         settle(*run, quiet_ms);
         storm.check(EventKind::key);
+        // KESMOR_STORM_TRACE: each event on stderr as it is sent, for a storm that crashes the
+        // test itself.
+        const bool trace = std::getenv("KESMOR_STORM_TRACE") != nullptr;
         for (const Event& event : plan.events) {
+            if (trace) {
+                std::fprintf(stderr, "storm %d: %s (%dx%d, %zu bytes out)\n", result.events_run + 1,
+                             describe_event(event).c_str(), screen_rows(*run), screen_cols(*run),
+                             run->output.size());
+            }
             apply(*run, event, server->port);
             ++result.events_run;
             const bool sized =

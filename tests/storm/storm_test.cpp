@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -29,6 +30,7 @@ constexpr unsigned checked_today =
     inv_ending | inv_no_sanitizer_report | inv_terminal_restored | inv_quits_on_q;
 
 constexpr int fixed_events = 50;
+constexpr int new_storm_events = 200;
 
 struct FixedStorm {
     std::uint64_t seed;
@@ -87,6 +89,10 @@ TEST(StormReplay, RunsTheStormInTheFile) {
     auto plan = read_plan(text.str(), &error);
     ASSERT_TRUE(plan) << path << ": " << error;
     plan->invariants = invariants_or(plan->invariants);
+    if (plan->events.empty()) {
+        // A file with the seed alone: the events a new storm of that seed runs.
+        plan->events = generate_events(plan->seed, new_storm_events);
+    }
     const StormResult result = run_storm(*plan, today);
     EXPECT_TRUE(result.passed) << result.report;
     std::printf("replayed %d events of seed %llu\n", result.events_run,
@@ -114,13 +120,17 @@ TEST(StormNew, NewSeedsForTheTimeGiven) {
         plan.stalls = stalls;
         plan.refused_start = plan.seed % 20 == 0;
         plan.invariants = invariants_or(checked_today);
-        plan.events = generate_events(plan.seed, 200);
+        plan.events = generate_events(plan.seed, new_storm_events);
+        // Kept before the storm, so that a crash of the test itself leaves it behind.
+        const std::string path = out_dir + "/storm-" + std::to_string(plan.seed) + ".txt";
+        std::ofstream(path) << "# running\n" << write_plan(plan);
         const StormResult result = run_storm(plan, today);
         ++storms;
         events += result.events_run;
-        if (!result.passed) {
+        if (result.passed) {
+            std::remove(path.c_str());
+        } else {
             ++failed;
-            const std::string path = out_dir + "/storm-" + std::to_string(plan.seed) + ".txt";
             StormPlan kept = plan;
             kept.events.resize(static_cast<std::size_t>(result.events_run));
             std::ofstream(path) << "# " << result.report.substr(0, result.report.find('\n'))

@@ -99,7 +99,8 @@ bool pump(PtyRun& run);
 void send_keys(PtyRun& run, std::string_view bytes);
 void send_signal(PtyRun& run, int signal_number);
 // New window size on the terminal and the emulator; the kernel then sends SIGWINCH to the
-// program (only when the size differs from the current one).
+// program (only when the size differs from the current one). The emulator (libvterm 0.1.4)
+// crashes on a wide character written to a screen one column wide: keep such windows to ASCII.
 void resize(PtyRun& run, int rows, int cols);
 
 // The terminal's current mode, as the program sees it.
