@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <ostream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -41,6 +42,11 @@ struct FixedStorm {
 constexpr FixedStorm fixed_storms[] = {
     {1, false}, {2, false}, {3, false}, {4, false}, {5, false}, {6, false}, {7, true},
 };
+
+// Names the case in test listings instead of its bytes.
+void PrintTo(const FixedStorm& storm, std::ostream* out) {
+    *out << "seed " << storm.seed << (storm.refused_start ? ", refused start" : "");
+}
 
 const char* env(const char* name) {
     const char* value = std::getenv(name);
