@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "support/gopher_fixture.hpp"
@@ -12,6 +14,39 @@ namespace {
 
 // Memcheck runs the program some twenty times slower.
 constexpr int memcheck_wait_ms = 60'000;
+
+// A fetch that fails after the first page ends the run with status 1 today; false once the
+// user stays on the page with the error on the bottom row.
+constexpr bool fetch_failure_ends_run = true;
+// True once Esc or Ctrl-C can cancel a page while it loads.
+constexpr bool fetch_can_be_cancelled = false;
+
+PtyOptions under_memcheck() {
+    PtyOptions options;
+    options.command = {KESMOR_VALGRIND,
+                       "--quiet",
+                       "--error-exitcode=99",
+                       "--leak-check=full",
+                       "--errors-for-leak-kinds=definite",
+                       KESMOR_PLAIN_BINARY};
+    return options;
+}
+
+// The run has ended with status, and memcheck found nothing.
+void expect_clean_end(PtyRun& run, int status) {
+    ASSERT_TRUE(wait_for_exit(run, memcheck_wait_ms)) << describe_end(run);
+    EXPECT_TRUE(exited_with(run, status)) << describe_end(run) << "\n" << run.errors;
+    EXPECT_EQ(run.errors.find("definitely lost"), std::string::npos) << run.errors;
+    EXPECT_EQ(describe_mode_change(run.initial_termios, terminal_mode(run)), "");
+    EXPECT_TRUE(cursor(run).visible);
+}
+
+// A first page with a link to a port that refuses, and one to a server that never answers.
+std::string failing_links_menu(int refused_port, int port) {
+    return menu_line('i', "Failures ahead", "", "null.host", 1) +
+           menu_line('0', "Refused", "/gone", "127.0.0.1", refused_port) +
+           menu_line('0', "Stalled", "/stall", "127.0.0.1", port) + ".\r\n";
+}
 
 std::string long_document() {
     std::string text;
@@ -35,14 +70,7 @@ TEST(ValgrindTour, EveryScreenRunsCleanUnderMemcheck) {
           Script{menu_line('i', "Found the word", "", "null.host", 1) + ".\r\n"});
     serve(*server, "/notes", Script{"Notes opened by address\r\n"});
 
-    PtyOptions options;
-    options.command = {KESMOR_VALGRIND,
-                       "--quiet",
-                       "--error-exitcode=99",
-                       "--leak-check=full",
-                       "--errors-for-leak-kinds=definite",
-                       KESMOR_PLAIN_BINARY};
-    auto run_owner = start_program({"127.0.0.1:" + std::to_string(port)}, options);
+    auto run_owner = start_program({"127.0.0.1:" + std::to_string(port)}, under_memcheck());
     PtyRun& run = *run_owner;
     const auto step = [&](const char* keys, const char* then_shown) {
         send_keys(run, keys);
@@ -75,4 +103,93 @@ TEST(ValgrindTour, EveryScreenRunsCleanUnderMemcheck) {
     EXPECT_EQ(run.errors.find("definitely lost"), std::string::npos) << run.errors;
     EXPECT_EQ(describe_mode_change(run.initial_termios, terminal_mode(run)), "");
     EXPECT_TRUE(cursor(run).visible);
+}
+
+TEST(ValgrindTour, FailedFetchAfterTheFirstPageRunsClean) {
+    auto server = start_gopher_server();
+    auto refused = reserve_refused_port();
+    serve(*server, "", Script{failing_links_menu(refused->port, server->port)});
+    auto run = start_program({"127.0.0.1:" + std::to_string(server->port)}, under_memcheck());
+    ASSERT_TRUE(wait_for_text(*run, "->Refused", memcheck_wait_ms))
+        << screen_text(*run) << describe_end(*run) << run->errors;
+
+    send_keys(*run, "\r");
+    if (fetch_failure_ends_run) {
+        expect_clean_end(*run, 1);
+        EXPECT_NE(run->errors.find("Error: Could not connect to host"), std::string::npos)
+            << run->errors;
+        return;
+    }
+    ASSERT_TRUE(wait_for_text(*run, "Error: Could not connect to host", memcheck_wait_ms))
+        << screen_text(*run);
+    EXPECT_TRUE(screen_contains(*run, "->Refused")) << screen_text(*run);
+    send_keys(*run, "q");
+    expect_clean_end(*run, 0);
+}
+
+TEST(ValgrindTour, CancelledFetchRunsClean) {
+    if (!fetch_can_be_cancelled) {
+        GTEST_SKIP() << "a page cannot be cancelled while it loads yet (Esc or Ctrl-C during a "
+                        "fetch)";
+    }
+    auto server = start_gopher_server();
+    auto refused = reserve_refused_port();
+    serve(*server, "", Script{failing_links_menu(refused->port, server->port)});
+    serve(*server, "/stall", Script{"Half a li", Reply::stall});
+    auto run = start_program({"127.0.0.1:" + std::to_string(server->port)}, under_memcheck());
+    ASSERT_TRUE(wait_for_text(*run, "->Refused", memcheck_wait_ms))
+        << screen_text(*run) << describe_end(*run) << run->errors;
+
+    // Once by Esc, once by Ctrl-C.
+    for (const char* cancel : {"\033", "\003"}) {
+        const std::size_t before = request_count(*server);
+        send_keys(*run, "\033[B\r");
+        ASSERT_TRUE(wait_for_requests(*server, before + 1, memcheck_wait_ms));
+        send_keys(*run, cancel);
+        ASSERT_TRUE(wait_for_text(*run, "Cancelled.", memcheck_wait_ms)) << screen_text(*run);
+        ASSERT_TRUE(wait_for_text(*run, "Stalled", memcheck_wait_ms)) << screen_text(*run);
+        send_keys(*run, "\033[A");
+    }
+    send_keys(*run, "q");
+    expect_clean_end(*run, 0);
+}
+
+TEST(ValgrindTour, ResizesOnEveryScreenRunClean) {
+    auto server = start_gopher_server();
+    const int port = server->port;
+    serve(*server, "",
+          Script{menu_line('i', "Resize start", "", "null.host", 1) +
+                 menu_line('0', "A document", "/doc", "127.0.0.1", port) + ".\r\n"});
+    serve(*server, "/doc", Script{long_document()});
+    auto run_owner = start_program({"127.0.0.1:" + std::to_string(port)}, under_memcheck());
+    PtyRun& run = *run_owner;
+    ASSERT_TRUE(wait_for_text(run, "Resize start", memcheck_wait_ms))
+        << screen_text(run) << describe_end(run) << run.errors;
+
+    // Every size a window can take, from one cell to a wide one, on each screen: the menu, the
+    // text, the about screen and a prompt. The views redraw; the rest keep their picture.
+    const auto sizes = [&] {
+        for (const auto& [rows, cols] : {std::pair{1, 1}, {3, 10}, {100, 300}, {24, 80}}) {
+            const std::size_t mark = run.output.size();
+            resize(run, rows, cols);
+            std::ignore = wait_for_new_output(run, mark, "\033[H\033[J", 2'000);
+        }
+    };
+    sizes();
+    send_keys(run, "\r");
+    ASSERT_TRUE(wait_for_text(run, "Document line 1", memcheck_wait_ms)) << screen_text(run);
+    sizes();
+    ASSERT_TRUE(wait_for_text(run, "Document line 1", memcheck_wait_ms)) << screen_text(run);
+    send_keys(run, "a");
+    ASSERT_TRUE(wait_for_text(run, "Shortcuts:", memcheck_wait_ms)) << screen_text(run);
+    sizes();
+    send_keys(run, "x");
+    ASSERT_TRUE(wait_for_text(run, "Document line 1", memcheck_wait_ms)) << screen_text(run);
+    send_keys(run, "o");
+    ASSERT_TRUE(wait_for_text(run, "Open URL:", memcheck_wait_ms)) << screen_text(run);
+    sizes();
+    send_keys(run, "\033");
+    ASSERT_TRUE(wait_for_text(run, "Document line 1", memcheck_wait_ms)) << screen_text(run);
+    send_keys(run, "q");
+    expect_clean_end(run, 0);
 }

@@ -126,6 +126,13 @@ void answer(const GopherServer& server, int fd, const Script& script) {
         break;
     case Reply::close_at_once:
         break;
+    case Reply::reset: {
+        send_all(server, fd, script.response);
+        // A zero linger turns the close into a reset.
+        const linger abort{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        break;
+    }
     case Reply::stall:
         // Part of an answer, and then silence on an open connection.
         send_all(server, fd, script.response);
@@ -177,6 +184,9 @@ void serve_connection(GopherServer& server, int fd) {
         return;
     }
     answer(server, fd, script);
+    if (script.reply == Reply::reset) {
+        return;
+    }
     if (script.reply != Reply::stall) {
         shutdown(fd, SHUT_WR);
     }

@@ -6,6 +6,7 @@
 //   serve(*server, "/notes", Script{"Plain text\r\n"});
 //   serve(*server, "/slow", Script{big_text, Reply::in_pieces, 1000, 1});
 //   serve_default(*server, Script{"", Reply::stall});          // any other selector
+//   serve(*server, "/cut", Script{"half a page", Reply::reset}); // then a connection reset
 //   auto run = start_program({"127.0.0.1:" + std::to_string(server->port)});
 //   ASSERT_TRUE(wait_for_requests(*server, 1));
 //   EXPECT_EQ(requests(*server)[0], "\r\n");
@@ -33,6 +34,7 @@ enum class Reply {
     in_pieces,     // send piece_size bytes at a time, pausing pause_ms between them
     stall,         // send the response (often nothing), then neither send nor close while
                    // the server runs
+    reset,         // send the response, then abort the connection: the client reads a reset
 };
 
 struct Script {

@@ -38,12 +38,20 @@ int on_termprop(VTermProp prop, VTermValue* value, void* user) {
         run->cursor_visible = value->boolean != 0;
     } else if (prop == VTERM_PROP_TITLE && value->string != nullptr) {
         run->title = value->string;
+    } else if (prop == VTERM_PROP_ALTSCREEN) {
+        run->alt_screen = value->boolean != 0;
     }
     return 1;
 }
 
+// The emulator calls this for every line that scrolls off the top of the whole screen.
+int on_scrollback_push(int, const VTermScreenCell*, void* user) {
+    ++static_cast<PtyRun*>(user)->scrolled_lines;
+    return 1;
+}
+
 constexpr VTermScreenCallbacks screen_callbacks = {
-    nullptr, nullptr, nullptr, on_termprop, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, nullptr, on_termprop, nullptr, nullptr, on_scrollback_push, nullptr,
 };
 
 // Answers the program's queries (cursor position and the like) as a terminal would. Runs inside
@@ -361,7 +369,10 @@ void send_signal(PtyRun& run, int signal_number) {
 }
 
 void resize(PtyRun& run, int rows, int cols) {
+    // A smaller window drops lines as a real terminal does; that is not the program's doing.
+    const int scrolled = run.scrolled_lines;
     vterm_set_size(run.vt, rows, cols);
+    run.scrolled_lines = scrolled;
     winsize size{};
     size.ws_row = static_cast<unsigned short>(rows);
     size.ws_col = static_cast<unsigned short>(cols);

@@ -51,6 +51,10 @@ struct PtyRun {
     std::string errors;        // every byte the program wrote to standard error
     std::string title;         // the window title, if the program set one
     bool cursor_visible = true;
+    bool alt_screen = false; // the emulator shows its alternate screen
+    // Lines the program's output pushed off the top of the screen (by writing past the bottom
+    // row, for instance); the lines a smaller window drops in resize() are not counted.
+    int scrolled_lines = 0;
     bool terminal_closed = false; // every descriptor of the program's side is closed
     bool reaped = false;
     int wait_status = 0; // from waitpid, valid once reaped
@@ -95,7 +99,8 @@ bool pump(PtyRun& run);
 void send_keys(PtyRun& run, std::string_view bytes);
 void send_signal(PtyRun& run, int signal_number);
 // New window size on the terminal and the emulator; the kernel then sends SIGWINCH to the
-// program (only when the size differs from the current one).
+// program (only when the size differs from the current one). The emulator (libvterm 0.1.4)
+// crashes on a wide character written to a screen one column wide: keep such windows to ASCII.
 void resize(PtyRun& run, int rows, int cols);
 
 // The terminal's current mode, as the program sees it.
