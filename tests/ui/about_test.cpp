@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "app/version.hpp"
 #include "term/sequences.hpp"
 #include "ui/stdio_swap.hpp"
 
@@ -20,7 +21,7 @@ TEST(About, DrawsTitleAndBlockAndTakesOnlyOneByte) {
     const std::string expected[] = {
         std::string(seq::clear_screen) + seq::bar_background + seq::bold_white + at(1, 1) +
             std::string(78, ' ') + at(1, 34) + "About Kesmor" + seq::reset + at(2, 1),
-        std::string(seq::bold_green) + at(4, 27) + "Welcome to Kesmor 0.9.0!",
+        std::string(seq::bold_green) + at(4, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
         std::string(seq::bold_magenta) + at(5, 27) + "        \\`~'/",
         std::string(seq::bold_yellow) + at(9, 27) + seq::bold_green + at(10, 27) + "Shortcuts:",
         std::string(seq::bold_yellow) + at(18, 27) + "        q: Quit" + seq::reset,
