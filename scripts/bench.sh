@@ -10,7 +10,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
-bash scripts/bootstrap.sh --bench
+bash scripts/bootstrap.sh bench
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKESMOR_TESTS=OFF -DKESMOR_BENCH=ON
 cmake --build build/bench -j"${JOBS:-2}"
 

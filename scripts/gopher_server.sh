@@ -60,8 +60,8 @@ start_server() {
     [ -z "$hidden" ] || echo "gopher_server: not world-readable, so not served: $hidden" >&2
 
     local gophernicus
-    gophernicus=$(find_gophernicus) || die "gophernicus is not installed (scripts/bootstrap.sh)"
-    command -v socat >/dev/null || die "socat is not installed (scripts/bootstrap.sh)"
+    gophernicus=$(find_gophernicus) || die "gophernicus is not installed (scripts/bootstrap.sh demo)"
+    command -v socat >/dev/null || die "socat is not installed (scripts/bootstrap.sh demo)"
 
     # socat's log names the port; with KESMOR_GOPHER_LOG set it is kept there, one line for
     # every connection accepted, so a test can count the requests a client made.

@@ -1,7 +1,7 @@
 // The command line's own texts: usage and version.
 #pragma once
 
-inline constexpr const char* kesmor_version = "0.9.0";
+#include "app/version.hpp" // generated: kesmor_version
 
 void print_usage();
 void print_version();

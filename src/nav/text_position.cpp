@@ -86,6 +86,6 @@ const char* seek_line(TextPosition* position, const char* text, long top) {
 }
 
 const char* skip_lines(const char* text, long top) {
-    TextPosition position;
+    TextPosition position{text, 0, text};
     return seek_line(&position, text, top);
 }

@@ -2,8 +2,8 @@
 #pragma once
 
 namespace seq {
-inline constexpr const char* clear_screen = "\033[H\033[J";  // home, erase to end of screen
-inline constexpr const char* cursor_position = "\033[%d;%dH"; // row;col, 1-based
+inline constexpr const char* clear_screen = "\033[H\033[J";    // home, erase to end of screen
+inline constexpr const char* cursor_position = "\033[%d;%dH";  // row;col, 1-based
 inline constexpr const char* cursor_visibility = "\033[?25%c"; // 'h' show, 'l' hide
 inline constexpr const char* reset = "\033[0m";                // all attributes off
 inline constexpr const char* bar_background = "\033[48;5;17m"; // colour 17: dark blue
@@ -16,7 +16,7 @@ inline constexpr const char* bold_magenta = "\033[1;35m";
 inline constexpr const char* bold_cyan = "\033[1;36m";
 inline constexpr const char* bold_blue = "\033[1;34m";
 inline constexpr const char* bold_bright_red = "\033[1;91m";
-inline constexpr const char* grey = "\033[0;90m";            // reset, then bright black
-inline constexpr const char* selection = "\033[1;30;47m";    // bold black on white
-inline constexpr const char* erase_left = "\b \b";           // blank the cell left of the cursor
+inline constexpr const char* grey = "\033[0;90m";         // reset, then bright black
+inline constexpr const char* selection = "\033[1;30;47m"; // bold black on white
+inline constexpr const char* erase_left = "\b \b";        // blank the cell left of the cursor
 } // namespace seq

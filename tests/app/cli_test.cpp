@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
 
@@ -81,7 +82,8 @@ TEST(CommandLine, VersionOptionsPrintVersion) {
         auto run = start_program({option, "--help"});
         ASSERT_TRUE(wait_for_exit(*run)) << "case=" << option;
         EXPECT_TRUE(exited_with(*run, 0)) << "case=" << option << " " << describe_end(*run);
-        EXPECT_EQ(run->output, as_terminal_shows("Kesmor 0.9.0\n")) << "case=" << option;
+        EXPECT_EQ(run->output, as_terminal_shows("Kesmor " KESMOR_VERSION "\n"))
+            << "case=" << option;
         EXPECT_EQ(run->errors, "") << "case=" << option;
     }
 }

@@ -24,7 +24,7 @@ namespace {
 // Generous for a sanitized build chewing through 50 MB on a busy machine, and above the
 // program's 30 s wait for a silent server; a passing case waits that long only for the stall.
 constexpr int hostile_wait_ms = 60'000;
-constexpr std::size_t megabyte = 1024 * 1024;
+constexpr std::size_t megabyte = std::size_t{1024} * 1024;
 
 // What must be on the screen. Row 0: anywhere. Otherwise the cells from (row, col) on, in
 // reading order and wrapping at the right edge, hold exactly this text (one cell per byte).
@@ -168,7 +168,7 @@ std::vector<HostileCase> hostile_cases() {
     binary.name = "BinaryWithNulAnd0xFF";
     binary.path = "/99file.zip";
     binary.selector = "9file.zip";
-    binary.head = std::string("PK\x03\x04\xff\xff\x7f\x80 header\r\n\xff\xfe\x00hidden", 27);
+    binary.head = std::string("PK\x03\x04\xff\xff\x7f\x80 header\r\n\xff\xfe\x00hidden", 26);
     binary.shown = {{"PK?????? header", 4, 2}, {"?? ", 5, 2}};
     binary.never = {"hidden"};
     cases.push_back(binary);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version.hpp"
 #include "support/e2e_pages.hpp"
 #include "support/e2e_screen.hpp"
 #include "support/gopher_fixture.hpp"
@@ -20,7 +21,7 @@ struct AboutLine {
 };
 
 constexpr AboutLine about_lines[] = {
-    {"Welcome to Kesmor 0.9.0!", colour::green},
+    {"Welcome to Kesmor " KESMOR_VERSION "!", colour::green},
     {"        \\`~'/", colour::magenta},
     {"        (o o)", colour::magenta},
     {"       / \\ / \\", colour::magenta},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "app/version.hpp"
 #include "nav/browser.hpp"
 #include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
@@ -20,7 +21,7 @@ TEST(About, DrawsTitleAndBlockAndTakesOnlyOneByte) {
     const std::string out = stdio.output();
     const std::string expected[] = {
         frame_start("About Kesmor"),
-        std::string(seq::bold_green) + at(4, 27) + "Welcome to Kesmor 0.9.0!",
+        std::string(seq::bold_green) + at(4, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
         std::string(seq::bold_magenta) + at(5, 27) + "        \\`~'/",
         std::string(seq::bold_yellow) + at(9, 27) + seq::bold_green + at(10, 27) + "Shortcuts:",
         std::string(seq::bold_yellow) + at(18, 27) + "        q: Quit" + seq::reset,
