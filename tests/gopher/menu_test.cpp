@@ -149,7 +149,8 @@ TEST(ParseMenuLine, PortsOutside1To65535AreNotSelectable) {
         MenuItem item;
         ASSERT_EQ(parse_menu_line(line, 0, &item, "page.lan", 70), 1) << c.port;
         EXPECT_EQ(item.type, '1') << c.port;
-        EXPECT_EQ(menu_item_display(item, line.c_str()), "Menu") << "shown as it is; port=" << c.port;
+        EXPECT_EQ(menu_item_display(item, line.c_str()), "Menu")
+            << "shown as it is; port=" << c.port;
         EXPECT_EQ(item.port, c.value) << c.port;
         EXPECT_EQ(item.selectable, c.selectable) << "port=" << c.port;
     }

@@ -81,7 +81,7 @@ long status_kib(pid_t pid, const std::string& field) {
 }
 
 struct Target {
-    std::string address; // as typed after 'o'
+    std::string address;  // as typed after 'o'
     std::string selector; // as requested
 };
 
@@ -111,7 +111,8 @@ TEST(Soak, TenThousandVisitsHoldMemoryAndDescriptors) {
     for (const Target& target : targets) {
         sizes[target.selector] = static_cast<long>(fetch(server->port, target.selector).size());
     }
-    const long search_bytes = static_cast<long>(fetch(server->port, "/cgi-bin/search\tport").size());
+    const long search_bytes =
+        static_cast<long>(fetch(server->port, "/cgi-bin/search\tport").size());
 
     PtyOptions options;
     options.rows = 40;
@@ -165,8 +166,8 @@ TEST(Soak, TenThousandVisitsHoldMemoryAndDescriptors) {
         std::string what;
         bool shown = false;
         if (roll <= 10) {
-            const Target& target = targets[std::uniform_int_distribution<std::size_t>(
-                0, targets.size() - 1)(random)];
+            const Target& target =
+                targets[std::uniform_int_distribution<std::size_t>(0, targets.size() - 1)(random)];
             what = "open";
             ASSERT_TRUE(prompt("o", "Open URL:")) << screen_text(run);
             shown = open_page(target.address + "\r", sizes[target.selector]);
@@ -188,8 +189,8 @@ TEST(Soak, TenThousandVisitsHoldMemoryAndDescriptors) {
         } else if (roll <= 16 && failures_keep_the_session) {
             what = "failure";
             ASSERT_TRUE(prompt("o", "Open URL:")) << screen_text(run);
-            shown = act("127.0.0.1:1/0/refused\r", history[at].header) &&
-                    wait_for_text(run, "Error:");
+            shown =
+                act("127.0.0.1:1/0/refused\r", history[at].header) && wait_for_text(run, "Error:");
             ++fetches;
         } else if (roll <= 17 && fetch_can_be_cancelled) {
             what = "cancel";
@@ -214,7 +215,8 @@ TEST(Soak, TenThousandVisitsHoldMemoryAndDescriptors) {
         ASSERT_TRUE(shown) << "visit " << visit << " (" << what << "):\n"
                            << screen_text(run) << describe_end(run);
         ++done[what];
-        ASSERT_TRUE(wait_until(run, [&] { return open_descriptors(run.pid) == start_fds; }, 2'000))
+        ASSERT_TRUE(wait_until(
+            run, [&] { return open_descriptors(run.pid) == start_fds; }, 2'000))
             << "visit " << visit << " (" << what << "): " << open_descriptors(run.pid)
             << " descriptors open, " << start_fds << " at the start";
         long held = 0;
@@ -226,9 +228,9 @@ TEST(Soak, TenThousandVisitsHoldMemoryAndDescriptors) {
 
     const long hwm = status_kib(run.pid, "VmHWM");
     const long bound = start_hwm + 2 * peak_history_bytes / 1024 + margin_kib;
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                             std::chrono::steady_clock::now() - started)
-                             .count();
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
+            .count();
     std::printf("soak: %d visits in %lld s, %d fetches; open %d, search %d, reload %d, back %d, "
                 "forward %d, failure %d, cancel %d\n",
                 visits, static_cast<long long>(seconds), fetches, done["open"], done["search"],

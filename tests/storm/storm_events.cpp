@@ -17,25 +17,29 @@ bool chance(Random& random, int percent) {
     return pick(random, 1, 100) <= percent;
 }
 
-constexpr std::array names = {"key",    "burst",  "split",  "garbage", "paste",  "resize",
-                              "winch",  "sigint", "sigterm", "sighup", "hangup", "quit"};
+constexpr std::array names = {"key",   "burst",  "split",   "garbage", "paste",  "resize",
+                              "winch", "sigint", "sigterm", "sighup",  "hangup", "quit"};
 
 // Keys as terminals send them. No 'q' (quit is an event of its own, so that storms last), no
 // 'o' (the address prompt is opened only by a paste, which always types an address that needs
 // no name lookup), no digit and no dot (an address typed by chance could otherwise name a host).
 constexpr std::array<std::string_view, 40> keys = {
-    "\033[A", "\033[B", "\033[B", "\033[B", "\033OA", "\033OB", "\033[5~", "\033[6~", "\033[5",
-    "\033[6", "\033[H", "\033[F", "\033[1~", "\033[4~", "\033OH", "\033[3~", "\r",     "\r",
-    "\n",     "b",      "b",      "f",      "r",      "a",      "\x7f",   "\b",     "\033",
-    "\x03",   "x",      " ",      "j",      "k",      "s",      "h",      "\033[C", "\033[D",
-    "\t",     "\x04",   "\x1a",   "\033[1;5B",
+    "\033[A", "\033[B", "\033[B", "\033[B", "\033OA",  "\033OB",  "\033[5~", "\033[6~",
+    "\033[5", "\033[6", "\033[H", "\033[F", "\033[1~", "\033[4~", "\033OH",  "\033[3~",
+    "\r",     "\r",     "\n",     "b",      "b",       "f",       "r",       "a",
+    "\x7f",   "\b",     "\033",   "\x03",   "x",       " ",       "j",       "k",
+    "s",      "h",      "\033[C", "\033[D", "\t",      "\x04",    "\x1a",    "\033[1;5B",
 };
 
 // Sequences cut short, sequences no terminal sends, and ESC where it does not belong.
 constexpr std::array<std::string_view, 14> garbage = {
-    "\033[",  "\033O",       "\033[1;",      "\033[99999999999999A", "\033\033",
-    "\033[?", "\033]0;x",    "\033[<0;1;1M", "\033[200~",            "\033P",
-    "\233A",  "\xc3\xa9",    "\xff\xfe",     "\033[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17;18m",
+    "\033[",     "\033O",
+    "\033[1;",   "\033[99999999999999A",
+    "\033\033",  "\033[?",
+    "\033]0;x",  "\033[<0;1;1M",
+    "\033[200~", "\033P",
+    "\233A",     "\xc3\xa9",
+    "\xff\xfe",  "\033[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17;18m",
 };
 
 // The emulator (libvterm 0.1.4) dies on a wide character in a window of one column, which the

@@ -189,9 +189,7 @@ struct Storm {
     PtyRun* run = nullptr;
     std::string failure;
 
-    bool on(Invariant invariant) const {
-        return (plan.invariants & invariant) != 0;
-    }
+    bool on(Invariant invariant) const { return (plan.invariants & invariant) != 0; }
 
     void fail(const std::string& what) {
         if (failure.empty()) {
@@ -231,8 +229,7 @@ struct Storm {
         }
         if (on(inv_band_only_on_row_one) && !band_below_row_one(*run).empty() &&
             !wait_until(
-                *run, [&] { return run->reaped || band_below_row_one(*run).empty(); },
-                grace_ms)) {
+                *run, [&] { return run->reaped || band_below_row_one(*run).empty(); }, grace_ms)) {
             fail("the header band's colour at " + band_below_row_one(*run));
         }
         if (on(inv_no_scrolling) && run->scrolled_lines > 0) {
@@ -285,8 +282,8 @@ std::string report(const StormPlan& plan, const Storm& storm, int events_run) {
                describe_event(plan.events[static_cast<std::size_t>(i)]) + "\n";
     }
     const PtyRun& run = *storm.run;
-    out += "program: " + describe_end(run) + ", window " + std::to_string(screen_rows(run)) +
-           "x" + std::to_string(screen_cols(run)) + "\n";
+    out += "program: " + describe_end(run) + ", window " + std::to_string(screen_rows(run)) + "x" +
+           std::to_string(screen_cols(run)) + "\n";
     if (!run.reaped) {
         out += "screen:\n" + screen_text(run);
     }
@@ -340,9 +337,8 @@ std::string invariant_names(unsigned invariants) {
 StormResult run_storm(const StormPlan& plan, const Endings& endings) {
     auto server = start_gopher_server();
     auto refused = reserve_refused_port();
-    const Site site =
-        generate_site(plan.seed, SiteOptions{plan.stalls}, server->address, server->port,
-                      refused->port);
+    const Site site = generate_site(plan.seed, SiteOptions{plan.stalls}, server->address,
+                                    server->port, refused->port);
     serve_site(*server, site);
 
     const int start_port = plan.refused_start ? refused->port : server->port;
@@ -358,7 +354,9 @@ StormResult run_storm(const StormPlan& plan, const Endings& endings) {
         storm.finish();
     } else if (!wait_until(
                    *run,
-                   [&] { return run->reaped || run->output.find(first_frame) != std::string::npos; },
+                   [&] {
+                       return run->reaped || run->output.find(first_frame) != std::string::npos;
+                   },
                    default_wait_ms)) {
         storm.fail("the first page never showed");
     } else {

@@ -31,10 +31,9 @@ enum Invariant : unsigned {
     inv_quits_on_q = 1u << 6,
 };
 
-inline constexpr unsigned all_invariants = inv_ending | inv_no_sanitizer_report |
-                                           inv_header_on_row_one | inv_band_only_on_row_one |
-                                           inv_no_scrolling | inv_terminal_restored |
-                                           inv_quits_on_q;
+inline constexpr unsigned all_invariants =
+    inv_ending | inv_no_sanitizer_report | inv_header_on_row_one | inv_band_only_on_row_one |
+    inv_no_scrolling | inv_terminal_restored | inv_quits_on_q;
 
 // How the program may end, as it behaves now. One place to change when the behaviour does.
 struct Endings {
@@ -56,7 +55,7 @@ inline const Endings today{};
 struct StormResult {
     bool passed = true;
     int events_run = 0;
-    std::string ended; // describe_end of the program at the end
+    std::string ended;  // describe_end of the program at the end
     std::string report; // on failure: what failed, the seed, the events up to it, the screen
 };
 

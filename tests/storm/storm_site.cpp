@@ -23,33 +23,34 @@ constexpr std::array<std::string_view, 30> pieces = {
     "word ",
     "Gopher ",
     "the quick brown fox ",
-    "\xc3\xa9",                   // é
-    "\xd0\x96\xd0\xb8\xd0\xb7",   // Cyrillic
-    "\xe6\xbc\xa2\xe5\xad\x97",   // CJK, two columns each
-    "\xef\xbc\xa1",               // fullwidth A
-    "\xf0\x9f\x99\x82",           // emoji
-    "e\xcc\x81",                  // combining acute
-    "\xe2\x80\x8b",               // zero-width space
+    "\xc3\xa9",                 // é
+    "\xd0\x96\xd0\xb8\xd0\xb7", // Cyrillic
+    "\xe6\xbc\xa2\xe5\xad\x97", // CJK, two columns each
+    "\xef\xbc\xa1",             // fullwidth A
+    "\xf0\x9f\x99\x82",         // emoji
+    "e\xcc\x81",                // combining acute
+    "\xe2\x80\x8b",             // zero-width space
     "\t",
     "\t\t",
     "\r",
     "\x01\x07\x08",
     "\x7f",
-    "\xff",                       // never valid UTF-8
-    "\xc3",                       // a sequence cut short
+    "\xff", // never valid UTF-8
+    "\xc3", // a sequence cut short
     "\xe6\xbc",
     "\033[2J",
     "\033[31m",
-    "\033[?1049h",                // alternate screen
-    "\033[?25h",                  // cursor on
-    "\033]0;title\007",           // window title
+    "\033[?1049h",      // alternate screen
+    "\033[?25h",        // cursor on
+    "\033]0;title\007", // window title
     "\033(B",
     "\033#8",
-    "\033[1;999r",                // scroll region
+    "\033[1;999r", // scroll region
     "\033[10;10H",
-    "\033c",                      // full reset
+    "\033c", // full reset
     "\033",
-    "\233" "2J",                  // C1 control sequence introducer
+    "\233"
+    "2J", // C1 control sequence introducer
 };
 
 std::string random_text(Random& random, int max_pieces) {
@@ -174,9 +175,8 @@ Site generate_site(std::uint64_t seed, const SiteOptions& options, const std::st
 
     Site site;
     // The root always has a link, so that the storm can leave it.
-    site.pages.push_back(
-        {"", Script{menu_line('1', "Start", menu_selector(0), host, port) +
-                    random_menu(random, plan)}});
+    site.pages.push_back({"", Script{menu_line('1', "Start", menu_selector(0), host, port) +
+                                     random_menu(random, plan)}});
     for (int n = 0; n < plan.menus; ++n) {
         site.pages.push_back({menu_selector(n), delivery(random, random_menu(random, plan))});
     }
@@ -195,7 +195,7 @@ void serve_site(GopherServer& server, const Site& site) {
     for (const SitePage& page : site.pages) {
         serve(server, page.selector, page.script);
     }
-    serve_default(server, Script{menu_line('i', "Found nothing", "", "null.host", 1) +
-                                 menu_line('1', "Start again", "", server.address, server.port) +
-                                 ".\r\n"});
+    serve_default(server,
+                  Script{menu_line('i', "Found nothing", "", "null.host", 1) +
+                         menu_line('1', "Start again", "", server.address, server.port) + ".\r\n"});
 }

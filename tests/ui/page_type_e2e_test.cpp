@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "support/e2e_screen.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
-#include "support/e2e_screen.hpp"
 
 using namespace e2e;
 
