@@ -150,8 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             check_place(browser, shown);
             draw_menu(&browser);
         } else {
-            const Key keys[] = {Key::up, Key::down, Key::page_up, Key::page_down, Key::home,
-                                Key::end, Key::ignored};
+            const Key keys[] = {Key::up,   Key::down, Key::page_up, Key::page_down,
+                                Key::home, Key::end,  Key::ignored};
             move_menu(&browser, &shown, keys[key % 7]);
             check_place(browser, shown);
             draw_menu(&browser);

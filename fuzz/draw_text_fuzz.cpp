@@ -103,9 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // A movement key: the six that scroll, or another that changes nothing.
             browser.text_top = scroll_text_top(
                 browser.text_top,
-                (kind % 8) < 4 ? std::array{Key::page_up, Key::page_down, Key::up,
-                                            Key::down}[kind % 8]
-                               : std::array{Key::home, Key::end, Key::ignored}[value % 3],
+                (kind % 8) < 4
+                    ? std::array{Key::page_up, Key::page_down, Key::up, Key::down}[kind % 8]
+                    : std::array{Key::home, Key::end, Key::ignored}[value % 3],
                 visible);
             FUZZ_CHECK(browser.text_top >= 0);
             break;

@@ -112,9 +112,9 @@ void draw_menu(const Browser* browser) {
 void place_menu(Browser* browser, ShownPage* shown) {
     shown->layout =
         menu_layout({browser->items.get(), static_cast<std::size_t>(browser->item_count)});
-    show_place(browser, shown,
-               bound_menu_place(shown->layout, browser->selected, browser->menu_top,
-                                rows_of(browser)));
+    show_place(
+        browser, shown,
+        bound_menu_place(shown->layout, browser->selected, browser->menu_top, rows_of(browser)));
     shown->placed = true;
 }
 
@@ -124,8 +124,7 @@ void move_menu(Browser* browser, ShownPage* shown, Key key) {
 
 void fit_menu_to_window(Browser* browser, ShownPage* shown) {
     show_place(browser, shown,
-               resize_menu_place(shown->layout, shown->place, shown->place_rows,
-                                 rows_of(browser)));
+               resize_menu_place(shown->layout, shown->place, shown->place_rows, rows_of(browser)));
 }
 
 int menu_view_loop(Browser* browser, ShownPage* shown) {

@@ -344,9 +344,9 @@ TEST(MenuViewScreen, DownReadsProseAndFootersToTheEnd) {
         serve(*server, "", Script{menu + prose(1, 40) + ".\r\n"});
         auto run = start_program({address_of(*server)});
         const int rows_in_menu = c.links + 40;
-        ASSERT_TRUE(wait_for_row(*run, 23,
-                                 at_column(2, "  " + (c.links >= 20 ? item_label(20)
-                                                                    : line_label(20 - c.links)))))
+        ASSERT_TRUE(wait_for_row(
+            *run, 23,
+            at_column(2, "  " + (c.links >= 20 ? item_label(20) : line_label(20 - c.links)))))
             << screen_text(*run);
         // Over the links, then one row at a time to the end of the menu.
         for (int press = 1; press < c.links; ++press) {

@@ -56,11 +56,11 @@ TEST(MenuView, EnterOpensOnlyAMarkedLinkOnScreen) {
         const char* keys;
         const char* opened; // selector, or nullptr when the view ends at the end of input
     } cases[] = {
-        {"\r", nullptr},                 // the first link lies below the screen
+        {"\r", nullptr},                      // the first link lies below the screen
         {"\x1b[B\x1b[B\x1b[B\x1b[B\r", "/6"}, // scrolled onto the last row: marked
-        {"\x1b[F\r", "/8"},             // End
-        {"\x1b[F\x1b[H\r", nullptr},    // Home: back at the top, the marker off screen
-        {"\x1b[F\x1b[A\x1b[3~x\r", "/6"}, // Delete and an unknown key change nothing
+        {"\x1b[F\r", "/8"},                   // End
+        {"\x1b[F\x1b[H\r", nullptr},          // Home: back at the top, the marker off screen
+        {"\x1b[F\x1b[A\x1b[3~x\r", "/6"},     // Delete and an unknown key change nothing
     };
     for (const auto& c : cases) {
         MenuPage menu("iiiiii1i1", 7); // 3 content rows

@@ -131,8 +131,7 @@ TEST(TextView, NoFrameShowsEmptyRowsWhileLinesRemain) {
     const struct {
         const char* keys;
         int top;
-    } cases[] = {
-        {"\x1b[F\x1b[B\x1b[6~b", 0}, {"\x1b[Bb", 9}, {"\x1bOFb", 0}, {"\x1b[4~b", 30}};
+    } cases[] = {{"\x1b[F\x1b[B\x1b[6~b", 0}, {"\x1b[Bb", 9}, {"\x1bOFb", 0}, {"\x1b[4~b", 30}};
     for (const auto& c : cases) {
         TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, c.top);
         StdioSwap stdio(c.keys);
