@@ -5,7 +5,6 @@
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
 #include "ui/menu_movement.hpp"
-#include "ui/menu_selection.hpp"
 #include "ui/menu_view.hpp"
 
 namespace {
@@ -46,28 +45,31 @@ void draw_menu(benchmark::State& state) {
 }
 BENCHMARK(draw_menu)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-// Up on the first item wraps to the last one; Down on the last wraps back to the first.
-void move_selection_wrapping(benchmark::State& state) {
+// Up on the first item wraps to the last one; Down on the last wraps back to the first: the
+// view's path, the browser following the record's place.
+void move_menu_wrapping(benchmark::State& state) {
     BenchBrowser shown{make_menu(100000), "/menu"};
     ::build_menu_items(&shown.browser, shown.content());
+    place_menu(&shown.browser, &shown.shown);
     for (auto _ : state) {
-        move_selection(&shown.browser, &shown.shown, 'A');
-        move_selection(&shown.browser, &shown.shown, 'B');
+        move_menu(&shown.browser, &shown.shown, Key::up);
+        move_menu(&shown.browser, &shown.shown, Key::down);
     }
 }
-BENCHMARK(move_selection_wrapping)->Unit(benchmark::kMicrosecond);
+BENCHMARK(move_menu_wrapping)->Unit(benchmark::kMicrosecond);
 
 // Down, one item at a time, near the end of a 100,000-item menu.
-void move_selection_down_near_end(benchmark::State& state) {
+void move_menu_down_near_end(benchmark::State& state) {
     BenchBrowser shown{make_menu(100000), "/menu"};
     ::build_menu_items(&shown.browser, shown.content());
-    move_selection(&shown.browser, &shown.shown, 'A');
+    place_menu(&shown.browser, &shown.shown);
+    move_menu(&shown.browser, &shown.shown, Key::up);
     for (auto _ : state) {
-        move_selection(&shown.browser, &shown.shown, '5');
-        move_selection(&shown.browser, &shown.shown, 'B');
+        move_menu(&shown.browser, &shown.shown, Key::page_up);
+        move_menu(&shown.browser, &shown.shown, Key::down);
     }
 }
-BENCHMARK(move_selection_down_near_end)->Unit(benchmark::kMicrosecond);
+BENCHMARK(move_menu_down_near_end)->Unit(benchmark::kMicrosecond);
 
 // Mostly prose: a link every 200th row of 100,000.
 std::string make_prose_menu() {

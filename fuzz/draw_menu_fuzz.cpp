@@ -17,7 +17,7 @@
 #include "nav/shown_page.hpp"
 #include "support/reference.hpp"
 #include "ui/geometry.hpp"
-#include "ui/menu_selection.hpp"
+#include "ui/menu_movement.hpp"
 #include "ui/menu_view.hpp"
 
 namespace {
@@ -37,34 +37,27 @@ void check_items(const Browser& browser, const Browser& whole, int count) {
     FUZZ_CHECK(browser.selectable_count == selectable);
 }
 
-int index_of_selected(const Browser& browser) {
-    for (int i = 0; i < browser.item_count; ++i) {
-        const MenuItem& item = browser.items[static_cast<std::size_t>(i)];
-        if (item.selectable && item.ordinal == browser.selected) {
-            return i;
-        }
+// What holds after every step of the view: the screen within the menu and full while rows
+// remain, the browser following the record's place, and the marker on screen whenever a link is.
+void check_place(const Browser& browser, const ShownPage& shown) {
+    const int rows = content_rows(browser.winsize.ws_row);
+    const MenuPlace place = shown.place;
+    FUZZ_CHECK(shown.placed && browser.menu_top == place.top);
+    FUZZ_CHECK(place.top >= 0);
+    if (rows > 0) {
+        FUZZ_CHECK(place.top <= (browser.item_count > rows ? browser.item_count - rows : 0));
     }
-    return -1;
-}
-
-void check_move(Browser& browser, ShownPage& shown, unsigned char key) {
-    const int old_selected = browser.selected;
-    const int old_top = browser.menu_top;
-    move_selection(&browser, &shown, key);
-    FUZZ_CHECK(browser.menu_top >= 0);
-    if (browser.selectable_count == 0) {
-        FUZZ_CHECK(browser.selected == old_selected && browser.menu_top == old_top);
+    if (shown.layout.first_link < 0) {
+        FUZZ_CHECK(place.selected == -1);
         return;
     }
-    FUZZ_CHECK(browser.selected >= 1 && browser.selected <= browser.selectable_count);
-    // The selected item is brought onto the content rows; with none, just past the top.
-    const int index = index_of_selected(browser);
-    FUZZ_CHECK(index >= 0);
-    const int page = menu_page_size(browser.winsize.ws_row);
-    if (page > 0) {
-        FUZZ_CHECK(browser.menu_top <= index && index < browser.menu_top + page);
-    } else {
-        FUZZ_CHECK(browser.menu_top == (index < old_top ? index : index + 1));
+    FUZZ_CHECK(place.selected >= 0 && place.selected < browser.item_count);
+    const MenuItem& selected = browser.items[static_cast<std::size_t>(place.selected)];
+    FUZZ_CHECK(selected.selectable && selected.ordinal == browser.selected);
+    if (!marker_on_screen(place, rows)) {
+        for (int row = place.top; row < place.top + rows && row < browser.item_count; ++row) {
+            FUZZ_CHECK(!browser.items[static_cast<std::size_t>(row)].selectable);
+        }
     }
 }
 
@@ -79,15 +72,26 @@ Content copy_of(const std::string& text) {
 void check_pass(Browser& browser, ShownPage& shown, const Browser& whole) {
     const bool kept = shown.key == ShownKey{browser.current, browser.current->fetch};
     const long first_screen =
-        static_cast<long>(browser.menu_top) + menu_page_size(browser.winsize.ws_row);
+        static_cast<long>(browser.menu_top) + content_rows(browser.winsize.ws_row);
+    const int selected = browser.selected;
     prepare_shown_page(&browser, &shown, 1);
-    FUZZ_CHECK(browser.selected == 1);
+    FUZZ_CHECK(browser.selected == selected);
     check_items(browser, whole,
                 kept || first_screen >= whole.item_count ? whole.item_count
                                                          : static_cast<int>(first_screen));
-    draw_menu(&browser);
-    finish_menu_items(&browser, &shown.build);
+    if (!shown.placed) {
+        // As the view does: a first screen drawn while the rest waits, then the place.
+        if (shown.build.content != nullptr) {
+            draw_menu(&browser);
+            finish_menu_items(&browser, &shown.build);
+        }
+        place_menu(&browser, &shown);
+    } else if (shown.place_rows != content_rows(browser.winsize.ws_row)) {
+        fit_menu_to_window(&browser, &shown);
+    }
     check_items(browser, whole, whole.item_count);
+    check_place(browser, shown);
+    draw_menu(&browser);
 }
 
 } // namespace
@@ -131,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char byte : keys) {
         const auto key = static_cast<unsigned char>(byte);
         if (key < 0x10) {
-            // A single-byte key ends the view; the next pass keeps the items.
+            // A command that shows the same page: the next pass keeps items and place.
             check_pass(browser, shown, whole);
         } else if (key < 0x20) {
             // A reload: the same bytes fetched again into a new buffer.
@@ -140,11 +144,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             stamp_fetch(&browser);
             check_pass(browser, shown, whole);
         } else if (key < 0x30) {
-            // A resize, drawn at once; selection and scroll position stay.
+            // A resize, drawn at once; the selected link stays on screen.
             browser.winsize.ws_row = static_cast<unsigned short>((key & 0x0f) * 20);
+            fit_menu_to_window(&browser, &shown);
+            check_place(browser, shown);
             draw_menu(&browser);
         } else {
-            check_move(browser, shown, key);
+            const Key keys[] = {Key::up,   Key::down, Key::page_up, Key::page_down,
+                                Key::home, Key::end,  Key::ignored};
+            move_menu(&browser, &shown, keys[key % 7]);
+            check_place(browser, shown);
             draw_menu(&browser);
         }
     }

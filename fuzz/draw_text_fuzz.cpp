@@ -3,6 +3,7 @@
 // reload keeps text_top) and resizes in between.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <array>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -99,8 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 2:
         case 3:
         case 4:
-            // A movement key: the four that scroll, or another that changes nothing.
-            browser.text_top = scroll_text_top(browser.text_top, "56ABC"[kind % 8], visible);
+            // A movement key: the six that scroll, or another that changes nothing.
+            browser.text_top = scroll_text_top(
+                browser.text_top,
+                (kind % 8) < 4
+                    ? std::array{Key::page_up, Key::page_down, Key::up, Key::down}[kind % 8]
+                    : std::array{Key::home, Key::end, Key::ignored}[value % 3],
+                visible);
             FUZZ_CHECK(browser.text_top >= 0);
             break;
         case 5:

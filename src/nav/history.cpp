@@ -13,11 +13,18 @@ void free_page(Page* page) {
     std::unique_ptr<Page> owned{page};
 }
 
+// The page left keeps where the user was on it; the page reached shows where they left it, or
+// its top with the first link selected.
 void step_to(Browser* browser, Page* page) {
+    if (Page* left = browser->current) {
+        left->selected = browser->selected;
+        left->menu_top = browser->menu_top;
+        left->text_top = browser->text_top;
+    }
     browser->current = page;
-    browser->selected = 1;
-    browser->menu_top = 0;
-    browser->text_top = 0;
+    browser->selected = page->selected > 0 ? page->selected : 1;
+    browser->menu_top = page->menu_top;
+    browser->text_top = page->text_top;
 }
 
 } // namespace
@@ -33,6 +40,9 @@ Page* new_page(const char* host, int port, const char* selector, char type) {
     page->port = port;
     copy_bounded(page->selector, selector, selector_max);
     page->type = type;
+    page->selected = 0;
+    page->menu_top = 0;
+    page->text_top = 0;
     // From here the list owns it; free_forward_history and free_history give it back.
     return page.release();
 }

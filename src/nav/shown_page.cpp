@@ -20,13 +20,15 @@ void prepare_shown_page(Browser* browser, ShownPage* shown, int menu) {
     }
     if (shown->menu_started) {
         finish_menu_items(browser, &shown->build);
-        browser->selected = 1;
         return;
     }
     const long first_screen =
         static_cast<long>(browser->menu_top) + content_rows(browser->winsize.ws_row);
+    // Where the user was (back, forward, reload) survives the build, which starts at 1.
+    const int selected = browser->selected;
     start_menu_items(browser, &shown->build, page->content.get(),
                      first_screen < INT_MAX ? static_cast<int>(first_screen) : INT_MAX);
+    browser->selected = selected;
     shown->menu_started = true;
 }
 

@@ -26,26 +26,64 @@ const char* items_content(const Browser* browser) {
                : "";
 }
 
-void open_selected(Browser* browser) {
-    for (int i = 0; i < browser->item_count; ++i) {
-        const MenuItem& item = browser->items[i];
-        if (!item.selectable || item.ordinal != browser->selected) {
-            continue;
-        }
-        if (item.type == '7') {
-            const MenuItem search = item;
-            prompt_search(browser, &search);
-            return;
-        }
-        // Copies: push_page makes another page current, whose content the views do not hold.
-        const char* content = items_content(browser);
-        char host[host_room];
-        char selector[selector_room];
-        copy_bounded(host, menu_item_host(item, content, browser->current->host), host_max);
-        copy_bounded(selector, menu_item_selector(item, content), selector_max);
-        push_page(browser, host, item.port, selector, item.type);
+int rows_of(const Browser* browser) {
+    return content_rows(browser->winsize.ws_row);
+}
+
+void show_place(Browser* browser, ShownPage* shown, MenuPlace place) {
+    shown->place = place;
+    shown->place_rows = rows_of(browser);
+    browser->menu_top = place.top;
+    if (place.selected >= 0) {
+        browser->selected = shown->layout.rows[static_cast<std::size_t>(place.selected)].ordinal;
+    }
+}
+
+// The item on the selected row: a search asks for its query, any other link is pushed.
+void open_item(Browser* browser, const MenuItem& item) {
+    if (item.type == '7') {
+        const MenuItem search = item;
+        prompt_search(browser, &search);
         return;
     }
+    // Copies: push_page makes another page current, whose content the views do not hold.
+    const char* content = items_content(browser);
+    char host[host_room];
+    char selector[selector_room];
+    copy_bounded(host, menu_item_host(item, content, browser->current->host), host_max);
+    copy_bounded(selector, menu_item_selector(item, content), selector_max);
+    push_page(browser, host, item.port, selector, item.type);
+}
+
+// True when the key may have shown another page: the view then returns to the browse loop.
+bool answer_menu_key(Browser* browser, ShownPage* shown, DecodedKey key) {
+    switch (key.key) {
+    case Key::up:
+    case Key::down:
+    case Key::page_up:
+    case Key::page_down:
+    case Key::home:
+    case Key::end:
+        move_menu(browser, shown, key.key);
+        return false;
+    case Key::byte:
+        break;
+    default:
+        return handle_view_key(browser, key);
+    }
+    if (key.byte == '\n' || key.byte == '\r') {
+        // Only the item the user can see marked is opened.
+        if (!marker_on_screen(shown->place, rows_of(browser))) {
+            return false;
+        }
+        open_item(browser, shown->layout.rows[static_cast<std::size_t>(shown->place.selected)]);
+        return true;
+    }
+    if (key.byte == 'a') {
+        show_about(browser);
+        return false;
+    }
+    return handle_view_key(browser, key);
 }
 
 } // namespace
@@ -71,41 +109,65 @@ void draw_menu(const Browser* browser) {
     std::fflush(stdout);
 }
 
-void handle_menu_key(Browser* browser, unsigned char key) {
-    switch (key) {
-    case '\n':
-    case '\r':
-        open_selected(browser);
-        break;
-    case 'a':
-        show_about(browser);
-        break;
-    default:
-        handle_view_key(browser, key);
-        break;
-    }
+void place_menu(Browser* browser, ShownPage* shown) {
+    shown->layout =
+        menu_layout({browser->items.get(), static_cast<std::size_t>(browser->item_count)});
+    show_place(
+        browser, shown,
+        bound_menu_place(shown->layout, browser->selected, browser->menu_top, rows_of(browser)));
+    shown->placed = true;
+}
+
+void move_menu(Browser* browser, ShownPage* shown, Key key) {
+    show_place(browser, shown, move_in_menu(shown->layout, shown->place, rows_of(browser), key));
+}
+
+void fit_menu_to_window(Browser* browser, ShownPage* shown) {
+    show_place(browser, shown,
+               resize_menu_place(shown->layout, shown->place, shown->place_rows, rows_of(browser)));
 }
 
 int menu_view_loop(Browser* browser, ShownPage* shown) {
-    draw_menu(browser);
-    // A long menu shows its first screen before the rest of it is parsed; every key is read
-    // after this, so no key meets a menu with part of its items.
-    finish_menu_items(browser, &shown->build);
+    if (!shown->placed) {
+        if (shown->build.content != nullptr) {
+            // A long menu shows its first screen before the rest of it is parsed: that screen
+            // is full, parsed to its last row. Every key is read after this, so no key meets a
+            // menu with part of its items.
+            draw_menu(browser);
+            const int top = browser->menu_top;
+            const int selected = browser->selected;
+            finish_menu_items(browser, &shown->build);
+            place_menu(browser, shown);
+            if (browser->menu_top != top || browser->selected != selected) {
+                draw_menu(browser);
+            }
+        } else {
+            place_menu(browser, shown);
+            draw_menu(browser);
+        }
+    } else {
+        // The browse loop takes a resize that came while a command had control.
+        if (shown->place_rows != rows_of(browser)) {
+            fit_menu_to_window(browser, shown);
+        }
+        draw_menu(browser);
+    }
     for (;;) {
         const ViewEvent event = next_view_event(browser);
         switch (event.kind) {
         case ViewEventKind::ended:
             return 0;
         case ViewEventKind::resize:
+            fit_menu_to_window(browser, shown);
             draw_menu(browser);
             break;
-        case ViewEventKind::movement:
-            move_selection(browser, shown, event.key);
+        case ViewEventKind::key:
+            if (answer_menu_key(browser, shown, event.key)) {
+                return browser->running;
+            }
+            // Every key read ends with a frame, even one that changes nothing.
             draw_menu(browser);
             break;
-        case ViewEventKind::command:
-            handle_menu_key(browser, event.key);
-            return browser->running;
         }
     }
 }

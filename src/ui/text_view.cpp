@@ -43,18 +43,22 @@ int bound_text_top(int top, int lines, int visible) {
     return bounded < 0 ? 0 : clamp_to_int(bounded);
 }
 
-int scroll_text_top(int top, unsigned char key, int visible) {
+int scroll_text_top(int top, Key key, int visible) {
     switch (key) {
-    case '5': {
+    case Key::page_up: {
         const long up = static_cast<long>(top) - visible;
         return up < 0 ? 0 : clamp_to_int(up);
     }
-    case '6':
+    case Key::page_down:
         return clamp_to_int(static_cast<long>(top) + visible);
-    case 'A':
+    case Key::up:
         return top > 0 ? top - 1 : top;
-    case 'B':
+    case Key::down:
         return clamp_to_int(static_cast<long>(top) + 1);
+    case Key::home:
+        return 0;
+    case Key::end:
+        return INT_MAX;
     default:
         return top;
     }
@@ -92,39 +96,62 @@ void draw_text(const Browser* browser, ShownPage* shown) {
     draw_text_from(browser, seek_line(&shown->position, content, browser->text_top));
 }
 
-int text_view_loop(Browser* browser, ShownPage* shown) {
-    draw_text(browser, shown);
-    // The content cannot change while the record holds, so one count serves every cycle, and
-    // every later call for the same page and fetch.
+namespace {
+
+bool is_movement(Key key) {
+    return key == Key::up || key == Key::down || key == Key::page_up || key == Key::page_down ||
+           key == Key::home || key == Key::end;
+}
+
+// Once per content: the record keeps the count for every later entry of the view.
+void count_text(Browser* browser, ShownPage* shown) {
     if (shown->text_lines < 0) {
         count_lines(browser, page_content(browser));
         shown->text_lines = browser->text_lines;
     }
     browser->text_lines = shown->text_lines;
+}
+
+// Bound, then draw: no frame shows empty rows while lines remain above them.
+void bound_and_draw(Browser* browser, ShownPage* shown) {
+    browser->text_top = bound_text_top(browser->text_top, browser->text_lines,
+                                       text_visible_rows(browser->winsize.ws_row));
+    draw_text(browser, shown);
+}
+
+} // namespace
+
+int text_view_loop(Browser* browser, ShownPage* shown) {
+    if (browser->text_top == 0) {
+        // The top is always within the text: a long text shows its first screen before its
+        // lines are counted.
+        draw_text(browser, shown);
+        count_text(browser, shown);
+    } else {
+        // A line kept from a visit or a fetch before, bounded to this content first.
+        count_text(browser, shown);
+        bound_and_draw(browser, shown);
+    }
     for (;;) {
-        const int visible = text_visible_rows(browser->winsize.ws_row);
-        browser->text_top = bound_text_top(browser->text_top, browser->text_lines, visible);
         const ViewEvent event = next_view_event(browser);
         switch (event.kind) {
         case ViewEventKind::ended:
             return 0;
         case ViewEventKind::resize:
-            draw_text(browser, shown);
+            bound_and_draw(browser, shown);
             break;
-        case ViewEventKind::movement:
-            // Drawn before the bound, which the next cycle applies without a redraw.
-            browser->text_top = scroll_text_top(browser->text_top, event.key, visible);
-            draw_text(browser, shown);
-            break;
-        case ViewEventKind::command:
-            // The about screen is the one key after which the text view keeps control.
-            if (event.key == 'a') {
+        case ViewEventKind::key:
+            if (is_movement(event.key.key)) {
+                browser->text_top = scroll_text_top(browser->text_top, event.key.key,
+                                                    text_visible_rows(browser->winsize.ws_row));
+            } else if (event.key.key == Key::byte && event.key.byte == 'a') {
                 show_about(browser);
-                draw_text(browser, shown);
-                break;
+            } else if (handle_view_key(browser, event.key)) {
+                return browser->running;
             }
-            handle_view_key(browser, event.key);
-            return browser->running;
+            // Every key read ends with a frame, even one that changes nothing.
+            bound_and_draw(browser, shown);
+            break;
         }
     }
 }

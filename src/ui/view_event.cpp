@@ -1,29 +1,28 @@
 // The one place where a view learns what happens next: every key it reacts to comes in here.
 #include "ui/view_event.hpp"
 
+#include <unistd.h>
+
 #include "nav/browser.hpp"
 #include "term/terminal.hpp"
-#include "ui/keys.hpp"
+#include "ui/key_reader.hpp"
 
 ViewEvent next_view_event(Browser* browser) {
     for (;;) {
         if (!browser->running) {
-            return {ViewEventKind::ended, 0};
+            return {ViewEventKind::ended, {}};
         }
         if (take_pending_resize(&browser->winsize)) {
-            return {ViewEventKind::resize, 0};
+            return {ViewEventKind::resize, {}};
         }
-        const KeyRead key = read_key();
-        switch (key.kind) {
-        case KeyKind::closed:
+        const Input input = read_input(&browser->keys, STDIN_FILENO);
+        switch (input.kind) {
+        case InputKind::key:
+            return {ViewEventKind::key, input.key};
+        case InputKind::ended:
             browser->running = 0;
-            return {ViewEventKind::ended, 0};
-        case KeyKind::movement:
-            return {ViewEventKind::movement, key.byte};
-        case KeyKind::single:
-            return {ViewEventKind::command, key.byte};
-        case KeyKind::none:
-        case KeyKind::dropped:
+            return {ViewEventKind::ended, {}};
+        case InputKind::tick:
             break;
         }
     }

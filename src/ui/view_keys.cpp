@@ -1,29 +1,35 @@
-// The single-byte keys that the menu view and the text view share.
+// The command keys that the menu view and the text view share.
 #include "ui/view_keys.hpp"
 
 #include "nav/browser.hpp"
 #include "nav/history.hpp"
 #include "ui/prompt.hpp"
 
-void handle_view_key(Browser* browser, unsigned char key) {
-    switch (key) {
-    case 'b':
-    case 0x7f:
+bool handle_view_key(Browser* browser, DecodedKey key) {
+    if (key.key == Key::back) {
         go_back(browser);
-        break;
+        return true;
+    }
+    if (key.key != Key::byte) {
+        return false;
+    }
+    switch (key.byte) {
+    case 'b':
+        go_back(browser);
+        return true;
     case 'f':
         go_forward(browser);
-        break;
+        return true;
     case 'o':
         prompt_open_url(browser);
-        break;
+        return true;
     case 'q':
         browser->running = 0;
-        break;
+        return true;
     case 'r':
         reload_page(browser);
-        break;
+        return true;
     default:
-        break;
+        return false;
     }
 }

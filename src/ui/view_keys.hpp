@@ -1,7 +1,11 @@
-// The single-byte keys that the menu view and the text view share.
+// The command keys that the menu view and the text view share.
 #pragma once
+
+#include "ui/key_decoder.hpp"
 
 struct Browser;
 
-// Back ('b' or DEL), forward, open an address, quit and reload; any other byte does nothing.
-void handle_view_key(Browser* browser, unsigned char key);
+// Back ('b', BS or DEL), forward, open an address, quit and reload. True when the key was one
+// of them, after which the view returns to the browse loop: the page on screen may have
+// changed. Any other key does nothing here.
+[[nodiscard]] bool handle_view_key(Browser* browser, DecodedKey key);

@@ -71,14 +71,38 @@ TEST(History, BackAndForwardStopAtTheEnds) {
     EXPECT_EQ(h.browser.menu_top, 0);
     EXPECT_EQ(h.browser.text_top, 0);
 
-    h.browser.selected = 3;
+    h.browser.selected = 5;
     go_back(&h.browser);
     EXPECT_EQ(h.browser.current, first);
-    EXPECT_EQ(h.browser.selected, 3);
+    EXPECT_EQ(h.browser.selected, 5);
+}
 
-    go_forward(&h.browser);
-    EXPECT_EQ(h.browser.current, second);
+// Each page keeps where the user left it; a page pushed starts at its top.
+TEST(History, BackAndForwardShowWhereTheUserWas) {
+    History h;
+    push_page(&h.browser, "a.lan", 70, "", '1');
+    h.browser.selected = 4;
+    h.browser.menu_top = 2;
+    push_page(&h.browser, "b.lan", 70, "", '0');
     EXPECT_EQ(h.browser.selected, 1);
+    EXPECT_EQ(h.browser.menu_top, 0);
+    EXPECT_EQ(h.browser.text_top, 0);
+    h.browser.text_top = 40;
+
+    go_back(&h.browser);
+    EXPECT_EQ(h.browser.selected, 4);
+    EXPECT_EQ(h.browser.menu_top, 2);
+    EXPECT_EQ(h.browser.text_top, 0);
+    h.browser.selected = 6;
+    go_forward(&h.browser);
+    EXPECT_EQ(h.browser.text_top, 40);
+    EXPECT_EQ(h.browser.selected, 1);
+    go_back(&h.browser);
+    EXPECT_EQ(h.browser.selected, 6);
+
+    // A page pushed again in place of the newer one starts at its top.
+    push_page(&h.browser, "b.lan", 70, "", '0');
+    EXPECT_EQ(h.browser.text_top, 0);
 }
 
 TEST(History, BackShowsTheStoredContentAgain) {

@@ -61,7 +61,7 @@ TEST(ShownPage, FirstScreenFirstThenTheWholeMenu) {
     expect_fresh_build(shown.browser, "first pass");
 }
 
-TEST(ShownPage, SameContentKeepsTheItemsAndPutsTheSelectionBack) {
+TEST(ShownPage, SameContentKeepsTheItemsAndTheSelection) {
     Shown shown{numbered_menu(100, "Item")};
     shown.prepare();
     shown.finish();
@@ -71,7 +71,7 @@ TEST(ShownPage, SameContentKeepsTheItemsAndPutsTheSelectionBack) {
 
     shown.prepare();
     EXPECT_EQ(shown.browser.items.get(), items); // not parsed again
-    EXPECT_EQ(shown.browser.selected, 1);
+    EXPECT_EQ(shown.browser.selected, 7);
     EXPECT_EQ(shown.browser.menu_top, 12);
     expect_fresh_build(shown.browser, "second pass");
 }
@@ -96,21 +96,21 @@ TEST(ShownPage, AnotherPageIsParsed) {
 }
 
 // What a view would show from a record that outlived its content: the build's progress, the
-// selection search's start, the line count and the last frame's position all start afresh.
+// menu's layout and place, the line count and the last frame's position all start afresh.
 void expect_fresh_record(const Shown& shown, int first_screen, const std::string& label) {
     EXPECT_EQ(shown.browser.item_count, first_screen) << label << ": items parsed anew";
-    EXPECT_EQ(shown.browser.selected, 1) << label;
-    EXPECT_EQ(shown.shown.search_from, 0) << label;
+    EXPECT_FALSE(shown.shown.placed) << label;
     EXPECT_EQ(shown.shown.text_lines, -1) << label;
     EXPECT_EQ(shown.shown.position.at, nullptr) << label;
 }
 
-// Leaves state behind in every part of the record: a finished build, a search that ended low in
-// the menu, a text count and position.
+// Leaves state behind in every part of the record: a finished build, a place low in the menu,
+// a text count and position.
 void use_record(Shown& shown) {
     shown.prepare();
     shown.finish();
-    shown.shown.search_from = 37;
+    shown.shown.placed = true;
+    shown.shown.place = MenuPlace{30, 37};
     shown.shown.text_lines = 5;
     shown.shown.position = TextPosition{shown.content(), 2, shown.content() + 3};
     shown.browser.selected = 9;
@@ -181,7 +181,7 @@ TEST(ShownPage, ATextReloadedWithIdenticalBytesIsSeekedAnew) {
     prepare_shown_page(&page.browser, &page.shown, 0);
     std::string first;
     {
-        StdioSwap stdio("x");
+        StdioSwap stdio("b");
         ASSERT_EQ(text_view_loop(&page.browser, &page.shown), 1);
         first = stdio.output();
     }
@@ -190,7 +190,7 @@ TEST(ShownPage, ATextReloadedWithIdenticalBytesIsSeekedAnew) {
     prepare_shown_page(&page.browser, &page.shown, 0);
     EXPECT_EQ(page.shown.position.at, nullptr);
     EXPECT_EQ(page.shown.text_lines, -1);
-    StdioSwap stdio("x");
+    StdioSwap stdio("b");
     ASSERT_EQ(text_view_loop(&page.browser, &page.shown), 1);
     EXPECT_EQ(stdio.output(), first);
 }

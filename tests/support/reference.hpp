@@ -124,7 +124,8 @@ inline std::vector<Item> items(const std::string& content, const char* default_h
 }
 
 // The selected item's index as the walk from the top finds it, the scroll that follows, and
-// the key's effect on selected: what move_selection does, without its guesses.
+// the key's effect on selected: the moves of old, which still hold where every row was within
+// reach.
 inline void move_selection(Browser* browser, unsigned char key) {
     const int page = browser->winsize.ws_row >= 5 ? browser->winsize.ws_row - 4 : 0;
     const int count = browser->selectable_count;

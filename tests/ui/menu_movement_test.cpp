@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "nav/shown_page.hpp"
+#include "support/reference.hpp"
 #include "support/test_menu.hpp"
-#include "ui/menu_selection.hpp"
 
 namespace {
 
@@ -293,7 +292,8 @@ TEST(MenuMovement, ArrowsBringEveryRowOnScreenBeforeWrapping) {
 }
 
 // Menus where the moves of old already bring every row on screen: links at both ends and no
-// run of information lines as long as the screen. Every key moves as move_selection does.
+// run of information lines as long as the screen. Every key moves as the
+// reference's moves of old do.
 TEST(MenuMovement, MovesAsEverWhereEveryRowWasWithinReach) {
     std::mt19937 random(4242);
     const Key keys[] = {Key::up, Key::down, Key::page_up, Key::page_down};
@@ -312,7 +312,6 @@ TEST(MenuMovement, MovesAsEverWhereEveryRowWasWithinReach) {
         OwnedBrowser owned;
         give_menu(&owned, layout, screen + 4);
         Browser& browser = owned.browser;
-        ShownPage shown{};
         const MenuLayout shape =
             menu_layout({browser.items.get(), static_cast<std::size_t>(browser.item_count)});
         MenuPlace place{0, shape.first_link};
@@ -321,7 +320,7 @@ TEST(MenuMovement, MovesAsEverWhereEveryRowWasWithinReach) {
             const int which = std::uniform_int_distribution<int>(0, 3)(random);
             trail += key_name(keys[which]);
             trail += ' ';
-            move_selection(&browser, &shown, bytes[which]);
+            reference::move_selection(&browser, bytes[which]);
             place = move_in_menu(shape, place, screen, keys[which]);
             ASSERT_EQ(place.top, browser.menu_top)
                 << "layout=" << layout << " rows=" << screen << " keys=" << trail;

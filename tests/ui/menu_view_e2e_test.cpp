@@ -1,6 +1,7 @@
 // The menu view seen through a terminal: rows, colours, the marker, scrolling and its keys.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -135,7 +136,7 @@ TEST(MenuViewScreen, ArrowsMoveTheMarkerOverLinksOnlyAndWrap) {
 TEST(MenuViewScreen, LongMenuScrollsWithTheSelection) {
     struct Step {
         const char* keys;
-        int first_item; // item on row 4; 0 for the information line
+        int first_item; // item on row 4; 0 for the information line above the links
         int selected_item;
         int marker_row;
     };
@@ -148,7 +149,7 @@ TEST(MenuViewScreen, LongMenuScrollsWithTheSelection) {
         {window_sizes[0],
          {
              {"\033[A", 31, 50, 23}, // wraps to the last link, which becomes the last row
-             {"\033[B", 1, 1, 4},    // wraps to the first, which becomes the first row
+             {"\033[B", 0, 1, 5},    // wraps to the first, with the top of the menu
              {"\033[6", 2, 21, 23},  // a page down: 20 links on
              {"\033[6", 22, 41, 23},
              {"\033[6", 31, 50, 23}, // stops on the last link
@@ -159,7 +160,7 @@ TEST(MenuViewScreen, LongMenuScrollsWithTheSelection) {
         {window_sizes[1],
          {
              {"\033[A", 25, 50, 29},
-             {"\033[B", 1, 1, 4},
+             {"\033[B", 0, 1, 5},
              {"\033[6", 2, 27, 29},
              {"\033[6", 25, 50, 29},
              {"\033[5", 24, 24, 4},
@@ -189,7 +190,7 @@ TEST(MenuViewScreen, LongMenuScrollsWithTheSelection) {
                 const int item = step.first_item + row - 4;
                 EXPECT_EQ(
                     row_text(*run, row).substr(static_cast<std::size_t>(c.size.content_col) + 1),
-                    item_label(item))
+                    item == 0 ? "Top of the list" : item_label(item))
                     << "row=" << row;
             }
             EXPECT_EQ(row_text(*run, c.size.rows), "");
@@ -219,31 +220,162 @@ TEST(MenuViewScreen, PageStepCountsLinksNotRows) {
     })) << screen_text(*run);
     EXPECT_EQ(row_text(*run, 4), at_column(2, "  note 14b"));
 
-    // As terminals send it: the "~" after ESC [ 6 is a key of its own, which puts the selection
-    // back on the first link but leaves the list where it was scrolled to.
+    // As terminals send them: each page key whole, the marker on screen, and Enter opens the
+    // item marked there.
     mark = run->output.size();
     send_keys(*run, "\033[6~");
     ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
         return row_text(*run, 4) == at_column(2, "  note 34b") &&
-               row_text(*run, 23) == at_column(2, "  " + item_label(41));
+               row_text(*run, 23) == at_column(2, "->" + item_label(41));
     })) << screen_text(*run);
-    EXPECT_EQ(marker_row(*run, 2), 0);
-    EXPECT_EQ(request_count(*server), 1u);
+    ASSERT_TRUE(key_moves_marker(*run, "\033[5~", 4, 2, 23));
+    EXPECT_EQ(row_text(*run, 4), at_column(2, "->" + item_label(21)));
+    serve(*server, "/item21", Script{"The twenty-first\r\n"});
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "The twenty-first"))) << screen_text(*run);
+    EXPECT_EQ(requests(*server), (std::vector<std::string>{"\r\n", "/item21\r\n"}));
 }
 
-TEST(MenuViewScreen, KeyThatIsNoCommandPutsTheSelectionBackOnTheFirstLink) {
-    // Upper case, a lone ESC, BS and a control byte are no commands; the view still redraws.
-    for (const char* key : {"x", "Q", "\033", "\b", "\x03"}) {
-        SCOPED_TRACE(::testing::Message() << "case=" << static_cast<int>(key[0]));
+TEST(MenuViewScreen, KeyThatIsNoCommandKeepsTheSelection) {
+    // Upper case, a lone ESC, Delete, a modified arrow, Alt with a key and a control byte are no
+    // commands; the view still redraws, with the marker where it was.
+    for (const char* key : {"x", "Q", "\033", "\033[3~", "\033[1;5A", "\033x", "\x03"}) {
+        SCOPED_TRACE(::testing::Message() << "case=" << ::testing::PrintToString(key));
         WorkedExample example(window_sizes[0]);
         PtyRun& run = *example.run;
         ASSERT_TRUE(wait_for_row(run, last_example_row, at_column(2, "  Tarball")))
             << screen_text(run);
         ASSERT_TRUE(key_moves_marker(run, "\033[B", read_me_row, 2, last_example_row));
         ASSERT_TRUE(key_moves_marker(run, "\033[B", search_row, 2, last_example_row));
-        ASSERT_TRUE(key_moves_marker(run, key, documents_row, 2, last_example_row));
+        ASSERT_TRUE(key_moves_marker(run, key, search_row, 2, last_example_row));
         EXPECT_FALSE(run.reaped) << describe_end(run);
         EXPECT_EQ(request_count(*example.server), 1u);
+    }
+}
+
+// The selection and the scroll survive a cancelled prompt and the about screen.
+TEST(MenuViewScreen, PromptAndAboutKeepTheSelectionAndScroll) {
+    auto server = start_gopher_server();
+    serve(*server, "", Script{long_menu(*server, 50)});
+    auto run = start_program({address_of(*server)});
+    ASSERT_TRUE(wait_for_row(*run, 23, at_column(2, "  " + item_label(19)))) << screen_text(*run);
+    ASSERT_TRUE(key_moves_marker(*run, "\033[6~", 23, 2, 23));
+    ASSERT_TRUE(key_moves_marker(*run, "\033[A", 22, 2, 23));
+    const std::string scrolled = screen_text(*run);
+    struct Step {
+        const char* opening;
+        const char* shown; // text on the screen once it is open
+        const char* closing;
+    };
+    for (const Step& step : {Step{"o", "Open URL:", "\033"}, Step{"a", "Shortcuts:", "x"}}) {
+        SCOPED_TRACE(::testing::Message() << "case=" << step.opening);
+        send_keys(*run, step.opening);
+        ASSERT_TRUE(wait_for_text(*run, step.shown)) << screen_text(*run);
+        const std::size_t mark = run->output.size();
+        send_keys(*run, step.closing);
+        ASSERT_TRUE(wait_for_frame(*run, mark, [&] { return screen_text(*run) == scrolled; }))
+            << screen_text(*run);
+    }
+    EXPECT_EQ(request_count(*server), 1u);
+}
+
+// Back and forward show each page where the user left it: the menu's selection and scroll, the
+// text's line. Keys typed in one burst are each taken, in order.
+TEST(MenuViewScreen, BackAndForwardReturnToWhereTheUserWas) {
+    auto server = start_gopher_server();
+    serve(*server, "", Script{long_menu(*server, 50)});
+    serve(*server, "/item40", Script{numbered_lines(60)});
+    auto run = start_program({address_of(*server)});
+    ASSERT_TRUE(wait_for_row(*run, 23, at_column(2, "  " + item_label(19)))) << screen_text(*run);
+    ASSERT_TRUE(key_moves_marker(*run, "\033[6~", 23, 2, 23));
+    ASSERT_TRUE(key_moves_marker(*run, "\033[6~", 23, 2, 23));
+    ASSERT_TRUE(key_moves_marker(*run, "\033[A", 22, 2, 23));
+    const std::string menu_screen = screen_text(*run);
+    ASSERT_NE(menu_screen.find("->" + item_label(40)), std::string::npos) << menu_screen;
+
+    const auto key_shows = [&](const char* keys, const std::function<bool()>& done) {
+        const std::size_t mark = run->output.size();
+        send_keys(*run, keys);
+        return wait_for_frame(*run, mark, done);
+    };
+    const auto text_from = [&](int line) {
+        return row_text(*run, 4) == at_column(2, line_label(line));
+    };
+    ASSERT_TRUE(key_shows("\r", [&] { return text_from(1); })) << screen_text(*run);
+    ASSERT_TRUE(key_shows("\033[B\033[B\033[B", [&] { return text_from(4); }));
+    ASSERT_TRUE(key_shows("b", [&] { return screen_text(*run) == menu_screen; }))
+        << screen_text(*run);
+    ASSERT_TRUE(key_shows("f", [&] { return text_from(4); })) << screen_text(*run);
+    ASSERT_TRUE(key_shows("\b", [&] { return screen_text(*run) == menu_screen; }))
+        << screen_text(*run);
+    ASSERT_TRUE(key_shows("f", [&] { return text_from(4); })) << screen_text(*run);
+    EXPECT_EQ(request_count(*server), 2u);
+
+    // Back and quit in one burst: the menu is drawn, then the run ends.
+    const std::size_t mark = run->output.size();
+    send_keys(*run, "bq");
+    ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
+    EXPECT_TRUE(exited_with(*run, 0)) << describe_end(*run);
+    EXPECT_NE(run->output.find("->" + item_label(40), mark), std::string::npos);
+}
+
+// Rows that no link brings on screen are read with Down: a menu of prose alone, and a footer
+// after the last link, then Down wraps to the first link at the top.
+TEST(MenuViewScreen, DownReadsProseAndFootersToTheEnd) {
+    const auto prose = [](int from, int to) {
+        std::string lines;
+        for (int n = from; n <= to; ++n) {
+            lines += menu_line('i', line_label(n), "", "null.host", 1);
+        }
+        return lines;
+    };
+    struct Case {
+        const char* name;
+        int links; // before the prose lines 1 to 40
+    };
+    for (const Case c : {Case{"prose", 0}, Case{"footer", 3}}) {
+        SCOPED_TRACE(::testing::Message() << "case=" << c.name);
+        auto server = start_gopher_server();
+        std::string menu;
+        for (int n = 1; n <= c.links; ++n) {
+            menu += menu_line('0', item_label(n), "/item" + std::to_string(n), "127.0.0.1",
+                              server->port);
+        }
+        serve(*server, "", Script{menu + prose(1, 40) + ".\r\n"});
+        auto run = start_program({address_of(*server)});
+        const int rows_in_menu = c.links + 40;
+        ASSERT_TRUE(wait_for_row(
+            *run, 23,
+            at_column(2, "  " + (c.links >= 20 ? item_label(20) : line_label(20 - c.links)))))
+            << screen_text(*run);
+        // Over the links, then one row at a time to the end of the menu.
+        for (int press = 1; press < c.links; ++press) {
+            ASSERT_TRUE(key_moves_marker(*run, "\033[B", 4 + press, 2, 23));
+        }
+        for (int top = 1; top <= rows_in_menu - 20; ++top) {
+            const std::size_t mark = run->output.size();
+            send_keys(*run, "\033[B");
+            const std::string last = at_column(2, "  " + line_label(top + 20 - c.links));
+            ASSERT_TRUE(wait_for_frame(*run, mark, [&] { return row_text(*run, 23) == last; }))
+                << "top=" << top << "\n"
+                << screen_text(*run);
+            // The last link keeps the marker while it is on screen.
+            EXPECT_EQ(marker_row(*run, 2), top < c.links ? 4 + c.links - 1 - top : 0)
+                << "top=" << top;
+        }
+        const std::size_t mark = run->output.size();
+        send_keys(*run, "\033[B");
+        if (c.links > 0) {
+            ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+                return row_text(*run, 4) == at_column(2, "->" + item_label(1));
+            })) << screen_text(*run);
+        } else {
+            // Without links the menu scrolls like a text: it stays at the end.
+            ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+                return row_text(*run, 23) == at_column(2, "  " + line_label(40));
+            })) << screen_text(*run);
+        }
+        EXPECT_EQ(request_count(*server), 1u);
     }
 }
 
@@ -279,6 +411,7 @@ TEST(MenuViewScreen, EnterBackForwardAndReloadWalkThePages) {
         {"\x7f", "", url_of(*server), 4, "->Documents", three},
         // Opening a link always asks again, even for a page still in the history.
         {"\n", "", docs_url, 4, "  Reloaded documents", four},
+        {"\b", "", url_of(*server), 4, "->Documents", four}, // BS is back too
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(::testing::Message() << "case=" << static_cast<int>(step.keys[0]));

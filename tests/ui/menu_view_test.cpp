@@ -42,12 +42,39 @@ TEST(MenuView, EnterOpensTheSelectedLink) {
     EXPECT_EQ(menu.browser.current->type, '0');
 }
 
-TEST(MenuView, PastedLettersAreDroppedAndQuitEndsTheRun) {
+TEST(MenuView, QuitEndsTheRun) {
     MenuPage menu("1", 24);
     StdioSwap stdio("qqqq");
     EXPECT_EQ(menu_view_loop(&menu.browser, &menu.shown), 0);
     EXPECT_EQ(menu.browser.running, 0);
     EXPECT_EQ(stdio.unread(), "");
+}
+
+// Enter opens only a link the user sees marked; with none on screen it does nothing.
+TEST(MenuView, EnterOpensOnlyAMarkedLinkOnScreen) {
+    const struct {
+        const char* keys;
+        const char* opened; // selector, or nullptr when the view ends at the end of input
+    } cases[] = {
+        {"\r", nullptr},                      // the first link lies below the screen
+        {"\x1b[B\x1b[B\x1b[B\x1b[B\r", "/6"}, // scrolled onto the last row: marked
+        {"\x1b[F\r", "/8"},                   // End
+        {"\x1b[F\x1b[H\r", nullptr},          // Home: back at the top, the marker off screen
+        {"\x1b[F\x1b[A\x1b[3~x\r", "/6"},     // Delete and an unknown key change nothing
+    };
+    for (const auto& c : cases) {
+        MenuPage menu("iiiiii1i1", 7); // 3 content rows
+        StdioSwap stdio(c.keys);
+        const int running = menu_view_loop(&menu.browser, &menu.shown);
+        const std::string name = "case=" + testing::PrintToString(c.keys);
+        if (c.opened == nullptr) {
+            EXPECT_EQ(running, 0) << name;
+            EXPECT_STREQ(menu.browser.current->host, "alpha.lan") << name;
+        } else {
+            EXPECT_EQ(running, 1) << name;
+            EXPECT_STREQ(menu.browser.current->selector, c.opened) << name;
+        }
+    }
 }
 
 TEST(MenuView, EndOfInputEndsTheRun) {

@@ -115,8 +115,8 @@ TEST(TextViewScreen, ScrollsByLineAndPageAndStopsAtTheEnd) {
         WindowSize size;
         std::vector<Step> steps;
     };
-    // 60 lines: the last page starts at line 41 with 20 rows, at line 35 with 26. A step past
-    // the end draws one line further, and the next key starts again from the last page.
+    // 60 lines: the last page starts at line 41 with 20 rows, at line 35 with 26. No key goes
+    // past the last page, so no frame shows an empty row while lines remain.
     const Case cases[] = {
         {window_sizes[0],
          {
@@ -128,22 +128,27 @@ TEST(TextViewScreen, ScrollsByLineAndPageAndStopsAtTheEnd) {
              {"\033OB", 22},
              {"\033OA", 21},
              {"\033[6", 41},
-             {"\033[B", 42}, // past the last page: the last row stays empty
-             {"\033[B", 42}, // the same picture again
+             {"\033[B", 41}, // the last page stays
              {"\033[A", 40}, // one line above the last page
-             {"\033[6", 60}, // a page down near the end
+             {"\033[6", 41}, // a page down near the end
              {"\033[5", 21}, // from the last page
+             {"\033[F", 41}, // End and Home in each of their forms
+             {"\033[H", 1},
+             {"\033[4~", 41},
+             {"\033[1~", 1},
+             {"\033OF", 41},
+             {"\033OH", 1},
          }},
         {window_sizes[1],
          {
              {"\033[B", 2},
              {"\033[A", 1},
              {"\033[6", 27},
-             {"\033[6", 53},
-             {"\033[B", 36},
-             {"\033[B", 36},
+             {"\033[6", 35},
+             {"\033[B", 35},
              {"\033[A", 34},
              {"\033[5", 8},
+             {"\033[F", 35},
          }},
     };
     for (const Case& c : cases) {
@@ -161,15 +166,16 @@ TEST(TextViewScreen, ScrollsByLineAndPageAndStopsAtTheEnd) {
 }
 
 TEST(TextViewScreen, PageDownAsTerminalsSendItEndsOnTheLastPage) {
-    // ESC [ 6 ~: the "~" makes the view return, and the new call draws at the bounded position.
+    // ESC [ 6 ~ is one key, whatever pieces it arrives in; the last page down stays there.
     ShownDocument shown(window_sizes[0]);
     PtyRun& run = *shown.run;
     ASSERT_TRUE(wait_until(run, [&] { return shows_from(run, window_sizes[0], 1); }))
         << screen_text(run);
-    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 21, 2));
-    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 41, 2));
-    // First drawn from line 61, which leaves the rows empty, then again from the last page.
-    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 41, 2));
+    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 21));
+    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 41));
+    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 41));
+    // Several keys in one burst: each is taken whole, in order, each with its frame.
+    ASSERT_TRUE(key_shows_from(run, "\033[5~\033[5~\033[B", window_sizes[0], 2, 3));
     EXPECT_EQ(request_count(*shown.server), 1u);
 }
 
@@ -196,18 +202,18 @@ TEST(TextViewScreen, KeysOpenGoBackForwardAndReload) {
     ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
         return row_text(*run, 4) == at_column(2, "->Document");
     })) << screen_text(*run);
-    // Forward shows the stored text again, from its top.
-    ASSERT_TRUE(key_shows_from(*run, "f", size, 1));
+    // Forward shows the stored text again, at the line the user left it.
+    ASSERT_TRUE(key_shows_from(*run, "f", size, 3));
     EXPECT_EQ(request_count(*server), 2u);
 
     // A reload asks again and keeps the position.
-    ASSERT_TRUE(key_shows_from(*run, "\033[B", size, 2));
+    ASSERT_TRUE(key_shows_from(*run, "\033[B", size, 4));
     serve(*server, "/doc", Script{new_document()});
     mark = run->output.size();
     send_keys(*run, "r");
     ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
-        return row_text(*run, 4) == at_column(2, "Anew 02") &&
-               row_text(*run, 23) == at_column(2, "Anew 21");
+        return row_text(*run, 4) == at_column(2, "Anew 04") &&
+               row_text(*run, 23) == at_column(2, "Anew 23");
     })) << screen_text(*run);
     EXPECT_EQ(requests(*server), (std::vector<std::string>{"\r\n", "/doc\r\n", "/doc\r\n"}));
 
@@ -220,8 +226,8 @@ TEST(TextViewScreen, KeysOpenGoBackForwardAndReload) {
     mark = run->output.size();
     send_keys(*run, "f");
     ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
-        return row_text(*run, 4) == at_column(2, "Anew 01") &&
-               row_text(*run, 23) == at_column(2, "Anew 20");
+        return row_text(*run, 4) == at_column(2, "Anew 04") &&
+               row_text(*run, 23) == at_column(2, "Anew 23");
     })) << screen_text(*run);
     send_keys(*run, "q");
     ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);

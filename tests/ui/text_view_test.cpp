@@ -35,32 +35,27 @@ TEST(TextView, BoundKeepsTheLastPageFullAndTheTopAtZero) {
 TEST(TextView, ScrollMovesByLineAndPageWithoutUpperBound) {
     const struct {
         int top;
-        unsigned char key;
+        Key key;
         int visible, want;
     } cases[] = {
-        {0, 'A', 20, 0},
-        {5, 'A', 20, 4},
-        {5, 'B', 20, 6},
-        {3, '5', 20, 0},
-        {25, '5', 20, 5},
-        {20, '5', 20, 0},
-        {5, '6', 20, 25},
-        {5, 'C', 20, 5},
-        {5, 'D', 20, 5},
-        {INT_MAX, 'B', 1, INT_MAX},
-        {INT_MAX - 1, '6', 20, INT_MAX},
+        {0, Key::up, 20, 0},
+        {5, Key::up, 20, 4},
+        {5, Key::down, 20, 6},
+        {3, Key::page_up, 20, 0},
+        {25, Key::page_up, 20, 5},
+        {20, Key::page_up, 20, 0},
+        {5, Key::page_down, 20, 25},
+        {5, Key::home, 20, 0},
+        {5, Key::end, 20, INT_MAX}, // the bound makes it the last full screen
+        {5, Key::ignored, 20, 5},
+        {5, Key::escape, 20, 5},
+        {INT_MAX, Key::down, 1, INT_MAX},
+        {INT_MAX - 1, Key::page_down, 20, INT_MAX},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(scroll_text_top(c.top, c.key, c.visible), c.want)
-            << "top=" << c.top << " key=" << c.key << " visible=" << c.visible;
+            << "top=" << c.top << " key=" << static_cast<int>(c.key) << " visible=" << c.visible;
     }
-}
-
-TEST(TextView, DownOnTheLastPageFallsBackAtTheNextBound) {
-    const int visible = 20;
-    const int scrolled = scroll_text_top(10, 'B', visible);
-    EXPECT_EQ(scrolled, 11) << "drawn one line further first";
-    EXPECT_EQ(bound_text_top(scrolled, 30, visible), 10);
 }
 
 struct TextPage : OwnedBrowser {
@@ -119,15 +114,32 @@ TEST(TextView, FrameHasOnlyTheHeaderPastTheEndOrUnderFiveRows) {
     }
 }
 
-TEST(TextView, LoopBoundsAfterDrawingAndKeepsControlForMovement) {
+TEST(TextView, LoopBoundsBeforeDrawingAndKeepsControlForMovement) {
     TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, 0); // 3 visible rows
-    StdioSwap stdio("\x1b[6"
+    StdioSwap stdio("\x1b[6~"
                     "f");
     EXPECT_EQ(page.loop(), 1) << "'f' returns running";
     EXPECT_EQ(page.browser.text_lines, 10);
     EXPECT_EQ(page.browser.text_top, 3) << "Page Down";
     const std::string out = stdio.output();
     EXPECT_NE(out.find(at(4, 2) + "4" + at(5, 2) + "5"), std::string::npos);
+}
+
+// Down and Page Down on the last screen, and a line kept from a longer text, show the last
+// full screen: no frame has an empty row while lines remain above it.
+TEST(TextView, NoFrameShowsEmptyRowsWhileLinesRemain) {
+    const struct {
+        const char* keys;
+        int top;
+    } cases[] = {{"\x1b[F\x1b[B\x1b[6~b", 0}, {"\x1b[Bb", 9}, {"\x1bOFb", 0}, {"\x1b[4~b", 30}};
+    for (const auto& c : cases) {
+        TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, c.top);
+        StdioSwap stdio(c.keys);
+        EXPECT_EQ(page.loop(), 1);
+        EXPECT_EQ(page.browser.text_top, 7) << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(stdio.output().find(at(4, 2) + "9"), std::string::npos)
+            << "case=" << testing::PrintToString(c.keys);
+    }
 }
 
 TEST(TextView, EndOfInputEndsTheRun) {
@@ -146,12 +158,12 @@ TEST(TextView, RecordOfEarlierCallsChangesNoFrame) {
     }
     // Each call's keys end with one that makes the view return.
     const char* const calls[] = {
-        "\x1b[6\x1b[6\x1b[Bx",
-        "\x1b[6\x1b[Ax",
-        "\x1b[5x",
-        "\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6\x1b[6x", // past the end
-        "\x1b[Bx",
-        "\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5\x1b[5x",
+        "\x1b[6~\x1b[6~\x1b[Bb",
+        "\x1b[6~\x1b[Ab",
+        "\x1b[5~b",
+        "\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~b", // the end
+        "\x1b[Bxb",
+        "\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~b",
     };
     TextPage kept(long_text.c_str(), 24, 0);
     TextPage fresh(long_text.c_str(), 24, 0);
