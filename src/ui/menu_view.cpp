@@ -2,6 +2,7 @@
 #include "ui/menu_view.hpp"
 
 #include <cstdio>
+#include <string>
 
 #include "gopher/bounded_copy.hpp"
 #include "gopher/fields.hpp"
@@ -9,7 +10,7 @@
 #include "nav/history.hpp"
 #include "nav/shown_page.hpp"
 #include "term/sequences.hpp"
-#include "term/untrusted.hpp"
+#include "term/width.hpp"
 #include "ui/about.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
@@ -26,7 +27,7 @@ const char* items_content(const Browser* browser) {
                : "";
 }
 
-void open_selected(Browser* browser) {
+void open_selected(Browser* browser, ShownPage* shown) {
     for (int i = 0; i < browser->item_count; ++i) {
         const MenuItem& item = browser->items[i];
         if (!item.selectable || item.ordinal != browser->selected) {
@@ -34,7 +35,7 @@ void open_selected(Browser* browser) {
         }
         if (item.type == '7') {
             const MenuItem search = item;
-            prompt_search(browser, &search);
+            prompt_search(browser, shown, &search);
             return;
         }
         // Copies: push_page makes another page current, whose content the views do not hold.
@@ -54,8 +55,12 @@ void draw_menu(const Browser* browser) {
     start_view_frame(browser);
     const int rows = content_rows(browser->winsize.ws_row);
     const int top = browser->menu_top;
-    if (rows > 0 && top >= 0 && top < browser->item_count) {
+    // A row runs to the window's last column, and no further: past it the terminal would wrap.
+    const int cols = browser->winsize.ws_col;
+    const int room = cols - content_column(cols) + 1;
+    if (rows > 0 && cols > 0 && top >= 0 && top < browser->item_count) {
         const char* content = items_content(browser);
+        std::string row;
         // Only the rows on screen are visited, however long the menu.
         const int last = browser->item_count - top < rows ? browser->item_count - top : rows;
         for (int k = 0; k < last; ++k) {
@@ -63,25 +68,26 @@ void draw_menu(const Browser* browser) {
             const int highlight = item.selectable && item.ordinal == browser->selected;
             std::fputs(type_color(item.type, highlight), stdout);
             place_content_row(browser, k);
-            std::fputs(highlight ? "->" : "  ", stdout);
-            print_untrusted(menu_item_display(item, content));
+            row.assign(highlight ? "->" : "  ", room < 2 ? static_cast<std::size_t>(room) : 2);
+            append_cut(row, menu_item_display(item, content), room - 2, TabShow::to_tab_stop);
+            std::fwrite(row.data(), 1, row.size(), stdout);
             std::fputs(seq::reset, stdout);
         }
     }
     std::fflush(stdout);
 }
 
-void handle_menu_key(Browser* browser, unsigned char key) {
+void handle_menu_key(Browser* browser, ShownPage* shown, unsigned char key) {
     switch (key) {
     case '\n':
     case '\r':
-        open_selected(browser);
+        open_selected(browser, shown);
         break;
     case 'a':
         show_about(browser);
         break;
     default:
-        handle_view_key(browser, key);
+        handle_view_key(browser, shown, key);
         break;
     }
 }
@@ -104,7 +110,7 @@ int menu_view_loop(Browser* browser, ShownPage* shown) {
             draw_menu(browser);
             break;
         case ViewEventKind::command:
-            handle_menu_key(browser, event.key);
+            handle_menu_key(browser, shown, event.key);
             return browser->running;
         }
     }

@@ -8,4 +8,4 @@ struct ShownPage;
 // it returns running; 0 when running is found cleared or input ends (running then cleared).
 [[nodiscard]] int menu_view_loop(Browser* browser, ShownPage* shown);
 void draw_menu(const Browser* browser);
-void handle_menu_key(Browser* browser, unsigned char key);
+void handle_menu_key(Browser* browser, ShownPage* shown, unsigned char key);

@@ -5,7 +5,7 @@
 #include "nav/history.hpp"
 #include "ui/prompt.hpp"
 
-void handle_view_key(Browser* browser, unsigned char key) {
+void handle_view_key(Browser* browser, ShownPage* shown, unsigned char key) {
     switch (key) {
     case 'b':
     case 0x7f:
@@ -15,7 +15,7 @@ void handle_view_key(Browser* browser, unsigned char key) {
         go_forward(browser);
         break;
     case 'o':
-        prompt_open_url(browser);
+        prompt_open_url(browser, shown);
         break;
     case 'q':
         browser->running = 0;

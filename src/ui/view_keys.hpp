@@ -2,6 +2,8 @@
 #pragma once
 
 struct Browser;
+struct ShownPage;
 
 // Back ('b' or DEL), forward, open an address, quit and reload; any other byte does nothing.
-void handle_view_key(Browser* browser, unsigned char key);
+// shown: the record of the page on screen, for the address prompt.
+void handle_view_key(Browser* browser, ShownPage* shown, unsigned char key);
