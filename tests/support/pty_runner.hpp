@@ -48,6 +48,7 @@ struct PtyRun {
     VTerm* vt = nullptr;
     termios initial_termios{}; // the terminal's mode before the program started
     std::string output;        // every byte the program wrote to the terminal
+    std::size_t fed_to_emulator = 0; // bytes of output the emulator has been given
     std::string errors;        // every byte the program wrote to standard error
     std::string title;         // the window title, if the program set one
     bool cursor_visible = true;
