@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "gopher/bounded_copy.hpp"
 #include "gopher/fields.hpp"
@@ -68,7 +69,8 @@ void draw_menu(const Browser* browser) {
             const int highlight = item.selectable && item.ordinal == browser->selected;
             std::fputs(type_color(item.type, highlight), stdout);
             place_content_row(browser, k);
-            row.assign(highlight ? "->" : "  ", room < 2 ? static_cast<std::size_t>(room) : 2);
+            const std::string_view marker = highlight ? "->" : "  ";
+            row.assign(marker.substr(0, room < 2 ? 1 : 2));
             append_cut(row, menu_item_display(item, content), room - 2, TabShow::to_tab_stop);
             std::fwrite(row.data(), 1, row.size(), stdout);
             std::fputs(seq::reset, stdout);

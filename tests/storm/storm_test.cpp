@@ -136,8 +136,7 @@ TEST(StormNew, NewSeedsForTheTimeGiven) {
             ++failed;
             StormPlan kept = plan;
             kept.events.resize(static_cast<std::size_t>(result.events_run));
-            std::ofstream(path) << "# " << result.report.substr(0, result.report.find('\n'))
-                                << "\n"
+            std::ofstream(path) << "# " << result.report.substr(0, result.report.find('\n')) << "\n"
                                 << write_plan(kept);
             ADD_FAILURE() << result.report << "kept in " << path;
         }

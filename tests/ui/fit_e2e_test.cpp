@@ -18,7 +18,7 @@ using namespace e2e;
 
 namespace {
 
-const std::string han = "\xe6\xbc\xa2";  // 2 columns
+const std::string han = "\xe6\xbc\xa2"; // 2 columns
 const std::string e_acute = "\xc3\xa9"; // 1 column
 
 // What a row shows of line in max_cols columns, found the slow way: the filtered line, one
@@ -110,7 +110,8 @@ std::string first_difference(const PtyRun& run, const std::vector<std::string>& 
             const std::size_t at = run.output.rfind(move);
             return "row " + std::to_string(row) + " is\n" + row_text(run, row) + "\nwanted\n" +
                    wanted + "\nwritten: " +
-                   testing::PrintToString(at == std::string::npos ? "" : run.output.substr(at, 600));
+                   testing::PrintToString(at == std::string::npos ? ""
+                                                                  : run.output.substr(at, 600));
         }
     }
     return "rows 4 on as wanted";
@@ -184,8 +185,7 @@ TEST(FitScreen, TextWithTabsAndWideCharactersIsCutByColumns) {
 bool prompt_row_is(PtyRun& run, int rows, const std::string& shown, int cursor_col) {
     return wait_until(run, [&] {
         const CursorState at = cursor(run);
-        return row_text(run, rows) == shown && at.row == rows && at.col == cursor_col &&
-               at.visible;
+        return row_text(run, rows) == shown && at.row == rows && at.col == cursor_col && at.visible;
     });
 }
 
@@ -220,8 +220,8 @@ TEST(FitScreen, LongAddressShowsItsTailAndIsSentWhole) {
     const std::string backs(typed.size() - (start.size() + 5), '\b');
     send_keys(*run, backs);
     typed.resize(start.size() + 5);
-    ASSERT_TRUE(prompt_row_is(*run, rows, "Open URL: " + typed,
-                              11 + static_cast<int>(typed.size())))
+    ASSERT_TRUE(
+        prompt_row_is(*run, rows, "Open URL: " + typed, 11 + static_cast<int>(typed.size())))
         << screen_text(*run);
     send_keys(*run, std::string(180, 'z'));
     typed += std::string(180, 'z');
@@ -276,8 +276,9 @@ TEST(FitScreen, ResizeRedrawsAnOpenPromptOverItsView) {
     send_keys(*run, "\x7f");
     ASSERT_TRUE(prompt_row_is(*run, 12, "Open URL: ab", 13)) << screen_text(*run);
     send_keys(*run, "\033");
-    ASSERT_TRUE(wait_until(*run, [&] { return row_text(*run, 12).empty() && !cursor(*run).visible; }))
-        << screen_text(*run);
+    ASSERT_TRUE(wait_until(*run, [&] {
+        return row_text(*run, 12).empty() && !cursor(*run).visible;
+    })) << screen_text(*run);
 }
 
 TEST(FitScreen, AboutScreenRedrawsAtTheNewSizeAndTakesTheWholeClosingKey) {
@@ -305,13 +306,32 @@ TEST(FitScreen, AboutScreenRedrawsAtTheNewSizeAndTakesTheWholeClosingKey) {
 // terminal if they reached it. The wide ones are left out of one-column windows, where the
 // emulator (libvterm 0.1.4) crashes on them.
 constexpr std::array<std::string_view, 22> narrow_pieces = {
-    "word ", "Gopher ", "the quick brown fox ", "\xc3\xa9", "\xd0\x96\xd0\xb8\xd0\xb7",
-    "e\xcc\x81", "\x01\x07\x08", "\x7f", "\xff", "\xc3", "\033[2J", "\033[31m",
-    "\033[?1049h", "\033]0;title\007", "\033(B", "\033#8", "\033[1;999r", "\033[10;10H",
-    "\033c", "\033", "\233" "2J", "\r",
+    "word ",
+    "Gopher ",
+    "the quick brown fox ",
+    "\xc3\xa9",
+    "\xd0\x96\xd0\xb8\xd0\xb7",
+    "e\xcc\x81",
+    "\x01\x07\x08",
+    "\x7f",
+    "\xff",
+    "\xc3",
+    "\033[2J",
+    "\033[31m",
+    "\033[?1049h",
+    "\033]0;title\007",
+    "\033(B",
+    "\033#8",
+    "\033[1;999r",
+    "\033[10;10H",
+    "\033c",
+    "\033",
+    "\233"
+    "2J",
+    "\r",
 };
-constexpr std::array<std::string_view, 4> wide_pieces = {
-    "\xe6\xbc\xa2\xe5\xad\x97", "\xef\xbc\xa1", "\xf0\x9f\x99\x82", "\xe2\x80\x8b"};
+constexpr std::array<std::string_view, 4> wide_pieces = {"\xe6\xbc\xa2\xe5\xad\x97", "\xef\xbc\xa1",
+                                                         "\xf0\x9f\x99\x82", "\xe2\x80\x8b"};
 
 // The emulator drops a zero-width character with no character before it on the row.
 std::string without_leading_marks(std::string row) {
@@ -383,8 +403,8 @@ TEST(FitScreen, RandomPagesFitRandomWindows) {
             row.erase(row.find_last_not_of(' ') + 1);
         }
         serve(*server, selector, Script{page});
-        auto run = start_program(
-            {address_of(*server, (menu ? "/1" : "/0") + selector)}, window(rows, cols));
+        auto run = start_program({address_of(*server, (menu ? "/1" : "/0") + selector)},
+                                 window(rows, cols));
         ASSERT_TRUE(wait_until(*run, [&] { return screen_is(*run, wanted); }))
             << screen_text(*run) << "wanted:\n"
             << describe(wanted) << run->errors << first_difference(*run, wanted);
