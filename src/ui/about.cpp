@@ -1,7 +1,6 @@
 // The about screen: name, version, a picture and the shortcuts.
 #include "ui/about.hpp"
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -10,9 +9,11 @@
 #include "nav/browser.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
+#include "term/terminal.hpp"
 #include "term/width.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
+#include "ui/key_reader.hpp"
 
 namespace {
 
@@ -39,22 +40,6 @@ constexpr AboutLine about_lines[] = {
     {seq::bold_yellow, "        a: About"},
     {seq::bold_yellow, "        q: Quit"},
 };
-
-// Any one byte ends the wait. When no byte can ever come (end of input, a failing terminal)
-// the view takes over, and ends the run on its own read.
-void wait_for_key() {
-    for (;;) {
-        unsigned char byte = 0;
-        const ssize_t got = read(STDIN_FILENO, &byte, 1);
-        if (got == 1 || got == 0 || (got < 0 && errno != EINTR)) {
-            return;
-        }
-    }
-}
-
-} // namespace
-
-namespace {
 
 // Our own text, cut like any other so that no line wraps: the lines below the window are left
 // out, the wider ones end at its last column.
@@ -85,9 +70,7 @@ void draw_about(int rows, int cols) {
     std::fputs(seq::reset, stdout);
 }
 
-} // namespace
-
-void show_about(const Browser* browser) {
+void draw_about_screen(const Browser* browser) {
     const int rows = browser->winsize.ws_row;
     const int cols = browser->winsize.ws_col;
     // Sent with the rest of the page in one flush; a window of no size gets the clear alone.
@@ -96,6 +79,26 @@ void show_about(const Browser* browser) {
         draw_about(rows, cols);
     }
     std::fflush(stdout);
+}
 
-    wait_for_key();
+} // namespace
+
+void show_about(Browser* browser) {
+    draw_about_screen(browser);
+    // Any one key closes it, an arrow's whole sequence included, so nothing of it reaches the
+    // view. No key can come once the input has ended: then the run ends.
+    for (;;) {
+        if (take_pending_resize(&browser->winsize)) {
+            draw_about_screen(browser);
+            continue;
+        }
+        const Input input = read_input(&browser->keys, STDIN_FILENO);
+        if (input.kind == InputKind::key) {
+            return;
+        }
+        if (input.kind == InputKind::ended) {
+            browser->running = 0;
+            return;
+        }
+    }
 }

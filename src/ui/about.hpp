@@ -3,4 +3,6 @@
 
 struct Browser;
 
-void show_about(const Browser* browser);
+// Draws the about screen and waits for the key that closes it, redrawing it when the window
+// changes size; when the input ends instead, running is cleared.
+void show_about(Browser* browser);

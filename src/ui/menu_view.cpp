@@ -2,6 +2,8 @@
 #include "ui/menu_view.hpp"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "gopher/bounded_copy.hpp"
 #include "gopher/fields.hpp"
@@ -9,7 +11,7 @@
 #include "nav/history.hpp"
 #include "nav/shown_page.hpp"
 #include "term/sequences.hpp"
-#include "term/untrusted.hpp"
+#include "term/width.hpp"
 #include "ui/about.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
@@ -40,10 +42,10 @@ void show_place(Browser* browser, ShownPage* shown, MenuPlace place) {
 }
 
 // The item on the selected row: a search asks for its query, any other link is pushed.
-void open_item(Browser* browser, const MenuItem& item) {
+void open_item(Browser* browser, ShownPage* shown, const MenuItem& item) {
     if (item.type == '7') {
         const MenuItem search = item;
-        prompt_search(browser, &search);
+        prompt_search(browser, shown, &search);
         return;
     }
     // Copies: push_page makes another page current, whose content the views do not hold.
@@ -69,21 +71,21 @@ bool answer_menu_key(Browser* browser, ShownPage* shown, DecodedKey key) {
     case Key::byte:
         break;
     default:
-        return handle_view_key(browser, key);
+        return handle_view_key(browser, shown, key);
     }
     if (key.byte == '\n' || key.byte == '\r') {
         // Only the item the user can see marked is opened.
         if (!marker_on_screen(shown->place, rows_of(browser))) {
             return false;
         }
-        open_item(browser, shown->layout.rows[static_cast<std::size_t>(shown->place.selected)]);
+        open_item(browser, shown, shown->layout.rows[static_cast<std::size_t>(shown->place.selected)]);
         return true;
     }
     if (key.byte == 'a') {
         show_about(browser);
         return false;
     }
-    return handle_view_key(browser, key);
+    return handle_view_key(browser, shown, key);
 }
 
 } // namespace
@@ -92,8 +94,12 @@ void draw_menu(const Browser* browser) {
     start_view_frame(browser);
     const int rows = content_rows(browser->winsize.ws_row);
     const int top = browser->menu_top;
-    if (rows > 0 && top >= 0 && top < browser->item_count) {
+    // A row runs to the window's last column, and no further: past it the terminal would wrap.
+    const int cols = browser->winsize.ws_col;
+    const int room = cols - content_column(cols) + 1;
+    if (rows > 0 && cols > 0 && top >= 0 && top < browser->item_count) {
         const char* content = items_content(browser);
+        std::string row;
         // Only the rows on screen are visited, however long the menu.
         const int last = browser->item_count - top < rows ? browser->item_count - top : rows;
         for (int k = 0; k < last; ++k) {
@@ -101,8 +107,10 @@ void draw_menu(const Browser* browser) {
             const int highlight = item.selectable && item.ordinal == browser->selected;
             std::fputs(type_color(item.type, highlight), stdout);
             place_content_row(browser, k);
-            std::fputs(highlight ? "->" : "  ", stdout);
-            print_untrusted(menu_item_display(item, content));
+            const std::string_view marker = highlight ? "->" : "  ";
+            row.assign(marker.substr(0, room < 2 ? 1 : 2));
+            append_cut(row, menu_item_display(item, content), room - 2, TabShow::to_tab_stop);
+            std::fwrite(row.data(), 1, row.size(), stdout);
             std::fputs(seq::reset, stdout);
         }
     }
@@ -127,6 +135,14 @@ void fit_menu_to_window(Browser* browser, ShownPage* shown) {
                resize_menu_place(shown->layout, shown->place, shown->place_rows, rows_of(browser)));
 }
 
+void draw_menu_fitted(Browser* browser, ShownPage* shown) {
+    // A prompt or the about screen may have taken a resize while it had control.
+    if (shown->placed && shown->place_rows != rows_of(browser)) {
+        fit_menu_to_window(browser, shown);
+    }
+    draw_menu(browser);
+}
+
 int menu_view_loop(Browser* browser, ShownPage* shown) {
     if (!shown->placed) {
         if (shown->build.content != nullptr) {
@@ -147,10 +163,7 @@ int menu_view_loop(Browser* browser, ShownPage* shown) {
         }
     } else {
         // The browse loop takes a resize that came while a command had control.
-        if (shown->place_rows != rows_of(browser)) {
-            fit_menu_to_window(browser, shown);
-        }
-        draw_menu(browser);
+        draw_menu_fitted(browser, shown);
     }
     for (;;) {
         const ViewEvent event = next_view_event(browser);
@@ -158,15 +171,14 @@ int menu_view_loop(Browser* browser, ShownPage* shown) {
         case ViewEventKind::ended:
             return 0;
         case ViewEventKind::resize:
-            fit_menu_to_window(browser, shown);
-            draw_menu(browser);
+            draw_menu_fitted(browser, shown);
             break;
         case ViewEventKind::key:
             if (answer_menu_key(browser, shown, event.key)) {
                 return browser->running;
             }
             // Every key read ends with a frame, even one that changes nothing.
-            draw_menu(browser);
+            draw_menu_fitted(browser, shown);
             break;
         }
     }

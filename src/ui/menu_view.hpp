@@ -20,3 +20,5 @@ void place_menu(Browser* browser, ShownPage* shown);
 // menu_top follow the record's place.
 void move_menu(Browser* browser, ShownPage* shown, Key key);
 void fit_menu_to_window(Browser* browser, ShownPage* shown);
+// draw_menu, after fit_menu_to_window when the window changed since the place was made.
+void draw_menu_fitted(Browser* browser, ShownPage* shown);

@@ -4,13 +4,14 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "nav/browser.hpp"
 #include "nav/line_count.hpp"
 #include "nav/shown_page.hpp"
 #include "term/sequences.hpp"
-#include "term/untrusted.hpp"
+#include "term/width.hpp"
 #include "ui/about.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
@@ -18,8 +19,6 @@
 #include "ui/view_keys.hpp"
 
 namespace {
-
-constexpr auto line_cut = static_cast<std::size_t>(band_width); // bytes shown of each line
 
 int clamp_to_int(long value) {
     if (value > INT_MAX) {
@@ -69,16 +68,27 @@ namespace {
 // A frame whose first line starts at `first`.
 void draw_text_from(const Browser* browser, const char* first) {
     start_view_frame(browser);
+    if (browser->winsize.ws_row == 0 || browser->winsize.ws_col == 0) {
+        std::fflush(stdout);
+        return; // not a terminal: the clear alone
+    }
     std::fputs(seq::bold_yellow, stdout);
 
     const char* at = first;
+    const int cols = browser->winsize.ws_col;
     const int rows = content_rows(browser->winsize.ws_row);
+    // The band's width, or up to the window's last column when that comes first.
+    const int room = cols - content_column(cols) + 1;
+    const int cut = room < band_width ? room : band_width;
+    std::string row;
     for (int k = 0; k < rows && *at != '\0'; ++k) {
         const char* newline = std::strchr(at, '\n');
         const std::size_t length =
             newline != nullptr ? static_cast<std::size_t>(newline - at) : std::strlen(at);
         place_content_row(browser, k);
-        print_untrusted({at, length < line_cut ? length : line_cut});
+        row.clear();
+        append_cut(row, {at, length}, cut, TabShow::to_tab_stop);
+        std::fwrite(row.data(), 1, row.size(), stdout);
         if (newline == nullptr) {
             break;
         }
@@ -113,13 +123,13 @@ void count_text(Browser* browser, ShownPage* shown) {
 }
 
 // Bound, then draw: no frame shows empty rows while lines remain above them.
+} // namespace
+
 void bound_and_draw(Browser* browser, ShownPage* shown) {
     browser->text_top = bound_text_top(browser->text_top, browser->text_lines,
                                        text_visible_rows(browser->winsize.ws_row));
     draw_text(browser, shown);
 }
-
-} // namespace
 
 int text_view_loop(Browser* browser, ShownPage* shown) {
     if (browser->text_top == 0) {
@@ -146,7 +156,7 @@ int text_view_loop(Browser* browser, ShownPage* shown) {
                                                     text_visible_rows(browser->winsize.ws_row));
             } else if (event.key.key == Key::byte && event.key.byte == 'a') {
                 show_about(browser);
-            } else if (handle_view_key(browser, event.key)) {
+            } else if (handle_view_key(browser, shown, event.key)) {
                 return browser->running;
             }
             // Every key read ends with a frame, even one that changes nothing.

@@ -13,6 +13,8 @@ struct ShownPage;
 [[nodiscard]] int text_view_loop(Browser* browser, ShownPage* shown);
 // A frame at text_top, found from the record's last frame position, which moves there.
 void draw_text(const Browser* browser, ShownPage* shown);
+// draw_text, after text_top is bounded to the text at the window's size.
+void bound_and_draw(Browser* browser, ShownPage* shown);
 
 // text_top kept within 0 .. lines - visible.
 [[nodiscard]] int bound_text_top(int top, int lines, int visible);

@@ -5,7 +5,7 @@
 #include "nav/history.hpp"
 #include "ui/prompt.hpp"
 
-bool handle_view_key(Browser* browser, DecodedKey key) {
+bool handle_view_key(Browser* browser, ShownPage* shown, DecodedKey key) {
     if (key.key == Key::back) {
         go_back(browser);
         return true;
@@ -21,7 +21,7 @@ bool handle_view_key(Browser* browser, DecodedKey key) {
         go_forward(browser);
         return true;
     case 'o':
-        prompt_open_url(browser);
+        prompt_open_url(browser, shown);
         return true;
     case 'q':
         browser->running = 0;

@@ -4,8 +4,10 @@
 #include "ui/key_decoder.hpp"
 
 struct Browser;
+struct ShownPage;
 
 // Back ('b', BS or DEL), forward, open an address, quit and reload. True when the key was one
 // of them, after which the view returns to the browse loop: the page on screen may have
-// changed. Any other key does nothing here.
-[[nodiscard]] bool handle_view_key(Browser* browser, DecodedKey key);
+// changed. Any other key does nothing here. shown: the record of the page on screen, for the
+// address prompt.
+[[nodiscard]] bool handle_view_key(Browser* browser, ShownPage* shown, DecodedKey key);

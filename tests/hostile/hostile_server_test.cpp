@@ -153,8 +153,8 @@ std::vector<HostileCase> hostile_cases() {
     HostileCase long_menu_line;
     long_menu_line.name = "MenuLineOf1MB";
     long_menu_line.head = "1" + std::string(megabyte, 'x') + item_to_port + "70";
-    // The display keeps its first 1023 bytes, wrapped by the terminal over the rows below.
-    long_menu_line.shown = {{"->" + std::string(1023, 'x') + " ", 4, 2}};
+    // The display keeps its first 1023 bytes, of which the row shows what fits the window.
+    long_menu_line.shown = {{"->" + std::string(77, 'x'), 4, 2}, {std::string(80, ' '), 5, 1}};
     cases.push_back(long_menu_line);
 
     HostileCase tabs;
@@ -179,7 +179,9 @@ std::vector<HostileCase> hostile_cases() {
     every_byte.name = "EveryByteInDisplayAndSelector";
     every_byte.head = "iBefore\r\n0" + every_field_byte() + "\t" + every_field_byte() +
                       "\t127.0.0.1\t$PORT\r\n" + std::string(1, '\0') + "iHidden\r\n";
-    every_byte.shown = {{"  Before", 4, 2}, {"->" + every_field_byte_shown(), 5, 2}};
+    every_byte.shown = {{"  Before", 4, 2},
+                        {"->" + every_field_byte_shown().substr(0, 77), 5, 2},
+                        {std::string(80, ' '), 6, 1}};
     every_byte.never = {"Hidden"};
     every_byte.keys = "\r";
     // The header's URL is cut at the last column: nothing of it reaches row 2.

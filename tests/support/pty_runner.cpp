@@ -74,15 +74,34 @@ void on_emulator_output(const char* bytes, std::size_t length, void* user) {
     }
 }
 
-// Reads everything available without blocking. False once the other side has closed.
-bool drain(int fd, std::string& into, VTerm* vt) {
+// Where a UTF-8 character cut short by the end of text starts; text.size() when none is.
+std::size_t incomplete_tail(const std::string& text) {
+    const std::size_t size = text.size();
+    for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+        const auto byte = static_cast<unsigned char>(text[size - back]);
+        if (byte < 0x80 || byte >= 0xc0) {
+            const std::size_t length = byte >= 0xf0 ? 4 : byte >= 0xe0 ? 3 : byte >= 0xc0 ? 2 : 1;
+            return length > back ? size - back : size;
+        }
+    }
+    return size;
+}
+
+// Reads everything available without blocking. False once the other side has closed. The
+// emulator (libvterm 0.1.4) shows a character that arrives in two writes as two bad ones, so
+// it is fed up to the last whole character; *fed counts what it was given of into.
+bool drain(int fd, std::string& into, VTerm* vt, std::size_t* fed) {
     char buffer[8192];
     for (;;) {
         const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n > 0) {
             into.append(buffer, static_cast<std::size_t>(n));
             if (vt != nullptr) {
-                vterm_input_write(vt, buffer, static_cast<std::size_t>(n));
+                const std::size_t whole = incomplete_tail(into);
+                if (whole > *fed) {
+                    vterm_input_write(vt, into.data() + *fed, whole - *fed);
+                    *fed = whole;
+                }
             }
             continue;
         }
@@ -243,12 +262,12 @@ bool pump(PtyRun& run) {
     const std::size_t before = run.output.size() + run.errors.size();
     bool changed = false;
     if (run.master >= 0 && !run.terminal_closed) {
-        if (!drain(run.master, run.output, run.vt)) {
+        if (!drain(run.master, run.output, run.vt, &run.fed_to_emulator)) {
             run.terminal_closed = true;
             changed = true;
         }
     }
-    if (run.error_pipe >= 0 && !drain(run.error_pipe, run.errors, nullptr)) {
+    if (run.error_pipe >= 0 && !drain(run.error_pipe, run.errors, nullptr, nullptr)) {
         close_fd(run.error_pipe);
         changed = true;
     }

@@ -46,10 +46,11 @@ struct PtyRun {
     int error_pipe = -1; // read end of the child's standard error, unless merged
     int pidfd = -1;      // readable once the child has ended
     VTerm* vt = nullptr;
-    termios initial_termios{}; // the terminal's mode before the program started
-    std::string output;        // every byte the program wrote to the terminal
-    std::string errors;        // every byte the program wrote to standard error
-    std::string title;         // the window title, if the program set one
+    termios initial_termios{};       // the terminal's mode before the program started
+    std::string output;              // every byte the program wrote to the terminal
+    std::size_t fed_to_emulator = 0; // bytes of output the emulator has been given
+    std::string errors;              // every byte the program wrote to standard error
+    std::string title;               // the window title, if the program set one
     bool cursor_visible = true;
     bool alt_screen = false; // the emulator shows its alternate screen
     // Lines the program's output pushed off the top of the screen (by writing past the bottom

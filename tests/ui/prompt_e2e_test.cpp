@@ -263,7 +263,7 @@ TEST(PromptScreen, SearchTooLongIsRefusedInRedAndTheMenuComesBack) {
     EXPECT_EQ(requests(*server)[1], long_selector + "\t" + std::string(21, 'w') + "\r\n");
 }
 
-TEST(PromptScreen, ArrowKeyCancelsEitherPrompt) {
+TEST(PromptScreen, ArrowKeyIsPassedOverInEitherPrompt) {
     struct Case {
         const char* name;
         const char* opening_keys; // after the marker is on the search item
@@ -284,9 +284,11 @@ TEST(PromptScreen, ArrowKeyCancelsEitherPrompt) {
         ASSERT_TRUE(prompt_shows(run, window_sizes[0], c.label, ""));
         send_keys(run, "ab");
         ASSERT_TRUE(prompt_shows(run, window_sizes[0], c.label, "ab"));
-        // The ESC cancels; the view gets the rest of the key, which changes nothing: the
-        // selection stays where it was.
-        ASSERT_TRUE(keys_restore(run, "\033[B", selected));
+        // The whole sequence is taken and dropped: the typed text stays, nothing moves. A lone
+        // ESC then cancels, and the selection stays where it was.
+        send_keys(run, "\033[Bc");
+        ASSERT_TRUE(prompt_shows(run, window_sizes[0], c.label, "abc"));
+        ASSERT_TRUE(keys_restore(run, "\033", selected));
         EXPECT_EQ(request_count(*example.server), 1u);
         EXPECT_EQ(request_count(*example.search_server), 0u);
     }

@@ -25,6 +25,12 @@ struct PromptFixture : OwnedBrowser {
         EXPECT_EQ(search.selectable, 1);
     }
     bool opened() const { return browser.current->prev != nullptr; }
+    // What the prompt left unread: in the browser's queue, then on standard input.
+    std::string unread(StdioSwap& stdio) const {
+        const auto* queued = reinterpret_cast<const char*>(browser.keys.bytes.data());
+        return std::string(queued, static_cast<std::size_t>(browser.keys.length)) +
+               stdio.unread();
+    }
 };
 
 TEST(PromptSearch, OpensTheQueryAfterATab) {
@@ -42,13 +48,13 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
          "/find\tc"}, // erasing past the start does nothing
         {"a\tb\xff\x03"
          "c\r",
-         "/find\tabc"},      // not printable ASCII: ignored
-        {"Qx", "/find\tQx"}, // end of input accepts
+         "/find\tabc"}, // not printable ASCII: ignored
+        {"ab\x1b[Dc\x1b[5~d\r", "/find\tabcd"}, // other keys are passed over whole
     };
     for (const auto& c : cases) {
         PromptFixture f;
         StdioSwap stdio(c.keys);
-        prompt_search(&f.browser, &f.search);
+        prompt_search(&f.browser, &f.shown, &f.search);
         ASSERT_TRUE(f.opened()) << "case=" << testing::PrintToString(c.keys);
         EXPECT_STREQ(f.browser.current->selector, c.selector)
             << "case=" << testing::PrintToString(c.keys);
@@ -58,24 +64,31 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
     }
 }
 
-TEST(PromptSearch, EscapeOrNothingTypedOpensNothing) {
+TEST(PromptSearch, EscapeNothingTypedOrEndOfInputOpensNothing) {
     const struct {
         std::string keys;
         std::string unread;
-    } cases[] = {{"abc\x1b[A", "[A"}, {"\r", ""}, {"", ""}, {"\x7f\r", ""}};
+        int running; // the end of the input ends the run
+    } cases[] = {
+        {"abc\x1b", "", 1},  {"\rxyz", "xyz", 1}, {"\x7f\r", "", 1},
+        {"abc\x1b[A", "", 0}, {"Qx", "", 0},        {"", "", 0},
+    };
     for (const auto& c : cases) {
         PromptFixture f;
+        f.browser.running = 1;
         StdioSwap stdio(c.keys);
-        prompt_search(&f.browser, &f.search);
+        prompt_search(&f.browser, &f.shown, &f.search);
         EXPECT_FALSE(f.opened()) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_EQ(stdio.unread(), c.unread) << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(f.unread(stdio), c.unread) << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(f.browser.running, c.running) << "case=" << testing::PrintToString(c.keys);
     }
 }
 
 TEST(PromptSearch, IgnoresThe1024thCharacter) {
     PromptFixture f("");
+    f.window(24, 3000); // wide enough to echo every character
     StdioSwap stdio(std::string(1030, 'x') + "\r");
-    prompt_search(&f.browser, &f.search);
+    prompt_search(&f.browser, &f.shown, &f.search);
     const std::string out = stdio.output();
     EXPECT_EQ(std::count(out.begin(), out.end(), 'x'), 1023) << "echoed";
 }
@@ -93,7 +106,7 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
         const std::string selector(c.selector_length, 's');
         PromptFixture f(selector.c_str());
         StdioSwap stdio(std::string(c.query_length, 'x') + "\rkey");
-        prompt_search(&f.browser, &f.search);
+        prompt_search(&f.browser, &f.shown, &f.search);
         const std::string out = stdio.output();
         const std::string message =
             at(24, 1) + seq::bold_red + "Error: Search too long." + seq::reset;
@@ -102,7 +115,7 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
         EXPECT_EQ(out.find(message) != std::string::npos, !c.sent)
             << "selector=" << c.selector_length << " query=" << c.query_length;
         // The message stays until a key: one is used up, the rest is left to the view.
-        EXPECT_EQ(stdio.unread(), c.sent ? "key" : "ey");
+        EXPECT_EQ(f.unread(stdio), c.sent ? "key" : "ey");
         if (c.sent) {
             EXPECT_EQ(std::string(f.browser.current->selector),
                       selector + "\t" + std::string(c.query_length, 'x'));
@@ -117,7 +130,7 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
 TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
     PromptFixture f;
     StdioSwap stdio("ab\x7f\x1b");
-    prompt_open_url(&f.browser);
+    prompt_open_url(&f.browser, &f.shown);
     const std::string blank_row = at(24, 1) + std::string(80, ' ');
     EXPECT_EQ(stdio.output(), blank_row + at(24, 1) + seq::bold_bright_blue +
                                   "Open URL: " + seq::reset + at(24, 11) + "\033[?25h" + "a" + "b" +
@@ -140,7 +153,7 @@ TEST(PromptOpenUrl, OpensAValidAddress) {
     for (const auto& c : cases) {
         PromptFixture f;
         StdioSwap stdio(c.keys);
-        prompt_open_url(&f.browser);
+        prompt_open_url(&f.browser, &f.shown);
         ASSERT_TRUE(f.opened()) << c.keys;
         EXPECT_STREQ(f.browser.current->host, c.host);
         EXPECT_EQ(f.browser.current->port, c.port);
@@ -154,9 +167,8 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
         std::string keys;
         const char* host; // nullptr: nothing opened
     } cases[] = {
-        {"-alpha\r\x1b"
-         "beta.lan\r",
-         "beta.lan"}, // ESC only dismisses the message
+        {"-alpha\rzbeta.lan\r", "beta.lan"}, // the key only dismisses the message
+        {"-alpha\r\x1b[Bbeta.lan\r", "beta.lan"}, // an arrow too, whole
         {"-alpha\r\x1b\x1b", nullptr},
         {"-alpha\r", nullptr}, // end of input while the message shows
         {"gopher://alpha.lan/1/a%0Ab\r", nullptr},
@@ -164,7 +176,7 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
     for (const auto& c : cases) {
         PromptFixture f;
         StdioSwap stdio(c.keys);
-        prompt_open_url(&f.browser);
+        prompt_open_url(&f.browser, &f.shown);
         const std::string out = stdio.output();
         EXPECT_NE(out.find(at(24, 1) + seq::bold_red +
                            "Error: Invalid Gopher address format. Press any key." + seq::reset),

@@ -40,8 +40,8 @@ TEST(UntrustedScreen, TextLineCannotDriveTheTerminal) {
 
     EXPECT_EQ(row_text(*run, 4), at_column(2, "First line"));
     EXPECT_EQ(row_text(*run, 5), at_column(2, hostile_shown));
-    // A TAB is passed on: the terminal moves to its next tab stop.
-    EXPECT_EQ(row_text(*run, 6), at_column(2, "A tab  here"));
+    // A TAB becomes blanks up to the next multiple of 8 columns from the start of the line.
+    EXPECT_EQ(row_text(*run, 6), at_column(2, "A tab   here"));
     EXPECT_EQ(row_text(*run, 8), "");
     // The text's colour was not reset by anything in it.
     EXPECT_EQ(look_at(*run, 5, 2 + static_cast<int>(hostile_shown.size()) - 1),

@@ -1,0 +1,15 @@
+// The frame of the page on screen, for whoever draws over it (a prompt) and must redraw it.
+#include "ui/page_frame.hpp"
+
+#include "gopher/menu.hpp"
+#include "nav/browser.hpp"
+#include "ui/menu_view.hpp"
+#include "ui/text_view.hpp"
+
+void draw_page_frame(Browser* browser, ShownPage* shown) {
+    if (browser->current != nullptr && page_is_menu(browser->current)) {
+        draw_menu_fitted(browser, shown);
+    } else {
+        bound_and_draw(browser, shown);
+    }
+}

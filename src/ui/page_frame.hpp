@@ -1,0 +1,10 @@
+// The frame of the page on screen, for whoever draws over it (a prompt) and must redraw it.
+#pragma once
+
+struct Browser;
+struct ShownPage;
+
+// Draws the current page as its view would at the browser's window size, the place kept
+// within it: the menu, or the text
+// from shown's position (shown is the record of that page, as the view loops hold it).
+void draw_page_frame(Browser* browser, ShownPage* shown);
