@@ -160,7 +160,7 @@ TEST(ParseGopherAddress, CutsTheAddressThenDecodesThenCutsTheSelector) {
         return text;
     };
     // 1289 characters of address text end with the 423rd escape: the next one is never seen.
-    ASSERT_EQ(prefix.size() + 423 * 3, 1289u);
+    ASSERT_EQ(prefix.size() + std::size_t{423} * 3, 1289u);
     Parsed p = parse(prefix + escapes(424, "%41"));
     EXPECT_EQ(p.valid, 1);
     EXPECT_EQ(p.selector, std::string(423, 'A'));

@@ -31,7 +31,7 @@ constexpr bool fetch_can_be_cancelled = false;
 
 // Room for the program's own allocations beyond the pages' bytes: the menu's items, the frame
 // buffer, the allocator's slack.
-constexpr long margin_kib = 8 * 1024;
+constexpr long margin_kib = 8L * 1024;
 // Each page held costs its content and its record (host and selector buffers).
 constexpr long page_record_bytes = 2048;
 

@@ -113,7 +113,7 @@ Event random_event(Random& random) {
     if (roll == 0) {
         return ending_event(random);
     }
-    if (roll <= 36) {
+    if (roll <= 36 || roll > 96) {
         event.kind = EventKind::key;
         event.writes = {random_key(random)};
     } else if (roll <= 50) {
@@ -143,15 +143,12 @@ Event random_event(Random& random) {
         const bool small = chance(random, 40);
         event.numbers = {pick(random, 1, small ? 6 : 100),
                          pick(random, min_cols, small ? 20 : 300)};
-    } else if (roll <= 96) {
+    } else {
         event.kind = EventKind::winch_burst;
         for (int n = pick(random, 2, 6); n > 0; --n) {
             event.numbers.push_back(pick(random, 1, 100));
             event.numbers.push_back(pick(random, min_cols, 300));
         }
-    } else {
-        event.kind = EventKind::key;
-        event.writes = {random_key(random)};
     }
     return event;
 }

@@ -180,21 +180,21 @@ TEST(AboutScreen, IsCutToSmallWindows) {
         const std::string menu_screen = screen_text(*run);
 
         // The block starts on row 3; the rows of the window show its first lines.
+        const int block_room = c.cols - c.block_col + 1;
         const auto shown = [&](int row) {
             const std::string_view text = about_lines[row - 3].text;
-            return text.empty()
-                       ? ""
-                       : at_column(c.block_col, text.substr(0, static_cast<std::size_t>(
-                                                                   c.cols - c.block_col + 1)));
+            return text.empty() ? ""
+                                : at_column(c.block_col,
+                                            text.substr(0, static_cast<std::size_t>(block_room)));
         };
         const std::size_t mark = run->output.size();
         send_keys(*run, "a");
         ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
             return row_text(*run, c.rows) == shown(c.rows);
         })) << screen_text(*run);
+        const int title_room = c.cols - c.title_col + 1;
         const std::string title =
-            std::string("About Kesmor")
-                .substr(0, static_cast<std::size_t>(c.cols - c.title_col + 1));
+            std::string("About Kesmor").substr(0, static_cast<std::size_t>(title_room));
         EXPECT_EQ(row_text(*run, 1), at_column(c.title_col, title));
         for (int col = 1; col <= c.cols; ++col) {
             EXPECT_EQ(look_at(*run, 1, col), band_look) << "col=" << col;
