@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "gopher/menu.hpp"
-#include "gopher/transaction.hpp"
+#include "nav/fetch.hpp"
 #include "nav/prepared_menu.hpp"
 #include "term/terminal.hpp"
 #include "ui/menu_view.hpp"

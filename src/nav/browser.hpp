@@ -6,6 +6,7 @@
 
 #include "gopher/menu_item.hpp"
 #include "nav/page.hpp"
+#include "term/input_queue.hpp"
 
 using MenuItems = std::unique_ptr<MenuItem[], FreeDeleter>;
 
@@ -20,4 +21,8 @@ struct Browser {
     int text_lines;
     int running;
     struct winsize winsize;
+    // Asked for and not fetched yet: it enters the history only once its content has arrived.
+    std::unique_ptr<Page> pending;
+    int reload_requested; // the current page is to be fetched again; its content stays meanwhile
+    InputQueue input;     // keys typed while a page was loading, read before the keyboard
 };

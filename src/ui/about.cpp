@@ -1,14 +1,13 @@
 // The about screen: name, version, a picture and the shortcuts.
 #include "ui/about.hpp"
 
-#include <cerrno>
 #include <cstdio>
-#include <unistd.h>
 
 #include "app/cli.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
 #include "ui/geometry.hpp"
+#include "ui/keys.hpp"
 
 namespace {
 
@@ -40,21 +39,10 @@ constexpr char band[] =
     "                                                                              ";
 static_assert(sizeof band - 1 == 78);
 
-// Any one byte ends the wait. When no byte can ever come (end of input, a failing terminal)
-// the view takes over, and ends the run on its own read.
-void wait_for_key() {
-    for (;;) {
-        unsigned char byte = 0;
-        const ssize_t got = read(STDIN_FILENO, &byte, 1);
-        if (got == 1 || got == 0 || (got < 0 && errno != EINTR)) {
-            return;
-        }
-    }
-}
 
 } // namespace
 
-void show_about(const Browser* browser) {
+void show_about(Browser* browser) {
     const int rows = browser->winsize.ws_row;
     const int cols = browser->winsize.ws_col;
     const AboutGeometry place = about_geometry(rows, cols);
@@ -79,5 +67,8 @@ void show_about(const Browser* browser) {
     std::fputs(seq::reset, stdout);
     std::fflush(stdout);
 
-    wait_for_key();
+    unsigned char key = 0;
+    if (!read_byte(&browser->input, &key)) {
+        browser->running = 0;
+    }
 }

@@ -3,4 +3,5 @@
 
 #include "nav/browser.hpp"
 
-void show_about(const Browser* browser);
+// Waits for any key; when input has ended or failed the run ends, as after 'q'.
+void show_about(Browser* browser);

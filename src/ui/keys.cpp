@@ -1,6 +1,7 @@
 // What one read of up to three bytes from the keyboard means to a view.
 #include "ui/keys.hpp"
 
+#include <cerrno>
 #include <sys/select.h>
 #include <unistd.h>
 
@@ -29,16 +30,41 @@ KeyRead decode_key(const unsigned char* bytes, long count) {
     return {KeyKind::dropped, 0};
 }
 
-KeyRead read_key() {
+KeyRead read_key(InputQueue* queued) {
+    unsigned char bytes[3];
+    if (const std::size_t length = first_key_length(*queued)) {
+        return decode_key(bytes, static_cast<long>(take_input(queued, bytes, length)));
+    }
     // select may change both, so they are built afresh for every wait.
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(STDIN_FILENO, &readable);
     timeval timeout{0, poll_interval_us};
-    if (select(STDIN_FILENO + 1, &readable, nullptr, nullptr, &timeout) <= 0 ||
-        !FD_ISSET(STDIN_FILENO, &readable)) {
+    const int ready = select(STDIN_FILENO + 1, &readable, nullptr, nullptr, &timeout);
+    if (ready < 0) {
+        return {errno == EINTR ? KeyKind::none : KeyKind::closed, 0};
+    }
+    if (ready == 0 || !FD_ISSET(STDIN_FILENO, &readable)) {
         return {KeyKind::none, 0};
     }
-    unsigned char bytes[3];
-    return decode_key(bytes, static_cast<long>(read(STDIN_FILENO, bytes, sizeof bytes)));
+    const ssize_t got = read(STDIN_FILENO, bytes, sizeof bytes);
+    if (got < 0 && errno != EINTR && errno != EAGAIN) {
+        return {KeyKind::closed, 0};
+    }
+    return decode_key(bytes, static_cast<long>(got));
+}
+
+bool read_byte(InputQueue* queued, unsigned char* byte) {
+    if (take_input(queued, byte, 1) == 1) {
+        return true;
+    }
+    for (;;) {
+        const ssize_t got = read(STDIN_FILENO, byte, 1);
+        if (got == 1) {
+            return true;
+        }
+        if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+            return false;
+        }
+    }
 }

@@ -87,7 +87,7 @@ int menu_view_loop(Browser* browser) {
             draw_menu(browser);
             continue;
         }
-        const KeyRead key = read_key();
+        const KeyRead key = read_key(&browser->input);
         switch (key.kind) {
         case KeyKind::closed:
             // Nobody is left to press 'q'.

@@ -10,6 +10,7 @@
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
 #include "ui/geometry.hpp"
+#include "ui/keys.hpp"
 
 namespace {
 
@@ -35,8 +36,9 @@ PromptPlace prompt_place(const Browser* browser, PromptKind kind) {
 
 // Draws the label and reads one line into text (room for limit characters and the NUL),
 // echoing it. Returns the number of characters kept: 0 when cancelled or nothing was typed.
-// A read that ends or fails accepts what was typed so far.
-int read_line(const PromptPlace& place, const char* label, char* text, int limit) {
+// Input that ends or fails drops what was typed and ends the run: nobody is left to confirm.
+int read_line(Browser* browser, const PromptPlace& place, const char* label, char* text,
+              int limit) {
     clear_row(place.row, place.width);
     move_cursor(place.row, place.label_col);
     std::printf("%s%s%s", seq::bold_bright_blue, label, seq::reset);
@@ -46,7 +48,9 @@ int read_line(const PromptPlace& place, const char* label, char* text, int limit
     int count = 0;
     for (;;) {
         unsigned char byte = 0;
-        if (read(STDIN_FILENO, &byte, 1) != 1) {
+        if (!read_byte(&browser->input, &byte)) {
+            browser->running = 0;
+            count = 0;
             break;
         }
         if (byte == '\n' || byte == '\r') {
@@ -80,7 +84,7 @@ void prompt_search(Browser* browser, const MenuItem* item) {
     const PromptPlace place = prompt_place(browser, PromptKind::search);
     char query[query_limit + 1] = {};
     // 'q' is typed like any letter: a query may well contain one.
-    const int count = read_line(place, "Search query: ", query, query_limit);
+    const int count = read_line(browser, place, "Search query: ", query, query_limit);
     clear_row(place.row, place.width);
     if (count == 0) {
         return;
@@ -95,7 +99,7 @@ void prompt_open_url(Browser* browser) {
     const PromptPlace place = prompt_place(browser, PromptKind::address);
     for (;;) {
         char address[address_limit + 1] = {};
-        if (read_line(place, "Open URL: ", address, address_limit) == 0) {
+        if (read_line(browser, place, "Open URL: ", address, address_limit) == 0) {
             clear_row(place.row, place.width);
             return;
         }
@@ -113,6 +117,9 @@ void prompt_open_url(Browser* browser) {
                     seq::reset);
         std::fflush(stdout);
         unsigned char ignored = 0;
-        std::ignore = read(STDIN_FILENO, &ignored, 1);
+        if (!read_byte(&browser->input, &ignored)) {
+            browser->running = 0;
+            return;
+        }
     }
 }

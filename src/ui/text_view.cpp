@@ -125,7 +125,7 @@ int text_view_loop(Browser* browser, TextMemo* memo) {
             redraw();
             continue;
         }
-        const KeyRead key = read_key();
+        const KeyRead key = read_key(&browser->input);
         switch (key.kind) {
         case KeyKind::closed:
             // Nobody is left to press 'q'.
