@@ -20,7 +20,9 @@ void fatal_after(std::string_view notes, const char* message) {
     if (terminal_taken_over()) {
         restore_terminal();
     }
-    std::fwrite(notes.data(), 1, notes.size(), stderr);
+    if (!notes.empty()) {
+        std::fwrite(notes.data(), 1, notes.size(), stderr);
+    }
     std::fprintf(stderr, "%s\n", message);
     std::exit(1);
 }

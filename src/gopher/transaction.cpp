@@ -63,7 +63,8 @@ int start_connect(const in_addr& ip, int port, std::string* notes, bool* connect
     // Menu lines carry any int; the wire takes its low 16 bits.
     address.sin_port = htons(static_cast<std::uint16_t>(static_cast<unsigned>(port) & 0xFFFFu));
     address.sin_addr = ip;
-    *connected = connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    *connected =
+        connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     if (!*connected && errno != EINPROGRESS) {
         return -1;
     }

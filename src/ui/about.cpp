@@ -39,7 +39,6 @@ constexpr char band[] =
     "                                                                              ";
 static_assert(sizeof band - 1 == 78);
 
-
 } // namespace
 
 void show_about(Browser* browser) {

@@ -275,10 +275,9 @@ TEST(Transaction, KeysTypedDuringAFetchAreQueuedInOrder) {
     // An escape sequence is a key, not a cancel; the fetch ends by its idle limit.
     const std::string typed = "q\x1b[Bx\x1bOA";
     const TypedKeys keys(typed);
-    const Fetched fetched(*server, "/stall",
-                          {.input_fd = keys.ends[0],
-                           .show_progress = false,
-                           .limits = {.idle_timeout_ms = 300}});
+    const Fetched fetched(
+        *server, "/stall",
+        {.input_fd = keys.ends[0], .show_progress = false, .limits = {.idle_timeout_ms = 300}});
     EXPECT_EQ(fetched.result.status, FetchStatus::failed);
     EXPECT_EQ(fetched.queued(), typed);
 }

@@ -150,4 +150,92 @@ TEST(History, SamePageOpenedTwiceGivesTwoPages) {
     EXPECT_EQ(h.browser.current->prev, first);
 }
 
+// a, b, c with contents, the current page moved back to b: c is the forward history.
+void three_pages_back_at_b(Browser* browser) {
+    for (const char* host : {"a.lan", "b.lan", "c.lan"}) {
+        push_page(browser, host, 70, "", '1');
+        give_content(browser->current, host);
+    }
+    go_back(browser);
+}
+
+TEST(History, RequestedPageEntersOnlyOnceFetched) {
+    History h;
+    three_pages_back_at_b(&h.browser);
+    Page* b = h.browser.current;
+    Page* c = b->next;
+    h.browser.selected = 4;
+    request_page(&h.browser, "d.lan", 71, "/d", '0');
+    const Page* wanted = page_to_fetch(&h.browser);
+    ASSERT_NE(wanted, nullptr);
+    EXPECT_STREQ(wanted->host, "d.lan");
+    EXPECT_EQ(wanted->port, 71);
+    EXPECT_EQ(h.browser.current, b) << "nothing moves before the content is there";
+    EXPECT_EQ(b->next, c);
+
+    accept_fetched(&h.browser, Content{strdup("d content")});
+    Page* d = h.browser.current;
+    EXPECT_STREQ(d->host, "d.lan");
+    EXPECT_STREQ(d->content.get(), "d content");
+    EXPECT_EQ(d->prev, b);
+    EXPECT_EQ(b->next, d) << "the forward history goes when the new page comes";
+    EXPECT_EQ(d->next, nullptr);
+    EXPECT_EQ(h.browser.selected, 1);
+    EXPECT_EQ(page_to_fetch(&h.browser), nullptr);
+}
+
+TEST(History, FailedRequestOrReloadLeavesTheHistoryAsItWas) {
+    History h;
+    three_pages_back_at_b(&h.browser);
+    Page* b = h.browser.current;
+    Page* c = b->next;
+    h.browser.selected = 3;
+    h.browser.menu_top = 2;
+    for (const bool reload : {false, true}) {
+        SCOPED_TRACE(reload ? "reload" : "new page");
+        if (reload) {
+            request_reload(&h.browser);
+            EXPECT_EQ(page_to_fetch(&h.browser), b);
+        } else {
+            request_page(&h.browser, "d.lan", 70, "", '1');
+        }
+        drop_fetch(&h.browser);
+        EXPECT_EQ(page_to_fetch(&h.browser), nullptr);
+        EXPECT_EQ(h.browser.current, b);
+        EXPECT_STREQ(b->content.get(), "b.lan");
+        EXPECT_EQ(h.browser.selected, 3);
+        EXPECT_EQ(h.browser.menu_top, 2);
+        go_forward(&h.browser);
+        EXPECT_EQ(h.browser.current, c) << "forward still goes where it went";
+        go_back(&h.browser);
+        h.browser.selected = 3;
+        h.browser.menu_top = 2;
+    }
+}
+
+TEST(History, ReloadKeepsTheOldContentUntilTheNewArrives) {
+    History h;
+    three_pages_back_at_b(&h.browser);
+    Page* b = h.browser.current;
+    h.browser.selected = 3;
+    request_reload(&h.browser);
+    EXPECT_STREQ(b->content.get(), "b.lan");
+    accept_fetched(&h.browser, Content{strdup("b again")});
+    EXPECT_EQ(h.browser.current, b);
+    EXPECT_STREQ(b->content.get(), "b again");
+    EXPECT_EQ(h.browser.selected, 3);
+    ASSERT_NE(b->next, nullptr) << "a reload keeps the forward history";
+    EXPECT_EQ(page_to_fetch(&h.browser), nullptr);
+}
+
+TEST(History, FirstPageWithoutContentIsTheOneToFetch) {
+    History h;
+    EXPECT_EQ(page_to_fetch(&h.browser), nullptr);
+    request_page(&h.browser, "a.lan", 70, "", '1');
+    accept_fetched(&h.browser, Content{strdup("a")});
+    EXPECT_EQ(h.browser.current->prev, nullptr);
+    reload_page(&h.browser);
+    EXPECT_EQ(page_to_fetch(&h.browser), h.browser.current);
+}
+
 } // namespace

@@ -30,11 +30,24 @@ TEST(About, DrawsTitleAndBlockAndTakesOnlyOneByte) {
     }
 }
 
-TEST(About, EndOfInputReturnsToTheView) {
+TEST(About, EndOfInputEndsTheRun) {
     Browser browser{};
+    browser.running = 1;
     StdioSwap stdio("");
     show_about(&browser); // must not wait for ever
+    EXPECT_EQ(browser.running, 0);
     EXPECT_NE(stdio.output().find(at(3, 1) + "Welcome"), std::string::npos) << "0x0 window";
+}
+
+TEST(About, AKeyTypedWhileLoadingIsTakenFirst) {
+    Browser browser{};
+    browser.running = 1;
+    queue_input(&browser.input, reinterpret_cast<const unsigned char*>("x"), 1);
+    StdioSwap stdio("y");
+    show_about(&browser);
+    EXPECT_EQ(browser.running, 1);
+    EXPECT_EQ(browser.input.length, 0u);
+    EXPECT_EQ(stdio.unread(), "y");
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 // What one read from the keyboard means to a view.
 #include "ui/keys.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
+
+#include "ui/stdio_swap.hpp"
 
 namespace {
 
@@ -35,6 +39,40 @@ TEST(Keys, DecodesEachReadByItsLengthAndBytes) {
             EXPECT_EQ(key.byte, c.byte) << "case=" << testing::PrintToString(c.bytes);
         }
     }
+}
+
+TEST(Keys, QueuedBytesComeFirstOneKeyAtATime) {
+    InputQueue queue{};
+    const std::string typed = "j\x1b[Bkq";
+    queue_input(&queue, reinterpret_cast<const unsigned char*>(typed.data()), typed.size());
+    StdioSwap stdio("z");
+    const struct {
+        KeyKind kind;
+        unsigned char byte;
+    } expected[] = {{KeyKind::single, 'j'},
+                    {KeyKind::movement, 'B'},
+                    {KeyKind::single, 'k'},
+                    {KeyKind::single, 'q'},
+                    {KeyKind::single, 'z'}};
+    for (const auto& e : expected) {
+        const KeyRead key = read_key(&queue);
+        EXPECT_EQ(key.kind, e.kind) << "key=" << e.byte;
+        EXPECT_EQ(key.byte, e.byte);
+    }
+    EXPECT_EQ(read_key(&queue).kind, KeyKind::closed);
+}
+
+TEST(Keys, AFailingReadIsTheEndOfInput) {
+    // A directory opens for reading, but every read of it fails.
+    const int directory = open("/", O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(directory, 0);
+    StdioSwap stdio("");
+    dup2(directory, STDIN_FILENO);
+    close(directory);
+    InputQueue queue{};
+    EXPECT_EQ(read_key(&queue).kind, KeyKind::closed);
+    unsigned char byte = 0;
+    EXPECT_FALSE(read_byte(&queue, &byte));
 }
 
 } // namespace

@@ -44,8 +44,7 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
          "/find\tc"}, // erasing past the start does nothing
         {"a\tb\xff\x03"
          "c\r",
-         "/find\tabc"},      // not printable ASCII: ignored
-        {"Qx", "/find\tQx"}, // end of input accepts
+         "/find\tabc"}, // not printable ASCII: ignored
     };
     for (const auto& c : cases) {
         PromptFixture f;
@@ -71,6 +70,31 @@ TEST(PromptSearch, EscapeOrNothingTypedOpensNothing) {
         prompt_search(&f.browser, &f.search);
         EXPECT_FALSE(f.opened()) << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(stdio.unread(), c.unread) << "case=" << testing::PrintToString(c.keys);
+    }
+}
+
+TEST(Prompt, EndOfInputDropsWhatWasTypedAndEndsTheRun) {
+    struct Case {
+        bool search;
+        std::string keys;
+    };
+    const Case cases[] = {
+        {true, "Qx"},
+        {false, "q.lan:7070/0/notes.txt"}, // valid, but never confirmed
+        {false, "alpha\r"},                // ended while the error message shows
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("case=" + testing::PrintToString(c.keys));
+        PromptFixture f;
+        f.browser.running = 1;
+        StdioSwap stdio(c.keys);
+        if (c.search) {
+            prompt_search(&f.browser, &f.search);
+        } else {
+            prompt_open_url(&f.browser);
+        }
+        EXPECT_FALSE(f.opened());
+        EXPECT_EQ(f.browser.running, 0);
     }
 }
 
