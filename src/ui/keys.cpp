@@ -1,6 +1,7 @@
 // What one read of up to three bytes from the keyboard means to a view.
 #include "ui/keys.hpp"
 
+#include <cerrno>
 #include <sys/select.h>
 #include <unistd.h>
 
@@ -35,10 +36,18 @@ KeyRead read_key() {
     FD_ZERO(&readable);
     FD_SET(STDIN_FILENO, &readable);
     timeval timeout{0, poll_interval_us};
-    if (select(STDIN_FILENO + 1, &readable, nullptr, nullptr, &timeout) <= 0 ||
-        !FD_ISSET(STDIN_FILENO, &readable)) {
+    const int ready = select(STDIN_FILENO + 1, &readable, nullptr, nullptr, &timeout);
+    // A terminal gone (EIO) or a descriptor that cannot be read never brings a key.
+    if (ready < 0 && errno != EINTR) {
+        return {KeyKind::closed, 0};
+    }
+    if (ready <= 0 || !FD_ISSET(STDIN_FILENO, &readable)) {
         return {KeyKind::none, 0};
     }
     unsigned char bytes[3];
-    return decode_key(bytes, static_cast<long>(read(STDIN_FILENO, bytes, sizeof bytes)));
+    const ssize_t got = read(STDIN_FILENO, bytes, sizeof bytes);
+    if (got < 0 && errno != EINTR && errno != EAGAIN) {
+        return {KeyKind::closed, 0};
+    }
+    return decode_key(bytes, static_cast<long>(got));
 }

@@ -37,9 +37,10 @@ TEST(MenuView, EnterOpensTheSelectedLink) {
     MenuPage menu("i10i1", 24);
     StdioSwap stdio("\x1b[B\r");
     EXPECT_EQ(menu_view_loop(&menu.browser, &menu.shown), 1);
-    EXPECT_STREQ(menu.browser.current->selector, "/2");
-    EXPECT_STREQ(menu.browser.current->host, "beta.lan");
-    EXPECT_EQ(menu.browser.current->type, '0');
+    ASSERT_NE(page_to_fetch(&menu.browser), nullptr) << "Enter asks for the page";
+    EXPECT_STREQ(page_to_fetch(&menu.browser)->selector, "/2");
+    EXPECT_STREQ(page_to_fetch(&menu.browser)->host, "beta.lan");
+    EXPECT_EQ(page_to_fetch(&menu.browser)->type, '0');
 }
 
 TEST(MenuView, PastedLettersAreDroppedAndQuitEndsTheRun) {
