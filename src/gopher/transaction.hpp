@@ -17,10 +17,17 @@
 #include "gopher/content.hpp"
 #include "gopher/descriptor.hpp"
 
+// Both lowered only by the build, for a test binary of their own.
+#ifndef KESMOR_CONNECT_TIMEOUT_MS
+#define KESMOR_CONNECT_TIMEOUT_MS 10000
+#endif
+#ifndef KESMOR_IDLE_TIMEOUT_MS
+#define KESMOR_IDLE_TIMEOUT_MS 30000
+#endif
 // A server that accepts nothing within this time is given up, and the next address is tried.
-inline constexpr int connect_timeout_ms = 10'000;
+inline constexpr int connect_timeout_ms = KESMOR_CONNECT_TIMEOUT_MS;
 // A server that sends nothing for this long is given up; a slow one that keeps sending is not.
-inline constexpr int receive_idle_timeout_ms = 30'000;
+inline constexpr int receive_idle_timeout_ms = KESMOR_IDLE_TIMEOUT_MS;
 
 #ifndef KESMOR_RESPONSE_CAP
 #define KESMOR_RESPONSE_CAP 268435456

@@ -51,7 +51,6 @@ void free_forward_history(Page* page) {
     page->next = nullptr;
 }
 
-
 void link_page(Browser* browser, Page* page) {
     if (Page* current = browser->current) {
         free_forward_history(current);

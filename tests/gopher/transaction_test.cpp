@@ -31,7 +31,8 @@ struct Fetched {
     FetchResult result;
 
     Fetched(const GopherServer& server, const char* selector, const FetchWatch& watch = quiet) {
-        result = fetch_address(&browser, nullptr, server.address.c_str(), server.port, selector, watch);
+        result =
+            fetch_address(&browser, nullptr, server.address.c_str(), server.port, selector, watch);
     }
 
     const char* content() const { return result.content.get(); }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/resource.h>
 
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
@@ -93,26 +94,34 @@ TEST(FetchE2e, ResponseOverTheCapEndsTheFirstPage) {
     serve(*server, "/over", Script{std::string(KESMOR_SMALL_CAP + 1, 'a')});
     {
         auto run = start_program({address_of(*server) + "/0/over"},
-                                 PtyOptions{.command = {KESMOR_SMALL_CAP_BINARY}});
+                                 PtyOptions{.command = {KESMOR_SMALL_LIMITS_BINARY}});
         ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
         EXPECT_TRUE(exited_with(*run, 1)) << describe_end(*run);
         EXPECT_EQ(run->errors, "Error: Response too large.\n");
         expect_restored(*run);
     }
     auto run = start_program({address_of(*server) + "/0/at"},
-                             PtyOptions{.command = {KESMOR_SMALL_CAP_BINARY}});
+                             PtyOptions{.command = {KESMOR_SMALL_LIMITS_BINARY}});
     ASSERT_TRUE(wait_for_text(*run, "aaaa")) << describe_end(*run) << run->errors;
 }
 
-TEST(FetchE2e, FailingStandardInputEndsTheRunAtOnce) {
+TEST(FetchE2e, EndedOrFailingStandardInputEndsTheRunAtOnce) {
     auto server = start_gopher_server();
     serve_default(*server, Script{"some text\r\n"});
-    // A directory as standard input: every read of it fails.
-    auto run = start_program({KESMOR_BINARY, address_of(*server) + "/0/t"},
-                             PtyOptions{.command = {"/bin/sh", "-c", "exec \"$0\" \"$1\" < /"}});
-    ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run) << screen_text(*run);
-    EXPECT_TRUE(exited_with(*run, 0)) << describe_end(*run);
-    EXPECT_NE(run->output.find("some text"), std::string::npos) << "the page was shown first";
+    // /dev/null is at its end at once; every read of a directory fails.
+    for (const char* input : {"/dev/null", "/"}) {
+        SCOPED_TRACE(std::string("case=") + input);
+        auto run =
+            start_program({KESMOR_BINARY, address_of(*server) + "/0/t", input},
+                          PtyOptions{.command = {"/bin/sh", "-c", "exec \"$0\" \"$1\" < \"$2\""}});
+        ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run) << screen_text(*run);
+        EXPECT_TRUE(exited_with(*run, 0)) << describe_end(*run);
+        EXPECT_NE(run->output.find("some text"), std::string::npos) << "the page was shown first";
+        // A loop spinning on the failing read would burn a whole core until the wait ran out.
+        const long cpu_ms = (run->usage.ru_utime.tv_sec + run->usage.ru_stime.tv_sec) * 1000 +
+                            (run->usage.ru_utime.tv_usec + run->usage.ru_stime.tv_usec) / 1000;
+        EXPECT_LT(cpu_ms, 2000);
+    }
 }
 
 } // namespace

@@ -13,7 +13,8 @@ namespace {
 using History = OwnedBrowser;
 
 // Opens a page as the browse loop does once its content has arrived.
-void visit(Browser* browser, const char* host, const char* content = "", const char* selector = "") {
+void visit(Browser* browser, const char* host, const char* content = "",
+           const char* selector = "") {
     push_page(browser, host, 70, selector, '1');
     accept_fetched(browser, Content{strdup(content)});
 }

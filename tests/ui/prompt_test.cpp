@@ -52,8 +52,7 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
         StdioSwap stdio(c.keys);
         prompt_search(&f.browser, &f.search);
         ASSERT_TRUE(f.opened()) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_STREQ(f.asked()->selector, c.selector)
-            << "case=" << testing::PrintToString(c.keys);
+        EXPECT_STREQ(f.asked()->selector, c.selector) << "case=" << testing::PrintToString(c.keys);
         EXPECT_STREQ(f.asked()->host, "beta.lan");
         EXPECT_EQ(f.asked()->port, 7070);
         EXPECT_EQ(f.asked()->type, '7');
