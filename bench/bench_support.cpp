@@ -46,8 +46,7 @@ BenchBrowser::BenchBrowser(const std::string& content, const char* selector) {
         std::abort();
     }
     std::memcpy(copy.get(), content.c_str(), content.size() + 1);
-    browser.current->content = std::move(copy);
-    stamp_fetch(&browser);
+    accept_fetched(&browser, std::move(copy));
 }
 
 BenchBrowser::~BenchBrowser() {

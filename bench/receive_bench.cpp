@@ -56,10 +56,9 @@ void receive_all(benchmark::State& state) {
             }
             close(fd);
         }};
-        Content content = ::receive_all(pair.client);
-        benchmark::DoNotOptimize(content.get());
+        const Transaction received = ::receive_all(pair.client); // closes the client side
+        benchmark::DoNotOptimize(received.content.get());
         sender.join();
-        close(pair.client);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(text.size()));

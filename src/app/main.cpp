@@ -12,6 +12,7 @@
 #include "term/terminal.hpp"
 
 int main(int argc, char** argv) {
+    install_out_of_memory_handler();
     if (argc < 2) {
         print_usage();
         return 0;

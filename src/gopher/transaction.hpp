@@ -1,28 +1,109 @@
 // One Gopher transaction: connect, send the selector, read until the server closes.
+//
+// The transaction never waits for long and never ends the program: advance_transaction waits
+// at most the time it is given, for the socket and for one more descriptor (the keyboard),
+// and returns, so that its caller can read keys, cancel and draw progress between steps.
+// A failure leaves the words of its message in the record; the caller decides whether it
+// ends the run.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <netinet/in.h>
+#include <string>
 #include <sys/types.h>
 #include <vector>
 
 #include "gopher/content.hpp"
+#include "gopher/descriptor.hpp"
 
-struct Browser;
-
+// Both lowered only by the build, for a test binary of their own.
+#ifndef KESMOR_CONNECT_TIMEOUT_MS
+#define KESMOR_CONNECT_TIMEOUT_MS 10000
+#endif
+#ifndef KESMOR_IDLE_TIMEOUT_MS
+#define KESMOR_IDLE_TIMEOUT_MS 30000
+#endif
 // A server that accepts nothing within this time is given up, and the next address is tried.
-inline constexpr int connect_timeout_ms = 10'000;
+inline constexpr int connect_timeout_ms = KESMOR_CONNECT_TIMEOUT_MS;
 // A server that sends nothing for this long is given up; a slow one that keeps sending is not.
-inline constexpr int receive_idle_timeout_ms = 30'000;
+inline constexpr int receive_idle_timeout_ms = KESMOR_IDLE_TIMEOUT_MS;
 
-// Stores the current page's response in its content. Never returns on failure.
-void fetch_page(Browser* browser);
-// A connected socket on which the request line has been written. Never returns on failure.
-[[nodiscard]] int open_gopher_connection(const char* host, int port, const char* selector);
-// Tries the addresses in order; the first socket that connects, or -1.
+#ifndef KESMOR_RESPONSE_CAP
+#define KESMOR_RESPONSE_CAP 268435456
+#endif
+// Bytes a response may have: a server that never stops sending must not take all memory.
+// Lowered only by the build (the KESMOR_RESPONSE_CAP cache variable), for tests.
+inline constexpr std::size_t response_cap = KESMOR_RESPONSE_CAP;
+static_assert(response_cap <= 256u * 1024 * 1024 && response_cap > 0);
+
+// The words of each failure, exactly as the first page's fatal end prints them.
+namespace fetch_error {
+inline constexpr const char* resolve = "Error: Failed to resolve host";
+inline constexpr const char* connect = "Error: Could not connect to host";
+inline constexpr const char* send = "Error: Failed to send the request.";
+inline constexpr const char* allocate = "Error: Failed to allocate memory for receive buffer.";
+inline constexpr const char* grow = "Error: Failed to reallocate memory for receive buffer.";
+inline constexpr const char* read = "Error: Failed to read from socket.";
+inline constexpr const char* too_large = "Error: Response too large.";
+} // namespace fetch_error
+
+// The program uses the defaults; tests shorten them.
+struct TransactionLimits {
+    int connect_timeout_ms = ::connect_timeout_ms;
+    int idle_timeout_ms = receive_idle_timeout_ms;
+    std::size_t response_cap = ::response_cap;
+};
+
+enum class TransactionState {
+    connecting, // trying the addresses in order
+    sending,    // connected; the request goes out at the next step
+    receiving,
+    done,   // content holds the response, NUL-terminated
+    failed, // failure holds the message; nothing received is kept
+};
+
+struct Transaction {
+    TransactionState state = TransactionState::connecting;
+    const char* failure = nullptr;
+    // Lines of system errors met on the way ("socket: ..."), for standard error once the
+    // terminal is given back; never written while the screen is the program's.
+    std::string notes;
+    TransactionLimits limits;
+    std::vector<in_addr> addresses;
+    std::size_t next_address = 0;
+    int port = 0;
+    std::string request;
+    Descriptor socket;
+    // When the connect attempt or the wait for the next byte is given up.
+    std::chrono::steady_clock::time_point deadline;
+    Content content;
+    std::size_t used = 0;
+    std::size_t capacity = 0;
+};
+
+// Resolves the host (the one step that blocks until the resolver answers), then starts on the
+// first address. A host that does not resolve leaves the transaction failed.
+void begin_transaction(Transaction* transaction, const char* host, int port, const char* selector,
+                       TransactionLimits limits = {});
+// The same with the addresses given.
+void begin_transaction_to(Transaction* transaction, std::vector<in_addr> addresses, int port,
+                          const char* selector, TransactionLimits limits = {});
+
+// Takes one step, waiting at most wait_ms for the socket and, when input_fd is not -1, for
+// input_fd. True when input_fd is readable; the caller reads it.
+[[nodiscard]] bool advance_transaction(Transaction* transaction, int wait_ms, int input_fd);
+
+// Steps until the transaction is done or failed, watching nothing else.
+void run_transaction(Transaction* transaction);
+
+// Reads fd, which it takes over, until end of stream as a transaction does once the request is
+// sent: done with the content, or failed. Serves the tests and the benchmark of receiving.
+[[nodiscard]] Transaction receive_all(int fd, TransactionLimits limits = {});
+
+// Tries the addresses in order; the first socket that connects, or -1. Serves the tests of the
+// order in which addresses are tried.
 [[nodiscard]] int connect_first(const std::vector<in_addr>& addresses, int port,
                                 int timeout_ms = connect_timeout_ms);
 // Bytes written (then equal to length), or -1 after a write error other than EINTR.
 [[nodiscard]] ssize_t write_all(int fd, const char* bytes, std::size_t length);
-// Everything until end of stream, NUL-terminated. Never returns on failure.
-[[nodiscard]] Content receive_all(int fd, int idle_timeout_ms = receive_idle_timeout_ms);

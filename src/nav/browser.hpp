@@ -24,4 +24,10 @@ struct Browser {
     struct winsize winsize;
     unsigned long fetches; // contents stored so far; numbers each page's content
     KeyQueue keys;         // typed and not yet taken: every reader of the keyboard shares it
+    // Asked for and not fetched yet: it enters the history only once its content has arrived.
+    std::unique_ptr<Page> pending;
+    int reload_requested; // the current page is to be fetched again; its content stays meanwhile
+    // A failed or cancelled fetch's words, shown on the bottom row over the next frame until
+    // the next key; null for none. Always one of the program's own constant texts.
+    const char* message;
 };

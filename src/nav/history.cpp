@@ -5,6 +5,7 @@
 
 #include "app/fatal.hpp"
 #include "gopher/bounded_copy.hpp"
+#include "nav/shown_page.hpp"
 
 namespace {
 
@@ -60,8 +61,7 @@ void free_forward_history(Page* page) {
     page->next = nullptr;
 }
 
-void push_page(Browser* browser, const char* host, int port, const char* selector, char type) {
-    Page* page = new_page(host, port, selector, type);
+void link_page(Browser* browser, Page* page) {
     if (Page* current = browser->current) {
         free_forward_history(current);
         current->next = page;
@@ -82,10 +82,41 @@ void go_forward(Browser* browser) {
     }
 }
 
+void push_page(Browser* browser, const char* host, int port, const char* selector, char type) {
+    browser->pending.reset(new_page(host, port, selector, type));
+    browser->reload_requested = 0;
+}
+
 void reload_page(Browser* browser) {
-    if (browser->current != nullptr) {
-        browser->current->content.reset();
+    browser->pending.reset();
+    browser->reload_requested = browser->current != nullptr ? 1 : 0;
+}
+
+const Page* page_to_fetch(const Browser* browser) {
+    if (browser->pending) {
+        return browser->pending.get();
     }
+    const Page* current = browser->current;
+    if (current != nullptr && (browser->reload_requested || !current->content)) {
+        return current;
+    }
+    return nullptr;
+}
+
+void accept_fetched(Browser* browser, Content content) {
+    if (browser->pending) {
+        browser->pending->content = std::move(content);
+        link_page(browser, browser->pending.release());
+    } else if (browser->current != nullptr) {
+        browser->current->content = std::move(content);
+    }
+    stamp_fetch(browser);
+    browser->reload_requested = 0;
+}
+
+void drop_fetch(Browser* browser) {
+    browser->pending.reset();
+    browser->reload_requested = 0;
 }
 
 void free_history(Page* page) {

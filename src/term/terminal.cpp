@@ -59,7 +59,7 @@ void enable_raw_mode() {
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
     taken_over = 1;
     install(SIGWINCH, on_resize_signal);
-    install(SIGINT, on_interrupt_signal);
+    install(SIGINT, on_terminate_signal);
     install(SIGTERM, on_terminate_signal);
     install(SIGHUP, on_terminate_signal);
     set_cursor_visible(0);
@@ -82,13 +82,8 @@ void on_resize_signal(int) {
     resize_pending = 1;
 }
 
-// Async-signal-safe. A frame half written to the stdout buffer is dropped with it by _exit.
-void on_interrupt_signal(int) {
-    restore_from_signal();
-    _exit(0);
-}
-
-// Async-signal-safe. Ends by the same signal, so the parent sees how the program ended.
+// Async-signal-safe. Ends by the same signal, so the parent sees how the program ended. A frame
+// half written to the stdout buffer is dropped with it.
 void on_terminate_signal(int signal_number) {
     restore_from_signal();
     signal(signal_number, SIG_DFL);

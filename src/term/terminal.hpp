@@ -21,8 +21,8 @@ void restore_terminal();
 bool terminal_taken_over();
 
 void on_resize_signal(int signal_number);
-void on_interrupt_signal(int signal_number);
-// SIGTERM and SIGHUP: restore, then end by the same signal.
+// SIGINT (sent by another process: raw mode turns Ctrl-C into a byte), SIGTERM and SIGHUP:
+// restore, then end by the same signal, so that a shell sees how the run ended.
 void on_terminate_signal(int signal_number);
 
 // TIOCGWINSZ on standard output; on failure the record keeps what it held.

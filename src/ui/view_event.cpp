@@ -6,8 +6,13 @@
 #include "nav/browser.hpp"
 #include "term/terminal.hpp"
 #include "ui/key_reader.hpp"
+#include "ui/status_line.hpp"
 
 ViewEvent next_view_event(Browser* browser) {
+    // A failed fetch's words stay over every frame of the page until the next key.
+    if (browser->message != nullptr) {
+        draw_error_message(browser->winsize, browser->message);
+    }
     for (;;) {
         if (!browser->running) {
             return {ViewEventKind::ended, {}};
@@ -18,6 +23,7 @@ ViewEvent next_view_event(Browser* browser) {
         const Input input = read_input(&browser->keys, STDIN_FILENO);
         switch (input.kind) {
         case InputKind::key:
+            browser->message = nullptr;
             return {ViewEventKind::key, input.key};
         case InputKind::ended:
             browser->running = 0;

@@ -14,7 +14,7 @@
 
 #include "gopher/descriptor.hpp"
 #include "gopher/transaction.hpp"
-#include "support/browser_fixture.hpp"
+#include "nav/fetch.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
 
@@ -22,12 +22,41 @@ namespace {
 
 using Socket = Descriptor;
 
-// A Browser whose one page has been fetched from the server.
-struct Fetched : OwnedBrowser {
-    Fetched(const GopherServer& server, const char* selector)
-        : OwnedBrowser(server.address.c_str(), server.port, selector, '0') {
-        fetch_page(&browser);
+// A fetch that watches no keyboard and draws nothing.
+constexpr FetchWatch quiet{.input_fd = -1, .show_progress = false};
+
+// A Browser whose one page has been fetched from the server; frees the history at the end.
+struct Fetched {
+    Browser browser{};
+    FetchResult result;
+
+    Fetched(const GopherServer& server, const char* selector, const FetchWatch& watch = quiet) {
+        result =
+            fetch_address(&browser, nullptr, server.address.c_str(), server.port, selector, watch);
     }
+
+    const char* content() const { return result.content.get(); }
+    std::string queued() const {
+        return {reinterpret_cast<const char*>(browser.keys.bytes.data()),
+                static_cast<std::size_t>(browser.keys.length)};
+    }
+};
+
+// The read end of a pipe that holds the given bytes: keys typed before the fetch looks.
+struct TypedKeys {
+    int ends[2] = {-1, -1};
+    explicit TypedKeys(std::string_view bytes) {
+        if (pipe(ends) != 0 ||
+            write(ends[1], bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+            ADD_FAILURE() << "no pipe";
+        }
+    }
+    ~TypedKeys() {
+        close(ends[0]);
+        close(ends[1]);
+    }
+    TypedKeys(const TypedKeys&) = delete;
+    TypedKeys& operator=(const TypedKeys&) = delete;
 };
 
 in_addr ipv4(const char* text) {
@@ -161,16 +190,120 @@ TEST(Transaction, PortIsTakenModulo65536) {
     EXPECT_EQ(ntohs(peer_of(connected.fd).sin_port), 4464);
 }
 
-TEST(TransactionDeathTest, SilentServerEndsTheReceive) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+TEST(Transaction, FailureGivesItsMessageAndNoContent) {
     auto server = start_gopher_server();
-    serve_default(*server, Script{"", Reply::stall});
-    EXPECT_EXIT(
-        {
-            const Socket connected{open_gopher_connection("127.0.0.1", server->port, "")};
-            std::ignore = receive_all(connected.fd, 200);
-        },
-        testing::ExitedWithCode(1), "^Error: Failed to read from socket\\.\n$");
+    auto refused = reserve_refused_port();
+    auto full = start_full_listener();
+    const std::string unresolvable = std::string(64, 'x') + ".invalid";
+    const std::size_t cap = 10'000;
+    serve(*server, "/stall", Script{"partly", Reply::stall});
+    serve(*server, "/reset", Script{pattern(8000), Reply::reset});
+    serve(*server, "/over", Script{pattern(cap + 1)});
+    serve(*server, "/at", Script{pattern(cap)});
+    struct Case {
+        std::string host;
+        int port;
+        const char* selector;
+        const char* message; // null: the whole response arrives
+    };
+    const Case cases[] = {
+        {"127.0.0.1", refused->port, "", "Error: Could not connect to host"},
+        {unresolvable, 70, "", "Error: Failed to resolve host"},
+        {"127.0.0.1", full->port, "", "Error: Could not connect to host"},
+        {"127.0.0.1", server->port, "/stall", "Error: Failed to read from socket."},
+        {"127.0.0.1", server->port, "/reset", "Error: Failed to read from socket."},
+        {"127.0.0.1", server->port, "/over", "Error: Response too large."},
+        {"127.0.0.1", server->port, "/at", nullptr},
+    };
+    FetchWatch watch = quiet;
+    watch.limits = {.connect_timeout_ms = 300, .idle_timeout_ms = 300, .response_cap = cap};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("case=") + c.host + ":" + std::to_string(c.port) + c.selector);
+        Browser browser{};
+        const FetchResult result =
+            fetch_address(&browser, nullptr, c.host.c_str(), c.port, c.selector, watch);
+        if (c.message == nullptr) {
+            EXPECT_EQ(result.status, FetchStatus::done);
+            ASSERT_NE(result.content, nullptr);
+            EXPECT_EQ(std::string(result.content.get()), pattern(cap));
+            continue;
+        }
+        EXPECT_EQ(result.status, FetchStatus::failed);
+        EXPECT_STREQ(result.message, c.message);
+        EXPECT_EQ(result.content, nullptr) << "a partial response is discarded";
+        EXPECT_EQ(result.notes, "");
+    }
+}
+
+TEST(Transaction, ResponseCapOfTheProgramIs256MiB) {
+    EXPECT_EQ(TransactionLimits{}.response_cap, 256u * 1024 * 1024);
+}
+
+TEST(Transaction, EscOrInterruptCancelsAStalledFetchAndKeepsTheKeysBefore) {
+    auto server = start_gopher_server();
+    serve_default(*server, Script{"partly", Reply::stall});
+    struct Case {
+        std::string typed;
+        std::string kept;
+    };
+    const Case cases[] = {
+        {"\x1b", ""},
+        {"\x03", ""},
+        {"ab\x1b[Ac\x03zz", "ab\x1b[Aczz"},
+        {"j\x1b", "j"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("case=" + testing::PrintToString(c.typed));
+        const TypedKeys keys(c.typed);
+        // The idle limit stays long: only the key can end this fetch in time.
+        const Fetched fetched(*server, "", {.input_fd = keys.ends[0], .show_progress = false});
+        EXPECT_EQ(fetched.result.status, FetchStatus::cancelled);
+        EXPECT_STREQ(fetched.result.message, "Cancelled.");
+        EXPECT_EQ(fetched.result.content, nullptr);
+        EXPECT_EQ(fetched.queued(), c.kept);
+    }
+}
+
+TEST(Transaction, KeysTypedDuringAFetchAreQueuedInOrder) {
+    auto server = start_gopher_server();
+    serve(*server, "/stall", Script{"", Reply::stall});
+    // An escape sequence is a key, not a cancel; the fetch ends by its idle limit.
+    const std::string typed = "q\x1b[Bx\x1bOA";
+    const TypedKeys keys(typed);
+    const Fetched fetched(
+        *server, "/stall",
+        {.input_fd = keys.ends[0], .show_progress = false, .limits = {.idle_timeout_ms = 300}});
+    EXPECT_EQ(fetched.result.status, FetchStatus::failed);
+    EXPECT_EQ(fetched.queued(), typed);
+}
+
+TEST(Transaction, EndedInputIsLeftAloneAndTheFetchGoesOn) {
+    auto server = start_gopher_server();
+    serve_default(*server, Script{"whole", Reply::in_pieces, 1, 50});
+    TypedKeys keys("");
+    close(std::exchange(keys.ends[1], -1));
+    const Fetched fetched(*server, "", {.input_fd = keys.ends[0], .show_progress = false});
+    EXPECT_EQ(fetched.result.status, FetchStatus::done);
+    EXPECT_STREQ(fetched.content(), "whole");
+}
+
+TEST(Transaction, ReceiveAllKeepsEveryByteUpToTheCap) {
+    const std::string response = pattern(5000);
+    for (const std::size_t cap : {std::size_t{4999}, std::size_t{5000}}) {
+        int ends[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+        ASSERT_EQ(write(ends[1], response.data(), response.size()),
+                  static_cast<ssize_t>(response.size()));
+        close(ends[1]);
+        const Transaction received = receive_all(ends[0], {.response_cap = cap});
+        if (cap < response.size()) {
+            EXPECT_EQ(received.state, TransactionState::failed) << "cap=" << cap;
+            EXPECT_STREQ(received.failure, "Error: Response too large.");
+        } else {
+            ASSERT_EQ(received.state, TransactionState::done) << "cap=" << cap;
+            EXPECT_EQ(std::string(received.content.get()), response);
+        }
+    }
 }
 
 TEST(FetchFailure, EndsWithMessageOnARestoredTerminal) {

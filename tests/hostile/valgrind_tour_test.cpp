@@ -15,11 +15,10 @@ namespace {
 // Memcheck runs the program some twenty times slower.
 constexpr int memcheck_wait_ms = 60'000;
 
-// A fetch that fails after the first page ends the run with status 1 today; false once the
-// user stays on the page with the error on the bottom row.
-constexpr bool fetch_failure_ends_run = true;
-// True once Esc or Ctrl-C can cancel a page while it loads.
-constexpr bool fetch_can_be_cancelled = false;
+// A fetch that fails after the first page leaves the user on the page with the error on the
+// bottom row, and Esc or Ctrl-C cancel a page while it loads.
+constexpr bool fetch_failure_ends_run = false;
+constexpr bool fetch_can_be_cancelled = true;
 
 PtyOptions under_memcheck() {
     PtyOptions options;

@@ -24,10 +24,10 @@
 
 namespace {
 
-// Failures after the first page end the run today, and a page cannot be cancelled yet: both
-// stay out of the session until they leave the user on the page.
-constexpr bool failures_keep_the_session = false;
-constexpr bool fetch_can_be_cancelled = false;
+// Failures after the first page leave the user on the page, and a page can be cancelled while
+// it loads: both are part of the session.
+constexpr bool failures_keep_the_session = true;
+constexpr bool fetch_can_be_cancelled = true;
 
 // Room for the program's own allocations beyond the pages' bytes: the menu's items, the frame
 // buffer, the allocator's slack.

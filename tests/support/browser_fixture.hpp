@@ -23,9 +23,9 @@ struct OwnedBrowser {
     ShownPage shown;
 
     OwnedBrowser() = default;
-    // With a first page pushed, as main pushes the address it was given.
+    // With a first page current, without content yet.
     OwnedBrowser(const char* host, int port, const char* selector, char type) {
-        push_page(&browser, host, port, selector, type);
+        link_page(&browser, new_page(host, port, selector, type));
     }
     ~OwnedBrowser() { free_history(browser.current); }
     OwnedBrowser(const OwnedBrowser&) = delete;
@@ -35,11 +35,8 @@ struct OwnedBrowser {
         browser.winsize.ws_row = static_cast<unsigned short>(rows);
         browser.winsize.ws_col = static_cast<unsigned short>(cols);
     }
-    // Stores text as the current page's content, as a fetch does.
-    void give_content(std::string_view text) {
-        browser.current->content = content_of(text);
-        stamp_fetch(&browser);
-    }
+    // Stores text as the content of the page asked for (pushed or reloaded), as a fetch does.
+    void give_content(std::string_view text) { accept_fetched(&browser, content_of(text)); }
     const char* content() const { return browser.current->content.get(); }
     const MenuItem& item(int i) const { return browser.items[static_cast<std::size_t>(i)]; }
 };

@@ -292,3 +292,32 @@ std::string menu_line(char type, std::string_view display, std::string_view sele
     line.append("\t").append(std::to_string(port)).append("\r\n");
     return line;
 }
+
+FullListener::~FullListener() {
+    for (int& filler : fillers) {
+        close_fd(filler);
+    }
+    close_fd(fd);
+}
+
+std::unique_ptr<FullListener> start_full_listener() {
+    auto full = std::make_unique<FullListener>();
+    full->fd = bound_socket("127.0.0.1", 0, false, &full->port);
+    if (listen(full->fd, 0) != 0) {
+        throw std::runtime_error("listen failed");
+    }
+    const sockaddr_in address = loopback("127.0.0.1", full->port);
+    // Connect until one attempt hangs: from then on the kernel drops every new attempt.
+    for (int i = 0; i < 16; ++i) {
+        const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        full->fillers.push_back(filler);
+        if (connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            continue;
+        }
+        pollfd entry{filler, POLLOUT, 0};
+        if (poll(&entry, 1, 500) == 0) {
+            return full;
+        }
+    }
+    throw std::runtime_error("the listen queue never filled");
+}

@@ -97,6 +97,21 @@ struct RefusedPort {
 
 [[nodiscard]] std::unique_ptr<RefusedPort> reserve_refused_port(const char* address = "127.0.0.1");
 
+// A loopback listener whose queue is full and which never accepts: a connection attempt to it
+// gets no answer at all until it gives up.
+struct FullListener {
+    int fd = -1;
+    int port = 0;
+    std::vector<int> fillers; // the connections that fill the queue
+
+    FullListener() = default;
+    FullListener(const FullListener&) = delete;
+    FullListener& operator=(const FullListener&) = delete;
+    ~FullListener();
+};
+
+[[nodiscard]] std::unique_ptr<FullListener> start_full_listener();
+
 // One menu line: type, display, TAB, selector, TAB, host, TAB, port, CR LF.
 [[nodiscard]] std::string menu_line(char type, std::string_view display, std::string_view selector,
                                     std::string_view host, int port);

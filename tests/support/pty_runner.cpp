@@ -273,7 +273,7 @@ bool pump(PtyRun& run) {
     }
     if (run.pid > 0 && !run.reaped) {
         int status = 0;
-        if (waitpid(run.pid, &status, WNOHANG) == run.pid) {
+        if (wait4(run.pid, &status, WNOHANG, &run.usage) == run.pid) {
             run.reaped = true;
             run.wait_status = status;
             close_fd(run.pidfd);

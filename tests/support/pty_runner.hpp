@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <termios.h>
 #include <vector>
@@ -59,6 +60,7 @@ struct PtyRun {
     bool terminal_closed = false; // every descriptor of the program's side is closed
     bool reaped = false;
     int wait_status = 0; // from waitpid, valid once reaped
+    rusage usage{};      // the processor time it used, valid once reaped
 
     PtyRun() = default;
     PtyRun(const PtyRun&) = delete;

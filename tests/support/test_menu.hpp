@@ -16,7 +16,7 @@
 inline void give_menu(OwnedBrowser* owned, std::string_view layout, int rows, int cols = 80,
                       const std::vector<std::string>& displays = {}) {
     if (owned->browser.current == nullptr) {
-        push_page(&owned->browser, "alpha.lan", 70, "", '1');
+        link_page(&owned->browser, new_page("alpha.lan", 70, "", '1'));
     }
     std::string menu;
     for (std::size_t i = 0; i < layout.size(); ++i) {

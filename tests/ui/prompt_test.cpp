@@ -24,7 +24,9 @@ struct PromptFixture : OwnedBrowser {
         EXPECT_EQ(parse_menu_line(line, 0, &search, "alpha.lan", 70), 1);
         EXPECT_EQ(search.selectable, 1);
     }
-    bool opened() const { return browser.current->prev != nullptr; }
+    // The page asked for, which the browse loop then fetches.
+    const Page* asked() const { return page_to_fetch(&browser); }
+    bool opened() const { return asked() != nullptr; }
     // What the prompt left unread: in the browser's queue, then on standard input.
     std::string unread(StdioSwap& stdio) const {
         const auto* queued = reinterpret_cast<const char*>(browser.keys.bytes.data());
@@ -56,11 +58,10 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
         StdioSwap stdio(c.keys);
         prompt_search(&f.browser, &f.shown, &f.search);
         ASSERT_TRUE(f.opened()) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_STREQ(f.browser.current->selector, c.selector)
-            << "case=" << testing::PrintToString(c.keys);
-        EXPECT_STREQ(f.browser.current->host, "beta.lan");
-        EXPECT_EQ(f.browser.current->port, 7070);
-        EXPECT_EQ(f.browser.current->type, '7');
+        EXPECT_STREQ(f.asked()->selector, c.selector) << "case=" << testing::PrintToString(c.keys);
+        EXPECT_STREQ(f.asked()->host, "beta.lan");
+        EXPECT_EQ(f.asked()->port, 7070);
+        EXPECT_EQ(f.asked()->type, '7');
     }
 }
 
@@ -117,7 +118,7 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
         // The message stays until a key: one is used up, the rest is left to the view.
         EXPECT_EQ(f.unread(stdio), c.sent ? "key" : "ey");
         if (c.sent) {
-            EXPECT_EQ(std::string(f.browser.current->selector),
+            EXPECT_EQ(std::string(f.asked()->selector),
                       selector + "\t" + std::string(c.query_length, 'x'));
         } else {
             // The row is blank again for the view that comes back.
@@ -155,10 +156,10 @@ TEST(PromptOpenUrl, OpensAValidAddress) {
         StdioSwap stdio(c.keys);
         prompt_open_url(&f.browser, &f.shown);
         ASSERT_TRUE(f.opened()) << c.keys;
-        EXPECT_STREQ(f.browser.current->host, c.host);
-        EXPECT_EQ(f.browser.current->port, c.port);
-        EXPECT_STREQ(f.browser.current->selector, c.selector);
-        EXPECT_EQ(f.browser.current->type, c.type);
+        EXPECT_STREQ(f.asked()->host, c.host);
+        EXPECT_EQ(f.asked()->port, c.port);
+        EXPECT_STREQ(f.asked()->selector, c.selector);
+        EXPECT_EQ(f.asked()->type, c.type);
     }
 }
 
@@ -184,7 +185,7 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
             << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(f.opened(), c.host != nullptr) << "case=" << testing::PrintToString(c.keys);
         if (c.host != nullptr && f.opened()) {
-            EXPECT_STREQ(f.browser.current->host, c.host);
+            EXPECT_STREQ(f.asked()->host, c.host);
         }
     }
 }

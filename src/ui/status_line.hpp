@@ -1,0 +1,21 @@
+// The bottom row while a page loads, and for a message after a failure.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <sys/ioctl.h>
+
+// "Receiving... N KB" (N = bytes / 1024, rounded down); from 10 MB on "Receiving... N.N MB"
+// in units of 1024 x 1024, rounded down to the tenth.
+[[nodiscard]] std::string receiving_text(std::size_t bytes);
+
+// "Connecting to HOST:PORT...", the host as it came (the drawing filters it).
+[[nodiscard]] std::string connecting_text(std::string_view host, int port);
+
+// Replaces the bottom row with the text, filtered and cut to the row, in the default colours;
+// one flush. Nothing else on the screen changes.
+void draw_fetch_progress(const winsize& size, std::string_view text);
+
+// The message in red on the bottom row, one flush. It stays until the view draws again.
+void draw_error_message(const winsize& size, std::string_view message);
