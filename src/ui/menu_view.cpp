@@ -78,7 +78,8 @@ bool answer_menu_key(Browser* browser, ShownPage* shown, DecodedKey key) {
         if (!marker_on_screen(shown->place, rows_of(browser))) {
             return false;
         }
-        open_item(browser, shown, shown->layout.rows[static_cast<std::size_t>(shown->place.selected)]);
+        open_item(browser, shown,
+                  shown->layout.rows[static_cast<std::size_t>(shown->place.selected)]);
         return true;
     }
     if (key.byte == 'a') {

@@ -30,8 +30,7 @@ struct PromptFixture : OwnedBrowser {
     // What the prompt left unread: in the browser's queue, then on standard input.
     std::string unread(StdioSwap& stdio) const {
         const auto* queued = reinterpret_cast<const char*>(browser.keys.bytes.data());
-        return std::string(queued, static_cast<std::size_t>(browser.keys.length)) +
-               stdio.unread();
+        return std::string(queued, static_cast<std::size_t>(browser.keys.length)) + stdio.unread();
     }
 };
 
@@ -50,7 +49,7 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
          "/find\tc"}, // erasing past the start does nothing
         {"a\tb\xff\x03"
          "c\r",
-         "/find\tabc"}, // not printable ASCII: ignored
+         "/find\tabc"},                         // not printable ASCII: ignored
         {"ab\x1b[Dc\x1b[5~d\r", "/find\tabcd"}, // other keys are passed over whole
     };
     for (const auto& c : cases) {
@@ -71,8 +70,8 @@ TEST(PromptSearch, EscapeNothingTypedOrEndOfInputOpensNothing) {
         std::string unread;
         int running; // the end of the input ends the run
     } cases[] = {
-        {"abc\x1b", "", 1},  {"\rxyz", "xyz", 1}, {"\x7f\r", "", 1},
-        {"abc\x1b[A", "", 0}, {"Qx", "", 0},        {"", "", 0},
+        {"abc\x1b", "", 1},   {"\rxyz", "xyz", 1}, {"\x7f\r", "", 1},
+        {"abc\x1b[A", "", 0}, {"Qx", "", 0},       {"", "", 0},
     };
     for (const auto& c : cases) {
         PromptFixture f;
@@ -168,7 +167,7 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
         std::string keys;
         const char* host; // nullptr: nothing opened
     } cases[] = {
-        {"-alpha\rzbeta.lan\r", "beta.lan"}, // the key only dismisses the message
+        {"-alpha\rzbeta.lan\r", "beta.lan"},      // the key only dismisses the message
         {"-alpha\r\x1b[Bbeta.lan\r", "beta.lan"}, // an arrow too, whole
         {"-alpha\r\x1b\x1b", nullptr},
         {"-alpha\r", nullptr}, // end of input while the message shows

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "term/sequences.hpp"
 #include "support/stdio_swap.hpp"
+#include "term/sequences.hpp"
 
 namespace {
 
