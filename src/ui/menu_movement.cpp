@@ -100,16 +100,18 @@ MenuPlace up(const MenuLayout& layout, MenuPlace place, int rows) {
     return {std::min(last_top(layout, rows), layout.last_link), layout.last_link};
 }
 
-// The link a page of links after the selected one on screen (or the last), as long as the rows
-// passed show no run without links longer than a screen, or the link lies within a screen
-// below the screen. -1 when there is no such link.
-int page_down_link(const MenuLayout& layout, MenuPlace place, int rows) {
-    const int reach = place.top + 2 * rows - 1;
+// The link a page of links from the selected one on screen in the direction step (+1 down, -1
+// up), or the farthest link that way, as long as the rows passed show no run without links
+// longer than a screen, or the link lies within a screen beyond the screen. -1 when there is no
+// such link.
+int page_link(const MenuLayout& layout, MenuPlace place, int rows, int step) {
+    const int reach = step > 0 ? place.top + 2 * rows - 1 : place.top - rows;
+    const int end = step > 0 ? layout.last_link : layout.first_link;
     int found = place.selected;
     int links = 0;
     int run = 0;
     bool long_run = false;
-    for (int row = place.selected + 1; row <= layout.last_link && links < rows; ++row) {
+    for (int row = place.selected + step; (row - end) * step <= 0 && links < rows; row += step) {
         if (is_link(layout, row)) {
             long_run = long_run || run >= rows;
             run = 0;
@@ -119,29 +121,7 @@ int page_down_link(const MenuLayout& layout, MenuPlace place, int rows) {
             ++run;
         }
         // A link beyond both bounds can only lie past a long run.
-        if (row > reach && (long_run || run >= rows)) {
-            return -1;
-        }
-    }
-    return found == place.selected ? -1 : found;
-}
-
-int page_up_link(const MenuLayout& layout, MenuPlace place, int rows) {
-    const int reach = place.top - rows;
-    int found = place.selected;
-    int links = 0;
-    int run = 0;
-    bool long_run = false;
-    for (int row = place.selected - 1; row >= layout.first_link && links < rows; --row) {
-        if (is_link(layout, row)) {
-            long_run = long_run || run >= rows;
-            run = 0;
-            found = row;
-            ++links;
-        } else {
-            ++run;
-        }
-        if (row < reach && (long_run || run >= rows)) {
+        if ((row - reach) * step > 0 && (long_run || run >= rows)) {
             return -1;
         }
     }
@@ -150,7 +130,7 @@ int page_up_link(const MenuLayout& layout, MenuPlace place, int rows) {
 
 MenuPlace page_down(const MenuLayout& layout, MenuPlace place, int rows) {
     if (on_screen(place.selected, place.top, rows)) {
-        if (const int link = page_down_link(layout, place, rows); link >= 0) {
+        if (const int link = page_link(layout, place, rows, 1); link >= 0) {
             return {std::max(place.top, link - rows + 1), link};
         }
     }
@@ -159,7 +139,7 @@ MenuPlace page_down(const MenuLayout& layout, MenuPlace place, int rows) {
 
 MenuPlace page_up(const MenuLayout& layout, MenuPlace place, int rows) {
     if (on_screen(place.selected, place.top, rows)) {
-        if (const int link = page_up_link(layout, place, rows); link >= 0) {
+        if (const int link = page_link(layout, place, rows, -1); link >= 0) {
             return {std::min(place.top, link), link};
         }
     }

@@ -1,5 +1,6 @@
 // What a storm does to the program, and the text form of a storm.
 #include "storm/storm_events.hpp"
+#include "storm/storm_random.hpp"
 
 #include <array>
 #include <sstream>
@@ -7,15 +8,9 @@
 
 namespace {
 
-using Random = std::mt19937_64;
-
-int pick(Random& random, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-}
-
-bool chance(Random& random, int percent) {
-    return pick(random, 1, 100) <= percent;
-}
+using storm_random::chance;
+using storm_random::pick;
+using storm_random::Random;
 
 constexpr std::array names = {"key",   "burst",  "split",   "garbage", "paste",  "resize",
                               "winch", "sigint", "sigterm", "sighup",  "hangup", "quit"};

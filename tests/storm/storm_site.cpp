@@ -1,5 +1,6 @@
 // A random Gopher site for one storm, the same for the same seed.
 #include "storm/storm_site.hpp"
+#include "storm/storm_random.hpp"
 
 #include <array>
 #include <random>
@@ -7,15 +8,9 @@
 
 namespace {
 
-using Random = std::mt19937_64;
-
-int pick(Random& random, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-}
-
-bool chance(Random& random, int percent) {
-    return pick(random, 1, 100) <= percent;
-}
+using storm_random::chance;
+using storm_random::pick;
+using storm_random::Random;
 
 // Pieces a display string or a text line is made of: plain words, characters of every width,
 // and bytes a terminal would act on if they reached it.
