@@ -35,7 +35,7 @@ inline constexpr int receive_idle_timeout_ms = KESMOR_IDLE_TIMEOUT_MS;
 // Bytes a response may have: a server that never stops sending must not take all memory.
 // Lowered only by the build (the KESMOR_RESPONSE_CAP cache variable), for tests.
 inline constexpr std::size_t response_cap = KESMOR_RESPONSE_CAP;
-static_assert(response_cap <= 256u * 1024 * 1024 && response_cap > 0);
+static_assert(response_cap <= std::size_t{256} * 1024 * 1024 && response_cap > 0);
 
 // The words of each failure, exactly as the first page's fatal end prints them.
 namespace fetch_error {

@@ -2,6 +2,7 @@
 // bottom row, every other key kept for the view.
 #include "nav/fetch.hpp"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -73,6 +74,30 @@ bool take_typed(KeyWatch* watch, KeyQueue* queue) {
     return scan_keys(queue, watch, false);
 }
 
+// The queue is full: what is typed now has no room and is lost (a paste while a page loads can
+// do that), but Esc and Ctrl-C in it still cancel. True when one does.
+bool take_overflow(KeyWatch* watch, KeyQueue* queue) {
+    std::array<unsigned char, 64> scratch{};
+    const ssize_t n = read(watch->fd, scratch.data(), scratch.size());
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+        return false;
+    }
+    if (n <= 0) {
+        watch->fd = -1;
+        queue->ended = true;
+        return false;
+    }
+    std::span<const unsigned char> left{scratch.data(), static_cast<std::size_t>(n)};
+    while (!left.empty()) {
+        const DecodedKey key = next_key(left, true);
+        if (cancels(key)) {
+            return true;
+        }
+        left = left.subspan(static_cast<std::size_t>(key.length));
+    }
+    return false;
+}
+
 int ms_until(Clock::time_point when) {
     const auto left = std::chrono::duration_cast<milliseconds>(when - Clock::now()).count();
     if (left <= 0) {
@@ -116,11 +141,10 @@ FetchResult fetch_address(Browser* browser, ShownPage* shown, const char* host, 
             wake = keys.settle_at;
         }
         const int wait_ms = wake == Clock::time_point::max() ? idle_wait_ms : ms_until(wake);
-        // A full queue is not read into: the bytes wait in the kernel until the view takes keys.
         const bool room = queue->length < static_cast<int>(queue->bytes.size());
         bool cancel = false;
-        if (advance_transaction(&t, wait_ms, room ? keys.fd : -1)) {
-            cancel = take_typed(&keys, queue);
+        if (advance_transaction(&t, wait_ms, keys.fd)) {
+            cancel = room ? take_typed(&keys, queue) : take_overflow(&keys, queue);
         }
         const Clock::time_point now = Clock::now();
         if (!cancel && keys.scanned < queue->length && now >= keys.settle_at) {

@@ -11,7 +11,7 @@
 namespace {
 
 constexpr std::size_t kib = 1024;
-constexpr std::size_t mib = 1024 * 1024;
+constexpr std::size_t mib = std::size_t{1024} * 1024;
 
 void draw_bottom_row(const winsize& size, std::string_view text, const char* colour) {
     const int row = size.ws_row;

@@ -79,8 +79,20 @@ bool header_on_row_one(const PtyRun& run) {
     if (middle.bg.index == band_colour) {
         return true;
     }
-    // A one-row window lends its row to a prompt or a message, which are bold.
-    return rows == 1 && cell_at(run, 1, 1).bold;
+    // A one-row window lends its row to a prompt or a message, which are bold (from the
+    // label's column), and to the progress of a fetch.
+    if (rows != 1) {
+        return false;
+    }
+    // The progress may be cut to a few columns.
+    const std::string text = row_text(run, 1);
+    const auto progress = [&](std::string_view words) {
+        return text.starts_with(words) || (!text.empty() && words.starts_with(text));
+    };
+    const std::size_t first = text.find_first_not_of(' ');
+    const bool bold =
+        first != std::string::npos && cell_at(run, 1, static_cast<int>(first) + 1).bold;
+    return bold || progress("Receiving... ") || progress("Connecting to ");
 }
 
 // The first cell, "row:col", that shows the band's colour below row 1; empty if none.

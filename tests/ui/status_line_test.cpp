@@ -10,7 +10,7 @@
 namespace {
 
 TEST(StatusLine, ReceivedBytesInKilobytesThenMegabytes) {
-    constexpr std::size_t mib = 1024 * 1024;
+    constexpr std::size_t mib = std::size_t{1024} * 1024;
     const struct {
         std::size_t bytes;
         const char* text;
