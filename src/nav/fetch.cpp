@@ -26,7 +26,8 @@ constexpr unsigned char interrupt = 0x03;
 // No deadline is due: waits are still bounded, so a signal's flag is seen soon.
 constexpr int idle_wait_ms = 1000;
 
-// The keyboard side of one fetch. Keys queued before it began are the view's, never a cancel.
+// The keyboard side of one fetch. Keys already queued when it begins were typed after the key
+// that asked for the page (a burst such as Enter then Esc), so they are watched too.
 struct KeyWatch {
     int fd;
     int scanned;                 // queued bytes already taken as whole keys
@@ -131,7 +132,8 @@ FetchResult fetch_address(Browser* browser, ShownPage* shown, const char* host, 
     const Clock::time_point start = Clock::now();
     begin_transaction(&t, host, port, selector, watch.limits);
     KeyQueue* queue = &browser->keys;
-    KeyWatch keys{queue->ended ? -1 : watch.input_fd, queue->length, {}};
+    KeyWatch keys{queue->ended ? -1 : watch.input_fd, 0,
+                  Clock::now() + milliseconds(escape_wait_ms)};
     Clock::time_point next_draw = start + milliseconds(progress_delay_ms);
     std::string drawn;
     while (!finished(t)) {

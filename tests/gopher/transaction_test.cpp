@@ -30,7 +30,10 @@ struct Fetched {
     Browser browser{};
     FetchResult result;
 
-    Fetched(const GopherServer& server, const char* selector, const FetchWatch& watch = quiet) {
+    Fetched(const GopherServer& server, const char* selector, const FetchWatch& watch = quiet,
+            std::string_view queued_before = "") {
+        std::memcpy(browser.keys.bytes.data(), queued_before.data(), queued_before.size());
+        browser.keys.length = static_cast<int>(queued_before.size());
         result =
             fetch_address(&browser, nullptr, server.address.c_str(), server.port, selector, watch);
     }
@@ -262,6 +265,17 @@ TEST(Transaction, EscOrInterruptCancelsAStalledFetchAndKeepsTheKeysBefore) {
         EXPECT_EQ(fetched.result.content, nullptr);
         EXPECT_EQ(fetched.queued(), c.kept);
     }
+}
+
+// Enter and Esc in one burst: the Esc is queued before the fetch looks, and still cancels it.
+TEST(Transaction, EscQueuedWhenTheFetchBeginsCancelsIt) {
+    auto server = start_gopher_server();
+    serve_default(*server, Script{"partly", Reply::stall});
+    const TypedKeys keys("");
+    const Fetched fetched(*server, "", {.input_fd = keys.ends[0], .show_progress = false},
+                          "x\x1b[Ay\x1b");
+    EXPECT_EQ(fetched.result.status, FetchStatus::cancelled);
+    EXPECT_EQ(fetched.queued(), "x\x1b[Ay");
 }
 
 TEST(Transaction, KeysTypedDuringAFetchAreQueuedInOrder) {
