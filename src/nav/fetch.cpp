@@ -5,17 +5,13 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <span>
 
-#include "gopher/menu.hpp"
-#include "term/sequences.hpp"
 #include "term/terminal.hpp"
 #include "ui/key_decoder.hpp"
-#include "ui/menu_view.hpp"
+#include "ui/page_frame.hpp"
 #include "ui/status_line.hpp"
-#include "ui/text_view.hpp"
 
 namespace {
 
@@ -111,18 +107,6 @@ bool finished(const Transaction& t) {
     return t.state == TransactionState::done || t.state == TransactionState::failed;
 }
 
-// The screen as it was before the fetch, for a window of the new size.
-void redraw_left_page(Browser* browser, ShownPage* shown) {
-    if (browser->current == nullptr || !browser->current->content) {
-        std::fputs(seq::clear_screen, stdout);
-        std::fflush(stdout);
-    } else if (page_is_menu(browser->current)) {
-        draw_menu(browser);
-    } else {
-        draw_text(browser, shown);
-    }
-}
-
 } // namespace
 
 FetchResult fetch_address(Browser* browser, ShownPage* shown, const char* host, int port,
@@ -159,7 +143,8 @@ FetchResult fetch_address(Browser* browser, ShownPage* shown, const char* host, 
             return result;
         }
         if (take_pending_resize(&browser->winsize)) {
-            redraw_left_page(browser, shown);
+            // The page being left, at the new size.
+            draw_page_frame(browser, shown);
             if (!drawn.empty()) {
                 draw_fetch_progress(browser->winsize, drawn);
             }

@@ -9,3 +9,5 @@
 // row may make the screen scroll. Flushes. Returns the column just after the text; a window of
 // no size gets nothing written, and 0 back.
 int draw_bottom_message(const winsize& size, const char* colour, std::string_view text);
+// The same from column col (1 for the progress row and a failed fetch's message).
+int draw_bottom_message_at(const winsize& size, int col, const char* colour, std::string_view text);

@@ -4,32 +4,13 @@
 #include <cstdio>
 #include <tuple>
 
-#include "term/screen.hpp"
 #include "term/sequences.hpp"
-#include "term/width.hpp"
+#include "ui/bottom_message.hpp"
 
 namespace {
 
 constexpr std::size_t kib = 1024;
 constexpr std::size_t mib = std::size_t{1024} * 1024;
-
-void draw_bottom_row(const winsize& size, std::string_view text, const char* colour) {
-    const int row = size.ws_row;
-    const int cols = size.ws_col;
-    if (row < 1 || cols < 1) {
-        return; // not a terminal: nothing to draw on
-    }
-    // Filtered and cut in columns to cols - 1: a character in the last cell of the bottom row
-    // could scroll the screen.
-    std::string shown;
-    std::ignore = append_cut(shown, text, cols - 1, TabShow::one_blank);
-    clear_row(row, size.ws_col);
-    move_cursor(row, 1);
-    std::fputs(colour, stdout);
-    std::fwrite(shown.data(), 1, shown.size(), stdout);
-    std::fputs(seq::reset, stdout);
-    std::fflush(stdout);
-}
 
 } // namespace
 
@@ -54,9 +35,9 @@ std::string connecting_text(std::string_view host, int port) {
 }
 
 void draw_fetch_progress(const winsize& size, std::string_view text) {
-    draw_bottom_row(size, text, seq::reset);
+    std::ignore = draw_bottom_message_at(size, 1, seq::reset, text);
 }
 
 void draw_error_message(const winsize& size, std::string_view message) {
-    draw_bottom_row(size, message, seq::bold_red);
+    std::ignore = draw_bottom_message_at(size, 1, seq::bold_red, message);
 }
