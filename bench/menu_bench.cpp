@@ -4,7 +4,7 @@
 #include "bench_support.hpp"
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
-#include "ui/menu_movement.hpp"
+#include "nav/menu_movement.hpp"
 #include "ui/menu_view.hpp"
 
 namespace {

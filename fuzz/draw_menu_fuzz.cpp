@@ -17,7 +17,7 @@
 #include "nav/shown_page.hpp"
 #include "support/reference.hpp"
 #include "ui/geometry.hpp"
-#include "ui/menu_movement.hpp"
+#include "nav/menu_movement.hpp"
 #include "ui/menu_view.hpp"
 
 namespace {

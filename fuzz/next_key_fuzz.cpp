@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz_check.hpp"
-#include "ui/key_decoder.hpp"
+#include "term/key_decoder.hpp"
 
 namespace {
 

@@ -1,14 +1,16 @@
-// Entry point: options, the start address, then the terminal and the browse loop.
-#include <cstdio>
+// Entry point: options, the start address, then the terminal and the event loop.
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
+#include <unistd.h>
 
 #include "app/cli.hpp"
+#include "app/event_loop.hpp"
 #include "app/fatal.hpp"
 #include "gopher/address.hpp"
-#include "gopher/fields.hpp"
-#include "nav/browse_loop.hpp"
 #include "nav/history.hpp"
+#include "nav/model.hpp"
 #include "term/terminal.hpp"
 
 int main(int argc, char** argv) {
@@ -27,25 +29,21 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    char host[host_room] = {};
-    int port = 0;
-    char selector[selector_room] = {};
-    char type = 0;
-    if (!parse_gopher_address(arg, host, &port, selector, &type)) {
+    const std::optional<Address> address = parse_gopher_address(arg);
+    if (!address) {
         fatal("Error: Invalid Gopher address format.");
     }
 
     std::atexit(restore_terminal);
     enable_raw_mode();
 
-    Browser browser{};
-    browser.running = 1;
-    query_window_size(&browser.winsize);
-    push_page(&browser, host, port, selector, type);
-    browse_loop(&browser);
-
-    free_history(browser.current);
-    browser.current = nullptr;
-    browser.items.reset();
+    // Large (the fetch's buffers hang off it) and alive until the end of main.
+    const auto model = std::make_unique<Model>();
+    query_window_size(&model->window);
+    push_page(&model->history, *address);
+    run_event_loop(model.get(), STDIN_FILENO);
+    if (model->fatal_message != nullptr) {
+        fatal_after(model->fatal_notes, model->fatal_message);
+    }
     return 0;
 }

@@ -7,7 +7,6 @@
 #include "gopher/bounded_copy.hpp"
 #include "gopher/decimal.hpp"
 #include "gopher/fields.hpp"
-#include "nav/page.hpp"
 
 namespace {
 
@@ -72,16 +71,13 @@ bool percent_decode(char* text) {
 
 } // namespace
 
-int parse_gopher_address(const char* address, char* host, int* port, char* selector, char* type) {
-    if (address == nullptr || *address == '\0') {
-        return 0;
-    }
+std::optional<Address> parse_gopher_address(std::string_view typed) {
     char work[address_max + 1];
-    copy_bounded(work, address, address_max);
-
-    *port = 70;
-    std::memset(selector, 0, selector_room);
-    *type = '1';
+    copy_bounded(work, typed, address_max);
+    if (work[0] == '\0') {
+        return std::nullopt;
+    }
+    Address address;
 
     char* rest = work;
     // Only a URL is percent-encoded; the other forms are taken literally.
@@ -93,12 +89,12 @@ int parse_gopher_address(const char* address, char* host, int* port, char* selec
     if (char* slash = std::strchr(rest, '/')) {
         *slash = '\0';
         // A trailing "/" gives the NUL type.
-        *type = slash[1];
+        address.type = slash[1];
         if (slash[1] != '\0' && slash[2] != '\0') {
             if (url && !percent_decode(slash + 2)) {
-                return 0;
+                return std::nullopt;
             }
-            copy_bounded(selector, slash + 2, selector_max);
+            address.selector.assign(slash + 2, strnlen(slash + 2, selector_max));
         }
     }
 
@@ -106,39 +102,41 @@ int parse_gopher_address(const char* address, char* host, int* port, char* selec
     if (char* colon = std::strrchr(rest, ':')) {
         *colon = '\0';
         if (colon[1] == '\0') {
-            return 0;
+            return std::nullopt;
         }
-        *port = read_decimal(colon + 1);
+        address.port = read_decimal(colon + 1);
     }
 
     if (!host_acceptable(rest)) {
-        return 0;
+        return std::nullopt;
     }
-    copy_bounded(host, rest, host_max);
-    return static_cast<unsigned>(*port) - 1u < 65535u ? 1 : 0;
+    address.host.assign(rest, strnlen(rest, host_max));
+    if (static_cast<unsigned>(address.port) - 1u >= 65535u) {
+        return std::nullopt;
+    }
+    return address;
 }
 
-void format_page_url(const Page* page, char* out, std::size_t size) {
+void format_page_url(const Address& page, char* out, std::size_t size) {
     if (size == 0) {
         return;
     }
     out[0] = '\0';
     char port_text[16];
-    const int port_length = std::snprintf(port_text, sizeof port_text, "%d", page->port);
+    const int port_length = std::snprintf(port_text, sizeof port_text, "%d", page.port);
     const std::size_t width = port_length < 5 ? 5 : static_cast<std::size_t>(port_length);
-    const std::size_t host_length = std::strlen(page->host);
-    const std::size_t selector_length = std::strlen(page->selector);
+    const std::size_t host_length = page.host.size();
+    const std::size_t selector_length = page.selector.size();
 
     // Beyond host, port and selector a URL holds "gopher://", ":" and "/" (11 bytes), then the
     // type when a selector follows (12); "<" keeps a byte for the NUL.
-    const bool root =
-        page->selector[0] == '\0' || (page->selector[0] == '1' && page->selector[1] == '\0');
+    const bool root = page.selector.empty() || page.selector == "1";
     if (root) {
         if (host_length + width + 11 < size) {
-            std::snprintf(out, size, "gopher://%s:%d/", page->host, page->port);
+            std::snprintf(out, size, "gopher://%s:%d/", page.host.c_str(), page.port);
         }
     } else if (host_length + selector_length + width + 12 < size) {
-        std::snprintf(out, size, "gopher://%s:%d/%c%s", page->host, page->port, page->type,
-                      page->selector);
+        std::snprintf(out, size, "gopher://%s:%d/%c%s", page.host.c_str(), page.port, page.type,
+                      page.selector.c_str());
     }
 }

@@ -2,13 +2,21 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
 
-struct Page;
+// Where an item lives: what a page, a menu link, a fetch and the prompts pass around. The host
+// holds at most 255 bytes and the selector at most 1023 (longer input is cut, never rejected).
+struct Address {
+    std::string host;
+    int port = 70;
+    char type = '1'; // '\0' for an address ending in "/": the first line decides
+    std::string selector;
+};
 
-// 1 when the address is valid, 0 when not (then the outputs may be partly written).
-// host receives at most 255 characters, selector at most 1023.
-[[nodiscard]] int parse_gopher_address(const char* address, char* host, int* port, char* selector,
-                                       char* type);
+// The address typed (a command-line argument, the address prompt), or none when it is invalid.
+[[nodiscard]] std::optional<Address> parse_gopher_address(std::string_view typed);
 
 // The page's URL, or the empty string when it does not fit in size bytes.
-void format_page_url(const Page* page, char* out, std::size_t size);
+void format_page_url(const Address& page, char* out, std::size_t size);

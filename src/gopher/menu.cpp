@@ -5,7 +5,6 @@
 
 #include "gopher/decimal.hpp"
 #include "gopher/fields.hpp"
-#include "nav/page.hpp"
 
 namespace {
 
@@ -32,28 +31,27 @@ bool is_placeholder_host(std::string_view host) {
 
 } // namespace
 
-int page_is_menu(const Page* page) {
-    if (page == nullptr || !page->content) {
-        return 0;
+bool content_is_menu(char type, const char* content) {
+    if (content == nullptr) {
+        return false;
     }
-    switch (page->type) {
+    switch (type) {
     case '1':
     case '7':
-        return 1;
+        return true;
     case '\0':
         break;
     default:
-        return 0;
+        return false;
     }
     // A page asked for without a type is a menu unless its first line has no TAB: a server
     // answering a menu request with plain text, usually an error message.
-    const char* content = page->content.get();
     const std::size_t room = strnlen(content, first_line_max);
     const void* line_end = std::memchr(content, '\n', room);
     const std::size_t line_length =
         line_end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(line_end) - content)
                             : room;
-    return std::memchr(content, '\t', line_length) != nullptr ? 1 : 0;
+    return std::memchr(content, '\t', line_length) != nullptr;
 }
 
 std::size_t trimmed_length(const char* text, std::size_t length) {

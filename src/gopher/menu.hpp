@@ -6,10 +6,12 @@
 
 #include "gopher/menu_item.hpp"
 
-struct Browser;
-struct Page;
+struct MenuItems;
 
-[[nodiscard]] int page_is_menu(const Page* page);
+// Whether a page of this type with this content (NUL-terminated; null before it arrives) is
+// shown as a menu: types 1 and 7 are; a page without a type is, unless its first line holds
+// no TAB (a server answering a menu request with plain text, usually an error message).
+[[nodiscard]] bool content_is_menu(char type, const char* content);
 // 1 when the line yields an item, 0 when it is skipped. The line is one line of a content,
 // without its LF, starting `at` bytes into that content: the item's offsets count from there.
 // Nothing is written into the line.
@@ -21,7 +23,8 @@ struct Page;
 // trimmed_length on a C string, in place. The parser trims views; this serves the tests of
 // the trimming rule.
 void trim_trailing_space(char* text);
-// Replaces the browser's items with all those of the content, selected back to 1. The program
-// builds in two steps (menu_items.hpp); this whole build is what tests, fuzz targets and
-// benchmarks hold the two steps against.
-void build_menu_items(Browser* browser, const char* content);
+// Replaces the items with all those of the content. The program builds in two steps
+// (menu_items.hpp); this whole build is what tests, fuzz targets and benchmarks hold the two
+// steps against. default_host must outlive the items' use, as the content must.
+void build_menu_items(MenuItems* items, const char* content, const char* default_host,
+                      int default_port);

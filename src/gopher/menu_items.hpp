@@ -2,8 +2,19 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
-struct Browser;
+#include "gopher/content.hpp"
+#include "gopher/menu_item.hpp"
+
+using MenuItemArray = std::unique_ptr<MenuItem[], FreeDeleter>;
+
+// The items of one menu: views into the content they were parsed from.
+struct MenuItems {
+    MenuItemArray items;
+    int count = 0;
+    int selectable_count = 0;
+};
 
 // How far a build has got. It belongs to the record of the page on screen, and holds nothing
 // that outlives the page: the content and default host it points at are that page's.
@@ -16,10 +27,11 @@ struct MenuBuild {
 };
 
 // build_menu_items, stopping once `wanted` items are made (the rows of the first screen): until
-// finish_menu_items, item_count and selectable_count count only those. The build's defaults are
-// those of the browser's current page, which must keep its content until the build finishes.
-void start_menu_items(Browser* browser, MenuBuild* build, const char* content, int wanted);
+// finish_menu_items, count and selectable_count count only those. The content and default host
+// must stay until the build finishes.
+void start_menu_items(MenuItems* menu, MenuBuild* build, const char* content,
+                      const char* default_host, int default_port, int wanted);
 
-// Parses what start_menu_items left; afterwards the browser holds exactly what
-// build_menu_items makes. Without anything waiting it does nothing.
-void finish_menu_items(Browser* browser, MenuBuild* build);
+// Parses what start_menu_items left; afterwards the items are exactly what build_menu_items
+// makes. Without anything waiting it does nothing.
+void finish_menu_items(MenuItems* menu, MenuBuild* build);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <netdb.h>
 #include <poll.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <tuple>
 #include <unistd.h>
@@ -22,17 +23,6 @@ struct AddrInfoDeleter {
 };
 
 constexpr std::size_t first_capacity = 4096;
-
-// Milliseconds from now until deadline, at least 0 and at most limit_ms.
-int ms_until(Clock::time_point deadline, int limit_ms) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) {
-        return 0;
-    }
-    // Rounded up, so that a wait that ends early does not spin until the deadline.
-    return left < limit_ms ? static_cast<int>(left) + 1 : limit_ms;
-}
 
 void fail(Transaction* t, const char* message) {
     t->state = TransactionState::failed;
@@ -101,45 +91,26 @@ void start_next_address(Transaction* t) {
     fail(t, fetch_error::connect);
 }
 
-// Polls the socket and input_fd together. Sets the two flags; a time-out or a signal sets
-// neither.
-void wait_for(int socket_fd, short events, int input_fd, int wait_ms, bool* socket_ready,
-              bool* input_ready) {
-    pollfd entries[2] = {{socket_fd, events, 0}, {input_fd, POLLIN, 0}};
-    const nfds_t count = input_fd >= 0 ? 2 : 1;
-    *socket_ready = false;
-    *input_ready = false;
-    if (poll(entries, count, wait_ms) <= 0) {
-        return;
-    }
-    *socket_ready = entries[0].revents != 0;
-    *input_ready = count == 2 && entries[1].revents != 0;
-}
-
-bool step_connecting(Transaction* t, int wait_ms, int input_fd) {
+void step_connecting(Transaction* t, short revents, Clock::time_point now) {
     if (t->socket.fd < 0) {
         start_next_address(t);
-        return false;
+        return;
     }
-    bool ready = false;
-    bool input = false;
-    wait_for(t->socket.fd, POLLOUT, input_fd, ms_until(t->deadline, wait_ms), &ready, &input);
-    if (ready) {
+    if (revents != 0) {
         if (connect_succeeded(t->socket.fd)) {
             connected(t);
-        } else {
-            t->socket.reset();
+            return;
         }
-    } else if (Clock::now() >= t->deadline) {
+        t->socket.reset();
+    } else if (now >= t->deadline) {
         t->socket.reset();
     }
-    if (t->socket.fd < 0 && t->state == TransactionState::connecting) {
+    if (t->socket.fd < 0) {
         start_next_address(t);
     }
-    return input;
 }
 
-void step_sending(Transaction* t) {
+void step_sending(Transaction* t, Clock::time_point now) {
     if (write_all(t->socket.fd, t->request.data(), t->request.size()) !=
         static_cast<ssize_t>(t->request.size())) {
         fail(t, fetch_error::send);
@@ -152,7 +123,7 @@ void step_sending(Transaction* t) {
     }
     t->capacity = first_capacity;
     t->used = 0;
-    t->deadline = Clock::now() + std::chrono::milliseconds(t->limits.idle_timeout_ms);
+    t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
     t->state = TransactionState::receiving;
 }
 
@@ -173,48 +144,43 @@ bool grow_buffer(Transaction* t) {
     return true;
 }
 
-bool step_receiving(Transaction* t, int wait_ms, int input_fd) {
-    bool ready = false;
-    bool input = false;
-    wait_for(t->socket.fd, POLLIN, input_fd, ms_until(t->deadline, wait_ms), &ready, &input);
-    if (!ready) {
-        if (Clock::now() >= t->deadline) {
+void step_receiving(Transaction* t, short revents, Clock::time_point now) {
+    if (revents == 0) {
+        if (now >= t->deadline) {
             fail(t, fetch_error::read);
         }
-        return input;
+        return;
     }
     const ssize_t n = read(t->socket.fd, t->content.get() + t->used, t->capacity - t->used - 1);
     if (n < 0) {
         if (errno != EINTR && errno != EAGAIN) {
             fail(t, fetch_error::read);
         }
-        return input;
+        return;
     }
     if (n == 0) {
         t->content[t->used] = '\0';
         t->socket.reset();
         t->state = TransactionState::done;
-        return input;
+        return;
     }
     t->used += static_cast<std::size_t>(n);
-    t->deadline = Clock::now() + std::chrono::milliseconds(t->limits.idle_timeout_ms);
+    t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
     if (t->used > t->limits.response_cap) {
         fail(t, fetch_error::too_large);
     } else if (t->used >= t->capacity - 1 && !grow_buffer(t)) {
         fail(t, fetch_error::grow);
     }
-    return input;
 }
 
 } // namespace
 
-void begin_transaction(Transaction* transaction, const char* host, int port, const char* selector,
-                       TransactionLimits limits) {
+void begin_transaction(Transaction* transaction, const Address& address, TransactionLimits limits) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr) {
+    if (getaddrinfo(address.host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
         transaction->limits = limits;
         fail(transaction, fetch_error::resolve);
         return;
@@ -224,11 +190,11 @@ void begin_transaction(Transaction* transaction, const char* host, int port, con
     for (const addrinfo* entry = list.get(); entry != nullptr; entry = entry->ai_next) {
         addresses.push_back(reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr);
     }
-    begin_transaction_to(transaction, std::move(addresses), port, selector, limits);
+    begin_transaction_to(transaction, std::move(addresses), address.port, address.selector, limits);
 }
 
 void begin_transaction_to(Transaction* transaction, std::vector<in_addr> addresses, int port,
-                          const char* selector, TransactionLimits limits) {
+                          std::string_view selector, TransactionLimits limits) {
     Transaction& t = *transaction;
     t.limits = limits;
     t.addresses = std::move(addresses);
@@ -240,45 +206,42 @@ void begin_transaction_to(Transaction* transaction, std::vector<in_addr> address
     start_next_address(&t);
 }
 
-bool advance_transaction(Transaction* transaction, int wait_ms, int input_fd) {
-    switch (transaction->state) {
+TransactionWait transaction_wait(const Transaction& transaction) {
+    switch (transaction.state) {
     case TransactionState::connecting:
-        return step_connecting(transaction, wait_ms, input_fd);
-    case TransactionState::sending:
-        step_sending(transaction);
-        return false;
+        return {transaction.socket.fd, POLLOUT, transaction.deadline};
     case TransactionState::receiving:
-        return step_receiving(transaction, wait_ms, input_fd);
+        return {transaction.socket.fd, POLLIN, transaction.deadline};
+    case TransactionState::sending:
+        // Due now: the request goes out at the next step.
+        return {-1, 0, Clock::time_point::min()};
     case TransactionState::done:
     case TransactionState::failed:
         break;
     }
-    return false;
+    return {-1, 0, Clock::time_point::max()};
 }
 
-void run_transaction(Transaction* transaction) {
-    while (transaction->state != TransactionState::done &&
-           transaction->state != TransactionState::failed) {
-        std::ignore = advance_transaction(transaction, 1000, -1);
+void step_transaction(Transaction* transaction, short revents, Clock::time_point now) {
+    switch (transaction->state) {
+    case TransactionState::connecting:
+        step_connecting(transaction, revents, now);
+        break;
+    case TransactionState::sending:
+        step_sending(transaction, now);
+        break;
+    case TransactionState::receiving:
+        step_receiving(transaction, revents, now);
+        break;
+    case TransactionState::done:
+    case TransactionState::failed:
+        break;
     }
 }
 
-Transaction receive_all(int fd, TransactionLimits limits) {
-    Transaction t;
-    t.limits = limits;
-    t.socket = Descriptor{fd};
-    t.state = TransactionState::sending; // an empty request: nothing goes out
-    run_transaction(&t);
-    return t;
-}
-
-int connect_first(const std::vector<in_addr>& addresses, int port, int timeout_ms) {
-    Transaction t;
-    begin_transaction_to(&t, addresses, port, "", {.connect_timeout_ms = timeout_ms});
-    while (t.state == TransactionState::connecting) {
-        std::ignore = advance_transaction(&t, 1000, -1);
-    }
-    return t.state == TransactionState::sending ? t.socket.release() : -1;
+bool transaction_finished(const Transaction& transaction) {
+    return transaction.state == TransactionState::done ||
+           transaction.state == TransactionState::failed;
 }
 
 ssize_t write_all(int fd, const char* bytes, std::size_t length) {

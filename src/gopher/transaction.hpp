@@ -1,19 +1,20 @@
 // One Gopher transaction: connect, send the selector, read until the server closes.
 //
-// The transaction never waits for long and never ends the program: advance_transaction waits
-// at most the time it is given, for the socket and for one more descriptor (the keyboard),
-// and returns, so that its caller can read keys, cancel and draw progress between steps.
-// A failure leaves the words of its message in the record; the caller decides whether it
-// ends the run.
+// The transaction never waits and never ends the program: it tells the event loop what it waits
+// for (transaction_wait), and the loop steps it when that comes or its deadline passes, so
+// keys, cancels and progress are answered between steps. A failure leaves the words of its
+// message in the record; the caller decides whether it ends the run.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <netinet/in.h>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
+#include "gopher/address.hpp"
 #include "gopher/content.hpp"
 #include "gopher/descriptor.hpp"
 
@@ -84,26 +85,27 @@ struct Transaction {
 
 // Resolves the host (the one step that blocks until the resolver answers), then starts on the
 // first address. A host that does not resolve leaves the transaction failed.
-void begin_transaction(Transaction* transaction, const char* host, int port, const char* selector,
+void begin_transaction(Transaction* transaction, const Address& address,
                        TransactionLimits limits = {});
 // The same with the addresses given.
 void begin_transaction_to(Transaction* transaction, std::vector<in_addr> addresses, int port,
-                          const char* selector, TransactionLimits limits = {});
+                          std::string_view selector, TransactionLimits limits = {});
 
-// Takes one step, waiting at most wait_ms for the socket and, when input_fd is not -1, for
-// input_fd. True when input_fd is readable; the caller reads it.
-[[nodiscard]] bool advance_transaction(Transaction* transaction, int wait_ms, int input_fd);
+// What the transaction waits for: the socket (fd, -1 for none) becoming ready for events, or
+// the deadline, whichever comes first.
+struct TransactionWait {
+    int fd;
+    short events;
+    std::chrono::steady_clock::time_point deadline;
+};
+[[nodiscard]] TransactionWait transaction_wait(const Transaction& transaction);
 
-// Steps until the transaction is done or failed, watching nothing else.
-void run_transaction(Transaction* transaction);
+// One step, once the socket is ready (revents as poll gave them) or the deadline has passed
+// (revents 0). Never waits.
+void step_transaction(Transaction* transaction, short revents,
+                      std::chrono::steady_clock::time_point now);
 
-// Reads fd, which it takes over, until end of stream as a transaction does once the request is
-// sent: done with the content, or failed. Serves the tests and the benchmark of receiving.
-[[nodiscard]] Transaction receive_all(int fd, TransactionLimits limits = {});
+[[nodiscard]] bool transaction_finished(const Transaction& transaction);
 
-// Tries the addresses in order; the first socket that connects, or -1. Serves the tests of the
-// order in which addresses are tried.
-[[nodiscard]] int connect_first(const std::vector<in_addr>& addresses, int port,
-                                int timeout_ms = connect_timeout_ms);
 // Bytes written (then equal to length), or -1 after a write error other than EINTR.
 [[nodiscard]] ssize_t write_all(int fd, const char* bytes, std::size_t length);

@@ -4,8 +4,6 @@
 #include <climits>
 #include <cstring>
 
-#include "nav/browser.hpp"
-
 namespace {
 
 // Pieces of a long text that stay in the cache between finding their end and counting them.
@@ -46,7 +44,7 @@ long lines_in(std::string_view text) {
     return newlines + (!text.empty() && text.back() != '\n' ? 1 : 0);
 }
 
-void count_lines(Browser* browser, const char* text) {
+int count_lines(const char* text) {
     // Its end and its newlines in one pass over each piece, not one pass over the whole text
     // for each.
     long lines = 0;
@@ -63,5 +61,5 @@ void count_lines(Browser* browser, const char* text) {
         text += n;
     }
     lines += last != '\n' ? 1 : 0;
-    browser->text_lines = lines > INT_MAX ? INT_MAX : static_cast<int>(lines);
+    return lines > INT_MAX ? INT_MAX : static_cast<int>(lines);
 }

@@ -4,11 +4,9 @@
 #include <cstddef>
 #include <string_view>
 
-struct Browser;
-
-// The count the text view shows and bounds with, stored in the browser's text_lines (capped at
-// INT_MAX): lines_in the NUL-terminated text, found in one pass over it.
-void count_lines(Browser* browser, const char* text);
+// The count the text view shows and bounds with (capped at INT_MAX): lines_in the NUL-terminated
+// text, found in one pass over it.
+[[nodiscard]] int count_lines(const char* text);
 
 // Newlines, plus one when the text is not empty and does not end in one. Any bytes, NULs
 // included: the tests and fuzz targets check the counting on it.

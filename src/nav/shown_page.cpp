@@ -1,39 +1,49 @@
-// What is worked out from the page on screen, kept while the same content comes back.
+// The page on screen: where the user is in it, and what is worked out from its content.
 #include "nav/shown_page.hpp"
 
 #include <climits>
 
-#include "ui/geometry.hpp"
+#include "gopher/menu.hpp"
 
-void prepare_shown_page(Browser* browser, ShownPage* shown, int menu) {
-    const Page* page = browser->current;
+void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows) {
     const ShownKey key{page, page != nullptr ? page->fetch : 0};
     if (!(shown->key == key)) {
         *shown = ShownPage{};
         shown->key = key;
-        browser->items.reset();
-        browser->item_count = 0;
-        browser->selectable_count = 0;
+        if (page != nullptr) {
+            shown->kept_selected = page->selected > 0 ? page->selected : 1;
+            shown->kept_top = page->menu_top;
+            shown->text_top = page->text_top;
+            shown->menu = content_is_menu(page->address.type, page->content.get());
+            if (shown->menu && page->content) {
+                const long wanted = static_cast<long>(shown->kept_top) + first_rows;
+                start_menu_items(&shown->items, &shown->build, page->content.get(),
+                                 page->address.host.c_str(), page->address.port,
+                                 wanted < INT_MAX ? static_cast<int>(wanted) : INT_MAX);
+            }
+        }
     }
-    if (!menu || page == nullptr || !page->content) {
-        return;
-    }
-    if (shown->menu_started) {
-        finish_menu_items(browser, &shown->build);
-        return;
-    }
-    const long first_screen =
-        static_cast<long>(browser->menu_top) + content_rows(browser->winsize.ws_row);
-    // Where the user was (back, forward, reload) survives the build, which starts at 1.
-    const int selected = browser->selected;
-    start_menu_items(browser, &shown->build, page->content.get(),
-                     first_screen < INT_MAX ? static_cast<int>(first_screen) : INT_MAX);
-    browser->selected = selected;
-    shown->menu_started = true;
 }
 
-void stamp_fetch(Browser* browser) {
-    if (browser->current != nullptr) {
-        browser->current->fetch = ++browser->fetches;
+void remember_place(const ShownPage& shown, Page* page) {
+    if (page == nullptr || !(shown.key.page == page)) {
+        return;
     }
+    page->selected = shown_selected_ordinal(shown);
+    page->menu_top = shown_menu_top(shown);
+    page->text_top = shown.text_top;
+}
+
+int shown_menu_top(const ShownPage& shown) {
+    return shown.placed ? shown.place.top : shown.kept_top;
+}
+
+int shown_selected_ordinal(const ShownPage& shown) {
+    if (!shown.placed) {
+        return shown.kept_selected;
+    }
+    if (shown.place.selected < 0) {
+        return shown.kept_selected; // no link: nothing moved it
+    }
+    return shown.layout.rows[static_cast<std::size_t>(shown.place.selected)].ordinal;
 }

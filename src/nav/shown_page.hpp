@@ -1,10 +1,11 @@
-// What is worked out from the page on screen, kept while the same content comes back.
+// The page on screen: where the user is in it, and what is worked out from its content, kept
+// while the same content is shown.
 #pragma once
 
 #include "gopher/menu_items.hpp"
-#include "nav/browser.hpp"
+#include "nav/menu_movement.hpp"
+#include "nav/page.hpp"
 #include "nav/text_position.hpp"
-#include "ui/menu_movement.hpp"
 
 // A page and the fetch that gave its content: another page, or a reload of the same one, is
 // another key, whatever addresses the page and its bytes happen to have.
@@ -14,30 +15,40 @@ struct ShownKey {
     bool operator==(const ShownKey&) const = default;
 };
 
-// The record of the page on screen. Owned by the browse loop, handed to the views by pointer,
-// and checked against the page in one place, prepare_shown_page.
+// The record of the page on screen, reset in one place, prepare_shown_page. It is the one owner
+// of the place while the page is shown; the page keeps a copy for the next visit
+// (remember_place).
 struct ShownPage {
     ShownKey key;
-    bool menu_started = false; // the browser's items are this page's, whole or being built
-    MenuBuild build;
+    bool menu = false;
+    MenuItems items;
+    MenuBuild build; // build.content is set while items wait to be parsed
     // The menu's links and where the view is in it, set once the items are whole: the layout
     // once per content, the place by every key. place_rows: the content rows it was made for.
     bool placed = false;
     MenuLayout layout;
     MenuPlace place;
     int place_rows = 0;
-    int text_lines = -1;   // the text's line count; -1 until counted
-    TextPosition position; // where the last text frame started
+    // Until the menu is placed: the place kept from the page's last visit, as the page holds it.
+    int kept_selected = 1;
+    int kept_top = 0;
+    // The text: its first line on screen, its line count (-1 until counted) and where the line
+    // at text_top starts (moved with text_top by the update step, read by the drawing).
+    int text_top = 0;
+    int text_lines = -1;
+    TextPosition position;
 };
 
-// The one place the record is reset: when the current page or its fetch differs from the key,
-// the record starts afresh and the browser's item array (another page's) goes. Then, for a
-// menu, the items are made as build_menu_items would make them (selected and menu_top kept:
-// the view bounds them to the new items), except that a new build stops after the first
-// screen's items: finish_menu_items on the record's build parses the rest. A menu already
-// built for the key is only finished, and the view finds its place in the record.
-void prepare_shown_page(Browser* browser, ShownPage* shown, int menu);
+// When the page or its fetch differs from the record's key, the record starts afresh with the
+// place the page keeps. Then, for a menu not built yet, the items of the first screen are
+// parsed (first_rows rows from the kept top): finish_menu_items on the record's build parses
+// the rest. Nothing happens for a page without content.
+void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows);
 
-// Numbers the current page's content as the browser's next fetch. Whoever stores a content in
-// a page calls it, so that no record made for an earlier content is taken for this one's.
-void stamp_fetch(Browser* browser);
+// Copies the place on screen into the page, for its next visit.
+void remember_place(const ShownPage& shown, Page* page);
+
+// The menu's first row on screen and the ordinal of its selected link: the place once the menu
+// is placed, the kept one before.
+[[nodiscard]] int shown_menu_top(const ShownPage& shown);
+[[nodiscard]] int shown_selected_ordinal(const ShownPage& shown);

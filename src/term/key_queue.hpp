@@ -1,13 +1,51 @@
-// Bytes from the keyboard that no one has taken as keys yet.
+// Bytes from the keyboard that no one has taken as keys yet, and the whole keys taken off them.
 #pragma once
 
 #include <array>
 
-// Room for the longest escape sequence and a burst of typing. Whoever reads the keyboard (a view,
-// a prompt, a fetch watching for Esc) appends here, and the keys come off the front in order,
-// so nothing typed ahead is lost between them.
+#include "term/key_decoder.hpp"
+
+// An ESC followed by nothing within this time is the Esc key; followed by more, it starts a key
+// sequence (an arrow, say).
+inline constexpr int escape_wait_ms = 50;
+
+// Room for the longest escape sequence and a burst of typing. The loop appends what is read and
+// takes keys off the front in order, so nothing typed ahead is lost. While a page loads the keys
+// are held: they are only looked at for a cancel (`scanned` counts the bytes looked at), and they
+// act once the page is shown.
 struct KeyQueue {
     std::array<unsigned char, 256> bytes{};
     int length = 0;
+    int scanned = 0;
     bool ended = false; // the descriptor is at its end or failed; what is queued is still read
 };
+
+static_assert(KeyQueue{}.bytes.size() > longest_sequence + 1,
+              "a full queue must always hold a whole key");
+
+// What one read of the keyboard brought.
+struct KeyboardRead {
+    bool got = false;       // bytes were queued
+    bool cancelled = false; // the queue was full: the bytes read were dropped, but an Esc or a
+                            // Ctrl-C among them cancels what is loading
+};
+
+// The one read of the keyboard: appends what fd has to the queue, or, when the queue is full,
+// reads into scratch and keeps only the news of a cancel (a paste while a page loads can fill
+// the queue). End of input or an error marks the queue ended.
+[[nodiscard]] KeyboardRead read_keyboard(KeyQueue* queue, int fd);
+
+// The whole key at the front, taken off the queue; length 0 when none is whole yet. settled:
+// nothing more is coming for a key still unfinished (see next_key); an ended queue is settled.
+[[nodiscard]] DecodedKey take_key(KeyQueue* queue, bool settled);
+
+// While keys are held: looks at the keys queued since the last look. True when one is a lone
+// Esc or a Ctrl-C, which leaves the queue; the keys around it stay.
+[[nodiscard]] bool take_cancel(KeyQueue* queue, bool settled);
+
+// True when queued bytes wait for the rest of a key, so the loop sets its escape deadline: at the
+// front, or past the bytes looked at while keys are held.
+[[nodiscard]] bool key_unfinished(const KeyQueue& queue, bool held);
+
+// Esc, or Ctrl-C (byte 3: raw mode turns it into a byte).
+[[nodiscard]] bool cancels(const DecodedKey& key);

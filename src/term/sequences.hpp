@@ -18,5 +18,6 @@ inline constexpr const char* bold_blue = "\033[1;34m";
 inline constexpr const char* bold_bright_red = "\033[1;91m";
 inline constexpr const char* grey = "\033[0;90m";         // reset, then bright black
 inline constexpr const char* selection = "\033[1;30;47m"; // bold black on white
-inline constexpr const char* erase_left = "\b \b";        // blank the cell left of the cursor
+inline constexpr const char* show_cursor = "\033[?25h";
+inline constexpr const char* hide_cursor = "\033[?25l";
 } // namespace seq

@@ -3,17 +3,14 @@
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
-#include "app/cli.hpp"
-#include "nav/browser.hpp"
+#include "app/version.hpp"
+#include "nav/model.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
-#include "term/terminal.hpp"
 #include "term/width.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
-#include "ui/key_reader.hpp"
 
 namespace {
 
@@ -70,35 +67,14 @@ void draw_about(int rows, int cols) {
     std::fputs(seq::reset, stdout);
 }
 
-void draw_about_screen(const Browser* browser) {
-    const int rows = browser->winsize.ws_row;
-    const int cols = browser->winsize.ws_col;
+} // namespace
+
+void draw_about_screen(const Model& model) {
+    const int rows = model.window.ws_row;
+    const int cols = model.window.ws_col;
     // Sent with the rest of the page in one flush; a window of no size gets the clear alone.
     std::fputs(seq::clear_screen, stdout);
     if (rows > 0 && cols > 0) {
         draw_about(rows, cols);
-    }
-    std::fflush(stdout);
-}
-
-} // namespace
-
-void show_about(Browser* browser) {
-    draw_about_screen(browser);
-    // Any one key closes it, an arrow's whole sequence included, so nothing of it reaches the
-    // view. No key can come once the input has ended: then the run ends.
-    for (;;) {
-        if (take_pending_resize(&browser->winsize)) {
-            draw_about_screen(browser);
-            continue;
-        }
-        const Input input = read_input(&browser->keys, STDIN_FILENO);
-        if (input.kind == InputKind::key) {
-            return;
-        }
-        if (input.kind == InputKind::ended) {
-            browser->running = 0;
-            return;
-        }
     }
 }

@@ -1,8 +1,7 @@
 // The about screen: name, version, a picture and the shortcuts.
 #pragma once
 
-struct Browser;
+struct Model;
 
-// Draws the about screen and waits for the key that closes it, redrawing it when the window
-// changes size; when the input ends instead, running is cleared.
-void show_about(Browser* browser);
+// The whole screen: the about screen in place of the page, cut to the window.
+void draw_about_screen(const Model& model);

@@ -27,6 +27,5 @@ int draw_bottom_message_at(const winsize& size, int col, const char* colour,
     std::fputs(colour, stdout);
     std::fwrite(shown.data(), 1, shown.size(), stdout);
     std::fputs(seq::reset, stdout);
-    std::fflush(stdout);
     return col + used;
 }

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "nav/model.hpp"
+
 // The header bar's band, and the most bytes of a text line shown: the about screen's title bar
 // is the same band.
 inline constexpr int band_width = 78;
@@ -18,7 +20,6 @@ inline constexpr int band_width = 78;
 // Rows the text view scrolls by and bounds with: its content rows, but at least 1.
 [[nodiscard]] int text_visible_rows(int rows);
 
-enum class PromptKind { search, address };
 [[nodiscard]] std::string_view prompt_label(PromptKind kind);
 [[nodiscard]] int prompt_label_column(int cols);
 // Just after the label.

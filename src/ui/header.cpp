@@ -9,7 +9,7 @@
 
 #include "gopher/address.hpp"
 #include "gopher/fields.hpp"
-#include "nav/browser.hpp"
+#include "nav/model.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
 #include "term/width.hpp"
@@ -22,14 +22,14 @@ constexpr int first_content_row = 4;
 
 // Host and selector come from the network (a menu line names them), so the URL goes through
 // the filter, and is centred by the columns it shows in.
-void write_header_bar(const Browser* browser) {
-    const int cols = browser->winsize.ws_col;
-    if (cols <= 0 || browser->winsize.ws_row <= 0) {
+void write_header_bar(const Model& model) {
+    const int cols = model.window.ws_col;
+    if (cols <= 0 || model.window.ws_row <= 0) {
         return; // not a terminal: nothing to draw on
     }
     char url[address_max + 1] = "";
-    if (browser->current != nullptr) {
-        format_page_url(browser->current, url, sizeof url);
+    if (const Page* page = model.history.current) {
+        format_page_url(page->address, url, sizeof url);
     }
     draw_band(cols);
     const std::string_view text(url, std::strlen(url));
@@ -56,16 +56,15 @@ void draw_band(int cols) {
     std::fwrite(band, 1, static_cast<std::size_t>(width > 0 ? width : 0), stdout);
 }
 
-void draw_header(const Browser* browser) {
-    write_header_bar(browser);
-    std::fflush(stdout);
+void draw_header(const Model& model) {
+    write_header_bar(model);
 }
 
-void start_view_frame(const Browser* browser) {
+void start_view_frame(const Model& model) {
     std::fputs(seq::clear_screen, stdout);
-    write_header_bar(browser);
+    write_header_bar(model);
 }
 
-void place_content_row(const Browser* browser, int index) {
-    move_cursor(first_content_row + index, content_column(browser->winsize.ws_col));
+void place_content_row(const Model& model, int index) {
+    move_cursor(first_content_row + index, content_column(model.window.ws_col));
 }

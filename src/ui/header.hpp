@@ -2,19 +2,19 @@
 // under it where a view places its content.
 #pragma once
 
-struct Browser;
+struct Model;
 
 // The bar's band on row 1 in the bar's colours, cut to the window's cols columns; the colours
 // stay set for what is written on it.
 void draw_band(int cols);
 
-// The bar alone: leaves the cursor at row 2, column 1, and flushes. The views draw the bar
-// through start_view_frame; this serves the header's own test.
-void draw_header(const Browser* browser);
+// The bar alone: leaves the cursor at row 2, column 1. The views draw the bar through
+// start_view_frame; this serves the header's own test.
+void draw_header(const Model& model);
 
-// Clears the screen and draws the header bar without flushing, so that a view can add its
-// content and send the whole frame at once.
-void start_view_frame(const Browser* browser);
+// Clears the screen and draws the header bar, so that a view can add its content and the loop
+// can send the whole frame at once.
+void start_view_frame(const Model& model);
 
 // Moves to the start of content row `index` (from 0, on screen row 4 + index).
-void place_content_row(const Browser* browser, int index);
+void place_content_row(const Model& model, int index);

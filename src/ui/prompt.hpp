@@ -1,14 +1,21 @@
-// The search and address prompts on the bottom row.
+// The search and address prompts on the bottom row: what a key does to the line typed, and how
+// the row is drawn.
 #pragma once
 
-#include "gopher/menu_item.hpp"
+#include "nav/model.hpp"
+#include "term/key_decoder.hpp"
 
-struct Browser;
-struct ShownPage;
+// A query is cut like a selector, a typed address like any address.
+[[nodiscard]] int prompt_limit(PromptKind kind);
 
-// Both read the keyboard through the browser's queue until Enter or Esc; shown is the record of
-// the page on screen, whose frame a resize redraws under the prompt. When the input ends what
-// was typed is dropped, nothing is fetched and running is cleared.
-// item: a search item of the menu on screen, whose content and host its texts are read from.
-void prompt_search(Browser* browser, ShownPage* shown, const MenuItem* item);
-void prompt_open_url(Browser* browser, ShownPage* shown);
+enum class PromptEdit { typing, accepted, cancelled };
+
+// One key in the prompt: printable ASCII is typed up to the limit, Backspace erases, Enter
+// accepts, Esc cancels, and any other key is passed over whole.
+[[nodiscard]] PromptEdit edit_prompt(Overlay* overlay, DecodedKey key);
+
+// The label in colour from the label's column, then the last characters typed that fit before
+// the last column, with the cursor shown after them.
+void draw_prompt_row(const Model& model);
+// The prompt's error in red on its row.
+void draw_prompt_error(const Model& model);

@@ -13,9 +13,9 @@
 // "Connecting to HOST:PORT...", the host as it came (the drawing filters it).
 [[nodiscard]] std::string connecting_text(std::string_view host, int port);
 
-// Replaces the bottom row with the text, filtered and cut to the row, in the default colours;
-// one flush. Nothing else on the screen changes.
+// Replaces the bottom row with the text, filtered and cut to the row, in the default colours.
+// Nothing else on the screen changes.
 void draw_fetch_progress(const winsize& size, std::string_view text);
 
-// The message in red on the bottom row, one flush. It stays until the view draws again.
+// The message in red on the bottom row, from its first column.
 void draw_error_message(const winsize& size, std::string_view message);

@@ -1,5 +1,5 @@
 // Whole keys from the bytes a terminal sends, one key at a time off the front of a queue.
-#include "ui/key_decoder.hpp"
+#include "term/key_decoder.hpp"
 
 #include <cstddef>
 

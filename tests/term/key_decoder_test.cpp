@@ -1,5 +1,5 @@
 // Whole keys from the bytes a terminal sends, however the bytes are split into reads.
-#include "ui/key_decoder.hpp"
+#include "term/key_decoder.hpp"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "gopher/menu_item.hpp"
-#include "ui/key_decoder.hpp"
+#include "term/key_decoder.hpp"
 
 // The rows of a menu, a link being a selectable item, and where its links begin and end.
 struct MenuLayout {

@@ -1,6 +1,6 @@
 // Where the movement keys take a menu: every row within reach, the marker on screen whenever a
 // link is, and today's moves wherever they already reach every row.
-#include "ui/menu_movement.hpp"
+#include "nav/menu_movement.hpp"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Where the movement keys take a menu: every row within reach, and the marker on screen
 // whenever a link is.
-#include "ui/menu_movement.hpp"
+#include "nav/menu_movement.hpp"
 
 #include <algorithm>
 

@@ -1,0 +1,165 @@
+// The one loop: waits for the keyboard, the work in flight, deadlines and signal flags, turns
+// each into an event for the update step, and writes a frame when the model changed.
+#include "app/event_loop.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <poll.h>
+
+#include "nav/model.hpp"
+#include "term/key_queue.hpp"
+#include "term/terminal.hpp"
+#include "ui/frame.hpp"
+#include "ui/update.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// With nothing due sooner the wait still ends this often, so a signal's flag that was raised
+// just before the wait began is seen soon.
+constexpr int tick_ms = 100;
+
+// The keyboard's side of the loop: the queue, and when a key still unfinished at its end is
+// taken as it is (an ESC followed by nothing is the Esc key).
+struct Input {
+    int fd;
+    KeyQueue queue;
+    Clock::time_point settle_at = Clock::time_point::max();
+    bool held = false; // keys wait while a page loads
+};
+
+int ms_until(Clock::time_point when, Clock::time_point now) {
+    if (when <= now) {
+        return 0;
+    }
+    const auto left = std::chrono::duration_cast<milliseconds>(when - now).count();
+    // Rounded up, so that a wait that ends early does not spin until the deadline.
+    return left < tick_ms ? static_cast<int>(left) + 1 : tick_ms;
+}
+
+struct Loop {
+    Model* model;
+    Input input;
+    bool dirty = false;
+
+    void apply(const Event& event) { dirty = update(model, event, Clock::now()) || dirty; }
+
+    void draw() {
+        if (dirty) {
+            draw_frame(*model);
+            std::fflush(stdout);
+            dirty = false;
+        }
+    }
+
+    // The next event that needs no waiting: a resize, work left after a frame, a whole key (or
+    // only a cancel while a page loads), or the end of input. False when there is none.
+    bool take_ready_event() {
+        winsize window = model->window;
+        if (take_pending_resize(&window)) {
+            apply({.kind = EventKind::resize, .window = window});
+            return true;
+        }
+        if (has_pending_work(*model)) {
+            draw();
+            apply({.kind = EventKind::idle});
+            return true;
+        }
+        KeyQueue& queue = input.queue;
+        const bool held = model->fetch.active;
+        if (held && !input.held) {
+            // Keys queued when a page is asked for were typed after the key that asked for it
+            // (a burst such as Enter then Esc), so they are watched too.
+            queue.scanned = 0;
+        }
+        input.held = held;
+        const bool settled = Clock::now() >= input.settle_at;
+        if (held) {
+            if (take_cancel(&queue, settled)) {
+                apply({.kind = EventKind::cancel});
+                return true;
+            }
+            return false;
+        }
+        if (const DecodedKey key = take_key(&queue, settled); key.length > 0) {
+            apply({.kind = EventKind::key, .key = key});
+            return true;
+        }
+        if (queue.ended && queue.length == 0) {
+            apply({.kind = EventKind::input_ended});
+            return true;
+        }
+        return false;
+    }
+
+    // One wait for everything, then the events it brought.
+    void wait() {
+        std::array<pollfd, 2> watched{};
+        nfds_t count = 0;
+        int keyboard = -1;
+        int socket = -1;
+        if (!input.queue.ended) {
+            keyboard = static_cast<int>(count);
+            watched[count++] = {input.fd, POLLIN, 0};
+        }
+        Clock::time_point deadline = Clock::time_point::max();
+        if (key_unfinished(input.queue, input.held)) {
+            deadline = input.settle_at;
+        }
+        const Fetch& fetch = model->fetch;
+        if (fetch.active) {
+            const TransactionWait wanted = transaction_wait(fetch.transaction);
+            if (wanted.fd >= 0) {
+                socket = static_cast<int>(count);
+                watched[count++] = {wanted.fd, wanted.events, 0};
+            }
+            deadline = std::min({deadline, wanted.deadline, fetch.next_progress});
+        }
+        const int ready = poll(watched.data(), count, ms_until(deadline, Clock::now()));
+        if (ready < 0 && errno != EINTR) {
+            // Nothing can be waited for any more: what the keyboard held is all there is.
+            input.queue.ended = true;
+        }
+        const Clock::time_point now = Clock::now();
+        if (ready > 0 && keyboard >= 0 && watched[keyboard].revents != 0) {
+            const KeyboardRead got = read_keyboard(&input.queue, input.fd);
+            if (got.got) {
+                input.settle_at = now + milliseconds(escape_wait_ms);
+            }
+            if (got.cancelled && model->fetch.active) {
+                apply({.kind = EventKind::cancel});
+            }
+        }
+        if (!model->fetch.active) {
+            return;
+        }
+        if (ready > 0 && socket >= 0 && watched[socket].revents != 0) {
+            apply({.kind = EventKind::fetch_ready, .revents = watched[socket].revents});
+        } else if (now >= std::min(transaction_wait(model->fetch.transaction).deadline,
+                                   model->fetch.next_progress)) {
+            apply({.kind = EventKind::time});
+        }
+    }
+};
+
+} // namespace
+
+void run_event_loop(Model* model, int input_fd) {
+    Loop loop{model, {input_fd, {}}};
+    loop.apply({.kind = EventKind::start});
+    while (model->running) {
+        while (model->running && loop.take_ready_event()) {
+        }
+        if (!model->running) {
+            break;
+        }
+        loop.draw();
+        loop.wait();
+    }
+    std::fflush(stdout);
+}

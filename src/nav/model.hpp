@@ -1,0 +1,42 @@
+// The model of the screen: everything a frame is drawn from, each fact held once.
+#pragma once
+
+#include <string>
+#include <sys/ioctl.h>
+
+#include "gopher/menu_item.hpp"
+#include "nav/fetch.hpp"
+#include "nav/history.hpp"
+#include "nav/shown_page.hpp"
+
+enum class PromptKind { search, address };
+
+// What is drawn over the page: a prompt on the bottom row, the prompt's error message (in red,
+// until a key), or the about screen in place of the page.
+enum class OverlayKind { none, prompt, prompt_error, about };
+
+struct Overlay {
+    OverlayKind kind = OverlayKind::none;
+    PromptKind prompt = PromptKind::address;
+    std::string typed;
+    // The search item the query is for: a view into the content of the page on screen.
+    MenuItem search{};
+    const char* error = nullptr; // prompt_error: one of the program's own constant texts
+    bool reopen = false;         // prompt_error: the address prompt opens again after the key
+};
+
+struct Model {
+    History history;
+    ShownPage shown;
+    Overlay overlay;
+    Fetch fetch;
+    // A failed or cancelled fetch's words, shown in red on the bottom row over every frame
+    // until the next key; null for none. Always one of the program's own constant texts.
+    const char* message = nullptr;
+    winsize window{};
+    bool running = true;
+    // The first page failed: the run ends with these on standard error (the system's lines,
+    // then the message) and status 1.
+    const char* fatal_message = nullptr;
+    std::string fatal_notes;
+};

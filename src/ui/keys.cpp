@@ -1,0 +1,39 @@
+// What the keys do in the menu and text views: one table for both.
+#include "ui/keys.hpp"
+
+Action view_action(DecodedKey key) {
+    switch (key.key) {
+    case Key::up:
+    case Key::down:
+    case Key::page_up:
+    case Key::page_down:
+    case Key::home:
+    case Key::end:
+        return Action::move;
+    case Key::back:
+        return Action::back;
+    case Key::byte:
+        break;
+    default:
+        return Action::none;
+    }
+    switch (key.byte) {
+    case '\r':
+    case '\n':
+        return Action::open;
+    case 'b':
+        return Action::back;
+    case 'f':
+        return Action::forward;
+    case 'o':
+        return Action::open_address;
+    case 'r':
+        return Action::reload;
+    case 'a':
+        return Action::about;
+    case 'q':
+        return Action::quit;
+    default:
+        return Action::none;
+    }
+}

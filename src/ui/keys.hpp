@@ -1,0 +1,18 @@
+// What the keys do in the menu and text views: one table for both.
+#pragma once
+
+#include "term/key_decoder.hpp"
+
+enum class Action {
+    none, // any other key: the frame is drawn again, nothing changes
+    move, // arrows, page keys, Home, End
+    open, // Enter: the marked link of a menu
+    back,
+    forward,
+    open_address,
+    reload,
+    about,
+    quit,
+};
+
+[[nodiscard]] Action view_action(DecodedKey key);

@@ -1,0 +1,35 @@
+// The update step: every event the loop sees changes the model here, and only here.
+#pragma once
+
+#include <chrono>
+#include <sys/ioctl.h>
+
+#include "term/key_decoder.hpp"
+
+struct Model;
+
+enum class EventKind {
+    start,       // the run begins: the page asked for on the command line is fetched
+    key,         // one whole key, in the order typed
+    resize,      // the window has a new size
+    input_ended, // no key can come any more: the run ends as if 'q' was pressed
+    cancel,      // Esc or Ctrl-C while a page loads
+    fetch_ready, // the fetch's socket is ready
+    time,        // a deadline of the fetch may have passed (progress, connect, silence)
+    idle,        // the frame is out: the work left for after it (a long menu's items, the
+                 // text's line count) is done now, before the next key
+};
+
+struct Event {
+    EventKind kind = EventKind::idle;
+    DecodedKey key{};
+    short revents = 0;
+    winsize window{};
+};
+
+// Applies the event. True when the screen must be drawn again.
+[[nodiscard]] bool update(Model* model, const Event& event,
+                          std::chrono::steady_clock::time_point now);
+
+// Work waits that the idle event does.
+[[nodiscard]] bool has_pending_work(const Model& model);
