@@ -65,6 +65,10 @@ struct Loop {
             apply({.kind = EventKind::resize, .window = window});
             return true;
         }
+        if (wants_fetch(*model)) {
+            apply({.kind = EventKind::fetch});
+            return true;
+        }
         if (has_pending_work(*model)) {
             draw();
             apply({.kind = EventKind::idle});
@@ -151,9 +155,10 @@ struct Loop {
 
 void run_event_loop(Model* model, int input_fd) {
     Loop loop{model, {input_fd, {}}};
-    loop.apply({.kind = EventKind::start});
     while (model->running) {
+        // Every key read ends with a frame, even one that changes nothing.
         while (model->running && loop.take_ready_event()) {
+            loop.draw();
         }
         if (!model->running) {
             break;

@@ -1,9 +1,11 @@
 // The history of visited pages: a doubly linked list reached through History::current.
 #include "nav/history.hpp"
 
+#include <algorithm>
 #include <new>
 
 #include "app/fatal.hpp"
+#include "gopher/fields.hpp"
 
 namespace {
 
@@ -23,6 +25,9 @@ Page* new_page(const Address& address) {
     try {
         page = std::make_unique<Page>();
         page->address = address;
+        // As the parser and the menu cut them: a record never holds more.
+        page->address.host.resize(std::min(page->address.host.size(), host_max));
+        page->address.selector.resize(std::min(page->address.selector.size(), selector_max));
     } catch (const std::bad_alloc&) {
         fatal("Error: Failed to allocate memory for navigation state.");
     }

@@ -57,9 +57,8 @@ void place_menu(Model* model) {
     shown.placed = true;
 }
 
-// The current page comes on screen: its record is made anew when its content is another. A
-// long menu shows its first screen before the rest is parsed, a text its first screen before
-// its lines are counted (has_pending_work, then the idle event).
+} // namespace
+
 void show_current_page(Model* model) {
     ShownPage& shown = model->shown;
     prepare_shown_page(&shown, model->history.current, rows_of(*model));
@@ -81,12 +80,12 @@ void show_current_page(Model* model) {
     bound_text(model);
 }
 
+namespace {
+
 // Before the history moves: the page left keeps where the user was on it.
 void leave_current_page(Model* model) {
     remember_place(model->shown, model->history.current);
 }
-
-void start_fetch(Model* model, Clock::time_point now);
 
 void end_fetch(Model* model) {
     Fetch& fetch = model->fetch;
@@ -363,6 +362,10 @@ bool do_pending_work(Model* model) {
 
 } // namespace
 
+bool wants_fetch(const Model& model) {
+    return model.running && !model.fetch.active && page_to_fetch(&model.history) != nullptr;
+}
+
 bool has_pending_work(const Model& model) {
     const ShownPage& shown = model.shown;
     if (current_content(model) == nullptr || !(shown.key.page == model.history.current)) {
@@ -373,7 +376,7 @@ bool has_pending_work(const Model& model) {
 
 bool update(Model* model, const Event& event, Clock::time_point now) {
     switch (event.kind) {
-    case EventKind::start:
+    case EventKind::fetch:
         start_fetch(model, now);
         return false;
     case EventKind::resize:
@@ -402,7 +405,6 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     } else {
         key_in_view(model, event.key);
     }
-    start_fetch(model, now);
     // Every key read ends with a frame, even one that changes nothing.
     return true;
 }

@@ -9,7 +9,7 @@
 struct Model;
 
 enum class EventKind {
-    start,       // the run begins: the page asked for on the command line is fetched
+    fetch,       // a page was asked for (the first, a link, a reload...) and none is loading
     key,         // one whole key, in the order typed
     resize,      // the window has a new size
     input_ended, // no key can come any more: the run ends as if 'q' was pressed
@@ -31,5 +31,13 @@ struct Event {
 [[nodiscard]] bool update(Model* model, const Event& event,
                           std::chrono::steady_clock::time_point now);
 
+// A page waits to be fetched: the loop then sends the fetch event.
+[[nodiscard]] bool wants_fetch(const Model& model);
 // Work waits that the idle event does.
 [[nodiscard]] bool has_pending_work(const Model& model);
+
+// The current page comes on screen (a fetch arrived, back, forward): its record is made anew
+// when its content is another, the place it keeps bounded to it. A long menu shows its first
+// screen before the rest is parsed, a text its first screen before its lines are counted
+// (has_pending_work, then the idle event).
+void show_current_page(Model* model);

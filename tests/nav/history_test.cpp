@@ -1,149 +1,185 @@
-// The history of visited pages.
+// The history of visited pages, and the place each page keeps in it.
 #include "nav/history.hpp"
 
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 
-#include "support/browser_fixture.hpp"
+#include "nav/shown_page.hpp"
+#include "support/model_fixture.hpp"
 
 namespace {
 
-// Frees the history and the items however a test ends; the sanitizer reports anything left.
-using History = OwnedBrowser;
-
-// Opens a page as the browse loop does once its content has arrived.
-void visit(Browser* browser, const char* host, const char* content = "",
-           const char* selector = "") {
-    push_page(browser, host, 70, selector, '1');
-    accept_fetched(browser, Content{strdup(content)});
+// A menu of sixty links: long enough that every place the tests keep is within it.
+std::string sixty_links() {
+    std::string menu;
+    for (int i = 0; i < 60; ++i) {
+        menu += "1item\t/" + std::to_string(i) + "\tbeta.lan\t70\n";
+    }
+    return menu;
 }
+
+// The model, its history and the page on screen; freed however a test ends.
+struct History : ModelFixture {
+    History() { window(24); } // 20 content rows
+    ::History& h() { return model.history; }
+    Page* current() { return model.history.current; }
+    // Where the user is on the page on screen: the selected link's ordinal, the first row of
+    // the menu and the first line of a text.
+    int selected() const { return shown_selected_ordinal(model.shown); }
+    int menu_top() const { return shown_menu_top(model.shown); }
+    int text_top() const { return model.shown.text_top; }
+    // Puts the user there, as keys would have.
+    void set_place(int selected, int menu_top, int text_top) {
+        model.shown.placed = false;
+        model.shown.kept_selected = selected;
+        model.shown.kept_top = menu_top;
+        model.shown.text_top = text_top;
+        settle();
+    }
+    void back() {
+        remember_place(model.shown, current());
+        if (go_back(&model.history)) {
+            show_current_page(&model);
+            settle();
+        }
+    }
+    void forward() {
+        remember_place(model.shown, current());
+        if (go_forward(&model.history)) {
+            show_current_page(&model);
+            settle();
+        }
+    }
+    // Opens a page as the loop does once its content has arrived.
+    void visit(const char* host, const std::string& content = sixty_links(),
+               const char* selector = "") {
+        push_page(&model.history, address_of(host, 70, selector, '1'));
+        give_content(content);
+    }
+};
 
 TEST(History, PushOnEmptyHistoryMakesTheOnlyPage) {
     History h;
-    h.browser.selected = 5;
-    h.browser.menu_top = 3;
-    h.browser.text_top = 9;
-    h.browser.item_count = 4;
-    push_page(&h.browser, "alpha.lan", 70, "/dir", '1');
-    EXPECT_EQ(h.browser.current, nullptr) << "nothing is linked before the content arrives";
-    accept_fetched(&h.browser, Content{strdup("")});
-    const Page* page = h.browser.current;
+    h.model.shown.text_top = 9;
+    push_page(&h.h(), address_of("alpha.lan", 70, "/dir", '1'));
+    EXPECT_EQ(h.current(), nullptr) << "nothing is linked before the content arrives";
+    EXPECT_EQ(h.text_top(), 9) << "push leaves the page on screen alone";
+    h.give_content("");
+    const Page* page = h.current();
     ASSERT_NE(page, nullptr);
-    EXPECT_STREQ(page->host, "alpha.lan");
-    EXPECT_EQ(page->port, 70);
-    EXPECT_STREQ(page->selector, "/dir");
-    EXPECT_EQ(page->type, '1');
+    EXPECT_EQ(page->address.host, "alpha.lan");
+    EXPECT_EQ(page->address.port, 70);
+    EXPECT_EQ(page->address.selector, "/dir");
+    EXPECT_EQ(page->address.type, '1');
     EXPECT_STREQ(page->content.get(), "");
     EXPECT_EQ(page->prev, nullptr);
     EXPECT_EQ(page->next, nullptr);
-    EXPECT_EQ(h.browser.selected, 1);
-    EXPECT_EQ(h.browser.menu_top, 0);
-    EXPECT_EQ(h.browser.text_top, 0);
-    EXPECT_EQ(h.browser.item_count, 4) << "push leaves the items alone";
+    EXPECT_EQ(h.selected(), 1);
+    EXPECT_EQ(h.menu_top(), 0);
+    EXPECT_EQ(h.text_top(), 0);
 }
 
 TEST(History, CutsOverlongHostAndSelector) {
     History h;
     const std::string host(300, 'h');
     const std::string selector(2000, 's');
-    push_page(&h.browser, host.c_str(), 70, selector.c_str(), '0');
-    EXPECT_EQ(std::string(page_to_fetch(&h.browser)->host), host.substr(0, 255));
-    EXPECT_EQ(std::string(page_to_fetch(&h.browser)->selector), selector.substr(0, 1023));
+    push_page(&h.h(), address_of(host.c_str(), 70, selector.c_str(), '0'));
+    EXPECT_EQ(page_to_fetch(&h.h())->address.host, host.substr(0, 255));
+    EXPECT_EQ(page_to_fetch(&h.h())->address.selector, selector.substr(0, 1023));
 }
 
 TEST(History, BackAndForwardStopAtTheEnds) {
     History h;
-    visit(&h.browser, "a.lan");
-    Page* first = h.browser.current;
-    visit(&h.browser, "b.lan");
-    Page* second = h.browser.current;
+    h.visit("a.lan");
+    Page* first = h.current();
+    h.visit("b.lan");
+    Page* second = h.current();
     EXPECT_EQ(first->next, second);
     EXPECT_EQ(second->prev, first);
 
-    h.browser.selected = 3;
-    h.browser.menu_top = 2;
-    h.browser.text_top = 7;
-    go_forward(&h.browser);
-    EXPECT_EQ(h.browser.current, second);
-    EXPECT_EQ(h.browser.selected, 3);
-    EXPECT_EQ(h.browser.menu_top, 2);
-    EXPECT_EQ(h.browser.text_top, 7);
+    h.set_place(3, 2, 7);
+    h.forward();
+    EXPECT_EQ(h.current(), second);
+    EXPECT_EQ(h.selected(), 3);
+    EXPECT_EQ(h.menu_top(), 2);
+    EXPECT_EQ(h.text_top(), 7);
 
-    go_back(&h.browser);
-    EXPECT_EQ(h.browser.current, first);
-    EXPECT_EQ(h.browser.selected, 1);
-    EXPECT_EQ(h.browser.menu_top, 0);
-    EXPECT_EQ(h.browser.text_top, 0);
+    h.back();
+    EXPECT_EQ(h.current(), first);
+    EXPECT_EQ(h.selected(), 1);
+    EXPECT_EQ(h.menu_top(), 0);
+    EXPECT_EQ(h.text_top(), 0);
 
-    h.browser.selected = 5;
-    go_back(&h.browser);
-    EXPECT_EQ(h.browser.current, first);
-    EXPECT_EQ(h.browser.selected, 5);
+    h.set_place(5, h.menu_top(), h.text_top());
+    h.back();
+    EXPECT_EQ(h.current(), first);
+    EXPECT_EQ(h.selected(), 5);
 }
 
 // Each page keeps where the user left it; a page pushed starts at its top.
 TEST(History, BackAndForwardShowWhereTheUserWas) {
     History h;
-    visit(&h.browser, "a.lan");
-    h.browser.selected = 4;
-    h.browser.menu_top = 2;
-    visit(&h.browser, "b.lan");
-    EXPECT_EQ(h.browser.selected, 1);
-    EXPECT_EQ(h.browser.menu_top, 0);
-    EXPECT_EQ(h.browser.text_top, 0);
-    h.browser.text_top = 40;
+    h.visit("a.lan");
+    h.set_place(4, 2, h.text_top());
+    h.visit("b.lan");
+    EXPECT_EQ(h.selected(), 1);
+    EXPECT_EQ(h.menu_top(), 0);
+    EXPECT_EQ(h.text_top(), 0);
+    h.set_place(h.selected(), h.menu_top(), 40);
 
-    go_back(&h.browser);
-    EXPECT_EQ(h.browser.selected, 4);
-    EXPECT_EQ(h.browser.menu_top, 2);
-    EXPECT_EQ(h.browser.text_top, 0);
-    h.browser.selected = 6;
-    go_forward(&h.browser);
-    EXPECT_EQ(h.browser.text_top, 40);
-    EXPECT_EQ(h.browser.selected, 1);
-    go_back(&h.browser);
-    EXPECT_EQ(h.browser.selected, 6);
+    h.back();
+    EXPECT_EQ(h.selected(), 4);
+    EXPECT_EQ(h.menu_top(), 2);
+    EXPECT_EQ(h.text_top(), 0);
+    h.set_place(6, h.menu_top(), h.text_top());
+    h.forward();
+    EXPECT_EQ(h.text_top(), 40);
+    EXPECT_EQ(h.selected(), 1);
+    h.back();
+    EXPECT_EQ(h.selected(), 6);
 
     // A page pushed again in place of the newer one starts at its top.
-    visit(&h.browser, "b.lan");
-    EXPECT_EQ(h.browser.text_top, 0);
+    h.visit("b.lan");
+    EXPECT_EQ(h.text_top(), 0);
 }
 
 TEST(History, BackShowsTheStoredContentAgain) {
     History h;
-    visit(&h.browser, "a.lan", "first page");
-    visit(&h.browser, "b.lan");
-    go_back(&h.browser);
-    ASSERT_NE(h.browser.current->content, nullptr);
-    EXPECT_STREQ(h.browser.current->content.get(), "first page");
+    h.visit("a.lan", "first page");
+    h.visit("b.lan");
+    h.back();
+    ASSERT_NE(h.current()->content, nullptr);
+    EXPECT_STREQ(h.current()->content.get(), "first page");
 }
 
 TEST(History, PushAfterGoingBackFreesTheNewerPages) {
     History h;
     for (const char* host : {"a.lan", "b.lan", "c.lan"}) {
-        visit(&h.browser, host, host);
+        h.visit(host, host);
     }
-    go_back(&h.browser);
-    go_back(&h.browser);
-    Page* first = h.browser.current;
-    visit(&h.browser, "d.lan");
+    h.back();
+    h.back();
+    Page* first = h.current();
+    h.visit("d.lan");
     // b and c are gone with their contents; the leak checker would report them otherwise.
-    EXPECT_EQ(first->next, h.browser.current);
-    EXPECT_EQ(h.browser.current->prev, first);
-    EXPECT_EQ(h.browser.current->next, nullptr);
-    EXPECT_STREQ(h.browser.current->host, "d.lan");
-    go_forward(&h.browser);
-    EXPECT_STREQ(h.browser.current->host, "d.lan");
+    EXPECT_EQ(first->next, h.current());
+    EXPECT_EQ(h.current()->prev, first);
+    EXPECT_EQ(h.current()->next, nullptr);
+    EXPECT_EQ(h.current()->address.host, "d.lan");
+    h.forward();
+    EXPECT_EQ(h.current()->address.host, "d.lan");
 }
 
 TEST(History, FreeingFromTheMiddleFreesTheWholeList) {
-    Browser browser{};
+    ::History history;
     for (const char* host : {"a.lan", "b.lan", "c.lan"}) {
-        visit(&browser, host, host);
+        push_page(&history, address_of(host, 70, "", '1'));
+        accept_fetched(&history, content_of(host));
     }
-    go_back(&browser);
-    free_history(browser.current);
+    go_back(&history);
+    free_history(history.current);
+    history.current = nullptr;
     free_history(nullptr);
     free_forward_history(nullptr);
     // Nothing to assert: a page left behind is a leak the sanitizer reports.
@@ -151,102 +187,103 @@ TEST(History, FreeingFromTheMiddleFreesTheWholeList) {
 
 TEST(History, SamePageOpenedTwiceGivesTwoPages) {
     History h;
-    visit(&h.browser, "a.lan", "", "/x");
-    Page* first = h.browser.current;
-    visit(&h.browser, "a.lan", "", "/x");
-    EXPECT_NE(h.browser.current, first);
-    EXPECT_EQ(h.browser.current->prev, first);
+    h.visit("a.lan", "", "/x");
+    Page* first = h.current();
+    h.visit("a.lan", "", "/x");
+    EXPECT_NE(h.current(), first);
+    EXPECT_EQ(h.current()->prev, first);
 }
 
 // a, b, c with contents, the current page moved back to b: c is the forward history.
-void three_pages_back_at_b(Browser* browser) {
+// Each page's content starts with a line naming its host.
+void three_pages_back_at_b(History* h) {
     for (const char* host : {"a.lan", "b.lan", "c.lan"}) {
-        visit(browser, host, host);
+        h->visit(host, std::string("i") + host + "\n" + sixty_links());
     }
-    go_back(browser);
+    h->back();
+}
+
+bool shows(const Page* page, const char* host) {
+    return std::string_view(page->content.get()).starts_with(std::string("i") + host + "\n");
 }
 
 TEST(History, RequestedPageEntersOnlyOnceFetched) {
     History h;
-    three_pages_back_at_b(&h.browser);
-    Page* b = h.browser.current;
+    three_pages_back_at_b(&h);
+    Page* b = h.current();
     Page* c = b->next;
-    h.browser.selected = 4;
-    push_page(&h.browser, "d.lan", 71, "/d", '0');
-    const Page* wanted = page_to_fetch(&h.browser);
+    h.set_place(4, h.menu_top(), h.text_top());
+    push_page(&h.h(), address_of("d.lan", 71, "/d", '0'));
+    const Page* wanted = page_to_fetch(&h.h());
     ASSERT_NE(wanted, nullptr);
-    EXPECT_STREQ(wanted->host, "d.lan");
-    EXPECT_EQ(wanted->port, 71);
-    EXPECT_EQ(h.browser.current, b) << "nothing moves before the content is there";
+    EXPECT_EQ(wanted->address.host, "d.lan");
+    EXPECT_EQ(wanted->address.port, 71);
+    EXPECT_EQ(h.current(), b) << "nothing moves before the content is there";
     EXPECT_EQ(b->next, c);
 
-    accept_fetched(&h.browser, Content{strdup("d content")});
-    Page* d = h.browser.current;
-    EXPECT_STREQ(d->host, "d.lan");
+    h.give_content("d content");
+    Page* d = h.current();
+    EXPECT_EQ(d->address.host, "d.lan");
     EXPECT_STREQ(d->content.get(), "d content");
     EXPECT_EQ(d->prev, b);
     EXPECT_EQ(b->next, d) << "the forward history goes when the new page comes";
     EXPECT_EQ(d->next, nullptr);
-    EXPECT_EQ(h.browser.selected, 1);
-    EXPECT_EQ(page_to_fetch(&h.browser), nullptr);
+    EXPECT_EQ(h.selected(), 1);
+    EXPECT_EQ(page_to_fetch(&h.h()), nullptr);
 }
 
 TEST(History, FailedRequestOrReloadLeavesTheHistoryAsItWas) {
     History h;
-    three_pages_back_at_b(&h.browser);
-    Page* b = h.browser.current;
+    three_pages_back_at_b(&h);
+    Page* b = h.current();
     Page* c = b->next;
-    h.browser.selected = 3;
-    h.browser.menu_top = 2;
+    h.set_place(3, 2, h.text_top());
     for (const bool reload : {false, true}) {
         SCOPED_TRACE(reload ? "reload" : "new page");
         if (reload) {
-            reload_page(&h.browser);
-            EXPECT_EQ(page_to_fetch(&h.browser), b);
+            reload_page(&h.h());
+            EXPECT_EQ(page_to_fetch(&h.h()), b);
         } else {
-            push_page(&h.browser, "d.lan", 70, "", '1');
+            push_page(&h.h(), address_of("d.lan", 70, "", '1'));
         }
-        drop_fetch(&h.browser);
-        EXPECT_EQ(page_to_fetch(&h.browser), nullptr);
-        EXPECT_EQ(h.browser.current, b);
-        EXPECT_STREQ(b->content.get(), "b.lan");
-        EXPECT_EQ(h.browser.selected, 3);
-        EXPECT_EQ(h.browser.menu_top, 2);
-        go_forward(&h.browser);
-        EXPECT_EQ(h.browser.current, c) << "forward still goes where it went";
-        go_back(&h.browser);
-        h.browser.selected = 3;
-        h.browser.menu_top = 2;
+        drop_fetch(&h.h());
+        EXPECT_EQ(page_to_fetch(&h.h()), nullptr);
+        EXPECT_EQ(h.current(), b);
+        EXPECT_TRUE(shows(b, "b.lan"));
+        EXPECT_EQ(h.selected(), 3);
+        EXPECT_EQ(h.menu_top(), 2);
+        h.forward();
+        EXPECT_EQ(h.current(), c) << "forward still goes where it went";
+        h.back();
+        h.set_place(3, 2, h.text_top());
     }
 }
 
 TEST(History, ReloadKeepsTheOldContentUntilTheNewArrives) {
     History h;
-    three_pages_back_at_b(&h.browser);
-    Page* b = h.browser.current;
-    h.browser.selected = 3;
-    h.browser.menu_top = 2;
-    h.browser.text_top = 6;
-    reload_page(&h.browser);
-    EXPECT_STREQ(b->content.get(), "b.lan");
-    accept_fetched(&h.browser, Content{strdup("b again")});
-    EXPECT_EQ(h.browser.current, b);
-    EXPECT_STREQ(b->content.get(), "b again");
-    EXPECT_EQ(h.browser.selected, 3);
-    EXPECT_EQ(h.browser.menu_top, 2);
-    EXPECT_EQ(h.browser.text_top, 6);
+    three_pages_back_at_b(&h);
+    Page* b = h.current();
+    h.set_place(3, 2, 6);
+    reload_page(&h.h());
+    EXPECT_TRUE(shows(b, "b.lan"));
+    h.give_content(std::string("b again\n") + sixty_links());
+    EXPECT_EQ(h.current(), b);
+    EXPECT_TRUE(std::string_view(b->content.get()).starts_with("b again\n"));
+    EXPECT_EQ(h.selected(), 3);
+    EXPECT_EQ(h.menu_top(), 2);
+    EXPECT_EQ(h.text_top(), 6);
     ASSERT_NE(b->next, nullptr) << "a reload keeps the forward history";
-    EXPECT_EQ(page_to_fetch(&h.browser), nullptr);
+    EXPECT_EQ(page_to_fetch(&h.h()), nullptr);
 }
 
 TEST(History, ThePushedPageOrTheReloadedOneIsTheOneToFetch) {
     History h;
-    EXPECT_EQ(page_to_fetch(&h.browser), nullptr);
-    push_page(&h.browser, "a.lan", 70, "", '1');
-    accept_fetched(&h.browser, Content{strdup("a")});
-    EXPECT_EQ(h.browser.current->prev, nullptr);
-    reload_page(&h.browser);
-    EXPECT_EQ(page_to_fetch(&h.browser), h.browser.current);
+    EXPECT_EQ(page_to_fetch(&h.h()), nullptr);
+    push_page(&h.h(), address_of("a.lan", 70, "", '1'));
+    h.give_content("a");
+    EXPECT_EQ(h.current()->prev, nullptr);
+    reload_page(&h.h());
+    EXPECT_EQ(page_to_fetch(&h.h()), h.current());
 }
 
 } // namespace

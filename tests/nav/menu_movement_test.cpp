@@ -309,22 +309,24 @@ TEST(MenuMovement, MovesAsEverWhereEveryRowWasWithinReach) {
             layout.append(
                 static_cast<std::size_t>(std::uniform_int_distribution<int>(1, 4)(random)), '1');
         }
-        OwnedBrowser owned;
+        ModelFixture owned;
         give_menu(&owned, layout, screen + 4);
-        Browser& browser = owned.browser;
+        const MenuItems& items = owned.model.shown.items;
         const MenuLayout shape =
-            menu_layout({browser.items.get(), static_cast<std::size_t>(browser.item_count)});
+            menu_layout({items.items.get(), static_cast<std::size_t>(items.count)});
+        int selected = 1;
+        int menu_top = 0;
         MenuPlace place{0, shape.first_link};
         std::string trail;
         for (int press = 0; press < 200; ++press) {
             const int which = std::uniform_int_distribution<int>(0, 3)(random);
             trail += key_name(keys[which]);
             trail += ' ';
-            reference::move_selection(&browser, bytes[which]);
+            reference::move_selection(items, screen + 4, &selected, &menu_top, bytes[which]);
             place = move_in_menu(shape, place, screen, keys[which]);
-            ASSERT_EQ(place.top, browser.menu_top)
+            ASSERT_EQ(place.top, menu_top)
                 << "layout=" << layout << " rows=" << screen << " keys=" << trail;
-            ASSERT_EQ(browser.items[place.selected].ordinal, browser.selected)
+            ASSERT_EQ(items.items[static_cast<std::size_t>(place.selected)].ordinal, selected)
                 << "layout=" << layout << " rows=" << screen << " keys=" << trail;
         }
     }

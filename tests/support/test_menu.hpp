@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "gopher/menu.hpp"
-#include "support/browser_fixture.hpp"
+#include "support/model_fixture.hpp"
 
 // Each letter of layout is an item of that type, whose display is "item <index>" unless
 // displays gives another; '0', '1', '7' and 'h' are links to beta.lan port 70 with the selector
 // "/<index>". The current page (alpha.lan, pushed when there is none) gets the menu as its
-// content, the browser its items, and the window its size.
-inline void give_menu(OwnedBrowser* owned, std::string_view layout, int rows, int cols = 80,
+// content, shown in a window of that size.
+inline void give_menu(ModelFixture* owned, std::string_view layout, int rows, int cols = 80,
                       const std::vector<std::string>& displays = {}) {
-    if (owned->browser.current == nullptr) {
-        link_page(&owned->browser, new_page("alpha.lan", 70, "", '1'));
+    if (owned->model.history.current == nullptr) {
+        link_page(&owned->model.history, new_page(address_of("alpha.lan", 70, "", '1')));
     }
+    owned->window(rows, cols);
     std::string menu;
     for (std::size_t i = 0; i < layout.size(); ++i) {
         const std::string index = std::to_string(i);
@@ -29,6 +30,4 @@ inline void give_menu(OwnedBrowser* owned, std::string_view layout, int rows, in
         menu += "\n";
     }
     owned->give_content(menu);
-    build_menu_items(&owned->browser, owned->content());
-    owned->window(rows, cols);
 }

@@ -5,22 +5,27 @@
 #include <string>
 
 #include "app/version.hpp"
-#include "nav/browser.hpp"
+#include "nav/model.hpp"
+#include "support/model_fixture.hpp"
 #include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
 
 namespace {
 
 TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
-    Browser browser{};
-    browser.winsize.ws_row = 24;
-    browser.winsize.ws_col = 80;
-    StdioSwap stdio("\x1b[Ab");
-    show_about(&browser);
-    // The arrow closes it, whole; what follows stays queued for the view.
-    ASSERT_EQ(browser.keys.length, 1);
-    EXPECT_EQ(browser.keys.bytes[0], 'b');
+    ModelFixture f("alpha.lan", 70, "", '0');
+    f.window(24, 80);
+    f.give_content("text\n");
+    std::ignore = f.press("a");
+    ASSERT_EQ(f.model.overlay.kind, OverlayKind::about);
+    StdioSwap stdio("");
+    draw_about_screen(f.model);
     const std::string out = stdio.output();
+    // The arrow closes it, whole, and changes nothing else; what follows acts in the view.
+    f.model.shown.text_top = 0;
+    std::ignore = f.press("\x1b[A");
+    EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
+    EXPECT_EQ(f.model.shown.text_top, 0);
     const std::string expected[] = {
         frame_start("About Kesmor"),
         std::string(seq::bold_green) + at(4, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
@@ -34,21 +39,22 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
 }
 
 TEST(About, EndOfInputEndsTheRun) {
-    Browser browser{};
-    browser.running = 1;
+    ModelFixture f("alpha.lan", 70, "", '0');
+    f.give_content("text\n");
+    std::ignore = f.press("a", true);
+    EXPECT_FALSE(f.model.running);
     StdioSwap stdio("");
-    show_about(&browser); // must not wait for ever
-    EXPECT_EQ(browser.running, 0);
+    draw_about_screen(f.model);
     EXPECT_EQ(stdio.output(), seq::clear_screen) << "a window of no size gets the clear alone";
 }
 
 // Nothing wraps in a small window: lines below it are left out, wider ones cut at its edge.
 TEST(About, IsCutToASmallWindow) {
-    Browser browser{};
-    browser.winsize.ws_row = 6;
-    browser.winsize.ws_col = 10;
-    StdioSwap stdio("x");
-    show_about(&browser);
+    Model model;
+    model.window.ws_row = 6;
+    model.window.ws_col = 10;
+    StdioSwap stdio("");
+    draw_about_screen(model);
     EXPECT_EQ(stdio.output(), std::string(seq::clear_screen) + seq::bar_background +
                                   seq::bold_white + at(1, 1) + std::string(10, ' ') + at(1, 1) +
                                   "About Kesm" + seq::reset + at(2, 1) + seq::bold_green +

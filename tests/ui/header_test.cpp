@@ -4,18 +4,17 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "nav/browser.hpp"
-#include "support/browser_fixture.hpp"
+#include "support/model_fixture.hpp"
 #include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
 
 namespace {
 
 std::string header_at(const char* host, const char* selector, char type, int rows, int cols) {
-    OwnedBrowser owned(host, 70, selector, type);
+    ModelFixture owned(host, 70, selector, type);
     owned.window(rows, cols);
     StdioSwap stdio("");
-    draw_header(&owned.browser);
+    draw_header(owned.model);
     return stdio.output();
 }
 

@@ -14,20 +14,18 @@
 
 namespace {
 
-struct MenuPage : OwnedBrowser {
+struct MenuPage : ModelFixture {
     MenuPage(std::string_view layout, int rows, const std::vector<std::string>& displays = {}) {
         give_menu(this, layout, rows, 80, displays);
-        browser.running = 1;
     }
 };
 
 // Only the rows on screen are drawn, the marker on the selected link, displays filtered.
 TEST(MenuView, FrameDrawsTheVisibleRowsWithTheMarker) {
     MenuPage menu("i10i1", 7, {"", "", "\x1b[2Jdocs\x1b[H"}); // 3 content rows
-    menu.browser.menu_top = 1;
-    menu.browser.selected = 2;
+    menu.model.shown.place = MenuPlace{1, 2};
     StdioSwap stdio("");
-    draw_menu(&menu.browser);
+    draw_menu(menu.model);
     const std::string header = frame_start("gopher://alpha.lan:70/");
     EXPECT_EQ(stdio.output(), header + seq::bold_green + at(4, 2) + "  item 1" + seq::reset +
                                   seq::selection + at(5, 2) + "->docs" + seq::reset + seq::grey +
@@ -36,20 +34,18 @@ TEST(MenuView, FrameDrawsTheVisibleRowsWithTheMarker) {
 
 TEST(MenuView, EnterOpensTheSelectedLink) {
     MenuPage menu("i10i1", 24);
-    StdioSwap stdio("\x1b[B\r");
-    EXPECT_EQ(menu_view_loop(&menu.browser, &menu.shown), 1);
-    ASSERT_NE(page_to_fetch(&menu.browser), nullptr) << "Enter asks for the page";
-    EXPECT_STREQ(page_to_fetch(&menu.browser)->selector, "/2");
-    EXPECT_STREQ(page_to_fetch(&menu.browser)->host, "beta.lan");
-    EXPECT_EQ(page_to_fetch(&menu.browser)->type, '0');
+    std::ignore = menu.press("\x1b[B\r");
+    EXPECT_TRUE(menu.model.running);
+    ASSERT_NE(menu.asked(), nullptr) << "Enter asks for the page";
+    EXPECT_EQ(menu.asked()->address.selector, "/2");
+    EXPECT_EQ(menu.asked()->address.host, "beta.lan");
+    EXPECT_EQ(menu.asked()->address.type, '0');
 }
 
 TEST(MenuView, QuitEndsTheRun) {
     MenuPage menu("1", 24);
-    StdioSwap stdio("qqqq");
-    EXPECT_EQ(menu_view_loop(&menu.browser, &menu.shown), 0);
-    EXPECT_EQ(menu.browser.running, 0);
-    EXPECT_EQ(stdio.unread(), "");
+    EXPECT_EQ(menu.press("qqqq"), "qqq") << "nothing is read after the first";
+    EXPECT_FALSE(menu.model.running);
 }
 
 // Enter opens only a link the user sees marked; with none on screen it does nothing.
@@ -66,25 +62,23 @@ TEST(MenuView, EnterOpensOnlyAMarkedLinkOnScreen) {
     };
     for (const auto& c : cases) {
         MenuPage menu("iiiiii1i1", 7); // 3 content rows
-        StdioSwap stdio(c.keys);
-        const int running = menu_view_loop(&menu.browser, &menu.shown);
+        std::ignore = menu.press(c.keys, true);
         const std::string name = "case=" + testing::PrintToString(c.keys);
         if (c.opened == nullptr) {
-            EXPECT_EQ(running, 0) << name;
-            EXPECT_EQ(page_to_fetch(&menu.browser), nullptr) << name;
+            EXPECT_FALSE(menu.model.running) << name;
+            EXPECT_EQ(menu.asked(), nullptr) << name;
         } else {
-            EXPECT_EQ(running, 1) << name;
-            ASSERT_NE(page_to_fetch(&menu.browser), nullptr) << name;
-            EXPECT_STREQ(page_to_fetch(&menu.browser)->selector, c.opened) << name;
+            EXPECT_TRUE(menu.model.running) << name;
+            ASSERT_NE(menu.asked(), nullptr) << name;
+            EXPECT_EQ(menu.asked()->address.selector, c.opened) << name;
         }
     }
 }
 
 TEST(MenuView, EndOfInputEndsTheRun) {
     MenuPage menu("1", 24);
-    StdioSwap stdio("\x1b[B");
-    EXPECT_EQ(menu_view_loop(&menu.browser, &menu.shown), 0);
-    EXPECT_EQ(menu.browser.running, 0);
+    std::ignore = menu.press("\x1b[B", true);
+    EXPECT_FALSE(menu.model.running);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The search and address prompts, fed from a file in place of the keyboard.
+// The search and address prompts: what the keys typed in them do, and the row they draw.
 #include "ui/prompt.hpp"
 
 #include <algorithm>
@@ -7,31 +7,47 @@
 #include <string>
 
 #include "gopher/menu.hpp"
-#include "support/browser_fixture.hpp"
+#include "support/model_fixture.hpp"
 #include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
 
 namespace {
 
-// The search item is the one line of the menu on screen.
-struct PromptFixture : OwnedBrowser {
-    MenuItem search{};
+// The search item is the one line of the menu on screen, marked. Frames go to stdout, as the
+// loop draws them.
+struct PromptFixture : ModelFixture {
     explicit PromptFixture(const char* selector = "/find")
-        : OwnedBrowser("alpha.lan", 70, "", '1') {
+        : ModelFixture("alpha.lan", 70, "", '1') {
         window(24);
         give_content(std::string("7Search\t") + selector + "\tbeta.lan\t7070\r\n");
-        const std::string_view line{content(), std::strlen(content()) - 2};
-        EXPECT_EQ(parse_menu_line(line, 0, &search, "alpha.lan", 70), 1);
-        EXPECT_EQ(search.selectable, 1);
+        EXPECT_EQ(model.shown.place.selected, 0);
+        draw_frames = true;
     }
-    // The page asked for, which the browse loop then fetches.
-    const Page* asked() const { return page_to_fetch(&browser); }
+    // The page asked for, which the loop then fetches.
     bool opened() const { return asked() != nullptr; }
-    // What the prompt left unread: in the browser's queue, then on standard input.
-    std::string unread(StdioSwap& stdio) const {
-        const auto* queued = reinterpret_cast<const char*>(browser.keys.bytes.data());
-        return std::string(queued, static_cast<std::size_t>(browser.keys.length)) + stdio.unread();
+    // Opens the prompt with its key (Enter on the search, 'o' for an address), then applies
+    // keys while the prompt or its message is open; the rest is left for the view. With the
+    // keys used up and the prompt still open, the input ends.
+    std::string unread;
+    void type(std::string_view opener, std::string_view keys) {
+        std::ignore = press(opener);
+        EXPECT_EQ(model.overlay.kind, OverlayKind::prompt);
+        while (model.overlay.kind != OverlayKind::none && !keys.empty()) {
+            const DecodedKey key =
+                next_key({reinterpret_cast<const unsigned char*>(keys.data()), keys.size()}, true);
+            keys.remove_prefix(static_cast<std::size_t>(key.length));
+            std::ignore = update(&model, {.kind = EventKind::key, .key = key},
+                                 std::chrono::steady_clock::now());
+            frame();
+        }
+        if (model.overlay.kind != OverlayKind::none) {
+            std::ignore =
+                update(&model, {.kind = EventKind::input_ended}, std::chrono::steady_clock::now());
+        }
+        unread = keys;
     }
+    void search(std::string_view keys) { type("\r", keys); }
+    void open_url(std::string_view keys) { type("o", keys); }
 };
 
 TEST(PromptSearch, OpensTheQueryAfterATab) {
@@ -53,14 +69,15 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
         {"ab\x1b[Dc\x1b[5~d\r", "/find\tabcd"}, // other keys are passed over whole
     };
     for (const auto& c : cases) {
+        StdioSwap stdio("");
         PromptFixture f;
-        StdioSwap stdio(c.keys);
-        prompt_search(&f.browser, &f.shown, &f.search);
+        f.search(c.keys);
         ASSERT_TRUE(f.opened()) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_STREQ(f.asked()->selector, c.selector) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_STREQ(f.asked()->host, "beta.lan");
-        EXPECT_EQ(f.asked()->port, 7070);
-        EXPECT_EQ(f.asked()->type, '7');
+        EXPECT_EQ(f.asked()->address.selector, c.selector)
+            << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(f.asked()->address.host, "beta.lan");
+        EXPECT_EQ(f.asked()->address.port, 7070);
+        EXPECT_EQ(f.asked()->address.type, '7');
     }
 }
 
@@ -74,23 +91,27 @@ TEST(PromptSearch, EscapeNothingTypedOrEndOfInputOpensNothing) {
         {"abc\x1b[A", "", 0}, {"Qx", "", 0},       {"", "", 0},
     };
     for (const auto& c : cases) {
+        StdioSwap stdio("");
         PromptFixture f;
-        f.browser.running = 1;
-        StdioSwap stdio(c.keys);
-        prompt_search(&f.browser, &f.shown, &f.search);
+        f.search(c.keys);
         EXPECT_FALSE(f.opened()) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_EQ(f.unread(stdio), c.unread) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_EQ(f.browser.running, c.running) << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(f.unread, c.unread) << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(f.model.running ? 1 : 0, c.running) << "case=" << testing::PrintToString(c.keys);
     }
 }
 
 TEST(PromptSearch, IgnoresThe1024thCharacter) {
+    StdioSwap quiet("");
     PromptFixture f("");
-    f.window(24, 3000); // wide enough to echo every character
-    StdioSwap stdio(std::string(1030, 'x') + "\r");
-    prompt_search(&f.browser, &f.shown, &f.search);
+    f.window(24, 3000); // wide enough to show every character
+    f.draw_frames = false;
+    f.search(std::string(1030, 'x'));
+    EXPECT_EQ(f.model.overlay.typed.size(), 1023u);
+    f.model.overlay.kind = OverlayKind::prompt; // as it was before the input ended
+    StdioSwap stdio("");
+    draw_prompt_row(f.model);
     const std::string out = stdio.output();
-    EXPECT_EQ(std::count(out.begin(), out.end(), 'x'), 1023) << "echoed";
+    EXPECT_EQ(std::count(out.begin(), out.end(), 'x'), 1023) << "shown";
 }
 
 TEST(PromptSearch, RefusesASearchLongerThanASelector) {
@@ -104,9 +125,9 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
     };
     for (const auto& c : cases) {
         const std::string selector(c.selector_length, 's');
+        StdioSwap stdio("");
         PromptFixture f(selector.c_str());
-        StdioSwap stdio(std::string(c.query_length, 'x') + "\rkey");
-        prompt_search(&f.browser, &f.shown, &f.search);
+        f.search(std::string(c.query_length, 'x') + "\rkey");
         const std::string out = stdio.output();
         const std::string message =
             at(24, 1) + seq::bold_red + "Error: Search too long." + seq::reset;
@@ -115,26 +136,37 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
         EXPECT_EQ(out.find(message) != std::string::npos, !c.sent)
             << "selector=" << c.selector_length << " query=" << c.query_length;
         // The message stays until a key: one is used up, the rest is left to the view.
-        EXPECT_EQ(f.unread(stdio), c.sent ? "key" : "ey");
+        EXPECT_EQ(f.unread, c.sent ? "key" : "ey");
         if (c.sent) {
-            EXPECT_EQ(std::string(f.asked()->selector),
+            EXPECT_EQ(f.asked()->address.selector,
                       selector + "\t" + std::string(c.query_length, 'x'));
         } else {
-            // The row is blank again for the view that comes back.
-            const std::string blank_row = at(24, 1) + std::string(80, ' ');
-            EXPECT_TRUE(out.ends_with(blank_row));
+            // The frame after the key has the page alone again.
+            const std::string last = out.substr(out.rfind(seq::clear_screen));
+            EXPECT_EQ(last.find("Error:"), std::string::npos);
+            EXPECT_EQ(last.find("Search query:"), std::string::npos);
         }
     }
 }
 
 TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
+    StdioSwap quiet("");
     PromptFixture f;
-    StdioSwap stdio("ab\x7f\x1b");
-    prompt_open_url(&f.browser, &f.shown);
+    f.draw_frames = false;
+    std::ignore = f.press("oab\x7f");
     const std::string blank_row = at(24, 1) + std::string(80, ' ');
-    EXPECT_EQ(stdio.output(), blank_row + at(24, 1) + seq::bold_bright_blue +
-                                  "Open URL: " + seq::reset + at(24, 11) + "\033[?25h" + "a" + "b" +
-                                  at(24, 13) + "\b \b" + "\033[?25l" + blank_row);
+    {
+        StdioSwap stdio("");
+        draw_prompt_row(f.model);
+        EXPECT_EQ(stdio.output(), blank_row + at(24, 1) + seq::bold_bright_blue +
+                                      "Open URL: " + seq::reset + at(24, 11) + "a" + "\033[?25h");
+    }
+    std::ignore = f.press("\x1b");
+    EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
+    StdioSwap stdio("");
+    draw_frame(f.model);
+    EXPECT_EQ(stdio.output().find("Open URL"), std::string::npos) << "the row is the page's again";
+    EXPECT_EQ(stdio.output().find("\033[?25h"), std::string::npos) << "the cursor is hidden";
     EXPECT_FALSE(f.opened());
 }
 
@@ -151,14 +183,14 @@ TEST(PromptOpenUrl, OpensAValidAddress) {
         {"gopher://myserver:7070/7/find%09a%20word\r", "myserver", 7070, "/find\ta word", '7'},
     };
     for (const auto& c : cases) {
+        StdioSwap stdio("");
         PromptFixture f;
-        StdioSwap stdio(c.keys);
-        prompt_open_url(&f.browser, &f.shown);
+        f.open_url(c.keys);
         ASSERT_TRUE(f.opened()) << c.keys;
-        EXPECT_STREQ(f.asked()->host, c.host);
-        EXPECT_EQ(f.asked()->port, c.port);
-        EXPECT_STREQ(f.asked()->selector, c.selector);
-        EXPECT_EQ(f.asked()->type, c.type);
+        EXPECT_EQ(f.asked()->address.host, c.host);
+        EXPECT_EQ(f.asked()->address.port, c.port);
+        EXPECT_EQ(f.asked()->address.selector, c.selector);
+        EXPECT_EQ(f.asked()->address.type, c.type);
     }
 }
 
@@ -174,9 +206,9 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
         {"gopher://alpha.lan/1/a%0Ab\r", nullptr},
     };
     for (const auto& c : cases) {
+        StdioSwap stdio("");
         PromptFixture f;
-        StdioSwap stdio(c.keys);
-        prompt_open_url(&f.browser, &f.shown);
+        f.open_url(c.keys);
         const std::string out = stdio.output();
         EXPECT_NE(out.find(at(24, 1) + seq::bold_red +
                            "Error: Invalid Gopher address format. Press any key." + seq::reset),
@@ -184,7 +216,7 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
             << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(f.opened(), c.host != nullptr) << "case=" << testing::PrintToString(c.keys);
         if (c.host != nullptr && f.opened()) {
-            EXPECT_STREQ(f.asked()->host, c.host);
+            EXPECT_EQ(f.asked()->address.host, c.host);
         }
     }
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "nav/shown_page.hpp"
-#include "support/browser_fixture.hpp"
+#include "support/model_fixture.hpp"
 #include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
 
@@ -58,21 +58,22 @@ TEST(TextView, ScrollMovesByLineAndPageWithoutUpperBound) {
     }
 }
 
-struct TextPage : OwnedBrowser {
-    TextPage(const char* content, int rows, int top) : OwnedBrowser("alpha.lan", 70, "", '0') {
-        give_content(content);
+// A text page kept at line top from a visit before, shown in a window of rows.
+struct TextPage : ModelFixture {
+    TextPage(const char* text, int rows, int top, bool frames = true)
+        : ModelFixture("alpha.lan", 70, "", '0') {
         window(rows);
-        browser.text_top = top;
-        browser.running = 1;
+        model.history.current->text_top = top;
+        draw_frames = frames;
+        give_content(text);
     }
-    // A view as the browse loop enters it, from the record it keeps for the page.
-    int loop() {
-        prepare_shown_page(&browser, &shown, 0);
-        return text_view_loop(&browser, &shown);
-    }
+    // The page shown again with its top where the visit before left it, unbounded, as a frame
+    // drawn from a top the update step has not seen.
     void draw() {
-        ShownPage fresh;
-        draw_text(&browser, &fresh);
+        Model& m = model;
+        m.shown.text_top = m.history.current->text_top;
+        m.shown.position = TextPosition{};
+        draw_text(m);
     }
 };
 
@@ -84,7 +85,7 @@ std::string text_frame_start() {
 TEST(TextView, FrameSkipsTopLinesCutsAtSeventyEightBytesAndFilters) {
     const std::string long_line(100, 'x');
     const std::string content = "one\ntwo\r\nthree\x1b[31m!\n" + long_line + "\nnot on screen\n";
-    TextPage page(content.c_str(), 7, 1);
+    TextPage page(content.c_str(), 7, 1, false);
     StdioSwap stdio("");
     page.draw();
     EXPECT_EQ(stdio.output(), text_frame_start() + at(4, 2) + "two" + at(5, 2) + "three!" +
@@ -92,7 +93,7 @@ TEST(TextView, FrameSkipsTopLinesCutsAtSeventyEightBytesAndFilters) {
 }
 
 TEST(TextView, FrameShowsEmptyLinesAndALastLineWithoutNewline) {
-    TextPage page("a\n\nb", 24, 0);
+    TextPage page("a\n\nb", 24, 0, false);
     StdioSwap stdio("");
     page.draw();
     EXPECT_EQ(stdio.output(),
@@ -105,7 +106,7 @@ TEST(TextView, FrameHasOnlyTheHeaderPastTheEndOrUnderFiveRows) {
         int rows, top;
     } cases[] = {{"a\nb\n", 24, 2}, {"a\nb", 24, 5}, {"", 24, 0}, {"a\nb\n", 4, 0}};
     for (const auto& c : cases) {
-        TextPage page(c.content, c.rows, c.top);
+        TextPage page(c.content, c.rows, c.top, false);
         StdioSwap stdio("");
         page.draw();
         EXPECT_EQ(stdio.output(), text_frame_start() + seq::reset)
@@ -115,12 +116,13 @@ TEST(TextView, FrameHasOnlyTheHeaderPastTheEndOrUnderFiveRows) {
 }
 
 TEST(TextView, LoopBoundsBeforeDrawingAndKeepsControlForMovement) {
+    StdioSwap stdio("");
     TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, 0); // 3 visible rows
-    StdioSwap stdio("\x1b[6~"
-                    "f");
-    EXPECT_EQ(page.loop(), 1) << "'f' returns running";
-    EXPECT_EQ(page.browser.text_lines, 10);
-    EXPECT_EQ(page.browser.text_top, 3) << "Page Down";
+    std::ignore = page.press("\x1b[6~"
+                             "f");
+    EXPECT_TRUE(page.model.running) << "'f' keeps running";
+    EXPECT_EQ(page.model.shown.text_lines, 10);
+    EXPECT_EQ(page.model.shown.text_top, 3) << "Page Down";
     const std::string out = stdio.output();
     EXPECT_NE(out.find(at(4, 2) + "4" + at(5, 2) + "5"), std::string::npos);
 }
@@ -133,59 +135,65 @@ TEST(TextView, NoFrameShowsEmptyRowsWhileLinesRemain) {
         int top;
     } cases[] = {{"\x1b[F\x1b[B\x1b[6~b", 0}, {"\x1b[Bb", 9}, {"\x1bOFb", 0}, {"\x1b[4~b", 30}};
     for (const auto& c : cases) {
+        StdioSwap stdio("");
         TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, c.top);
-        StdioSwap stdio(c.keys);
-        EXPECT_EQ(page.loop(), 1);
-        EXPECT_EQ(page.browser.text_top, 7) << "case=" << testing::PrintToString(c.keys);
+        std::ignore = page.press(c.keys);
+        EXPECT_TRUE(page.model.running);
+        EXPECT_EQ(page.model.shown.text_top, 7) << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(stdio.output().find(at(4, 2) + "9"), std::string::npos)
             << "case=" << testing::PrintToString(c.keys);
     }
 }
 
 TEST(TextView, EndOfInputEndsTheRun) {
-    TextPage page("text\n", 24, 0);
     StdioSwap stdio("");
-    EXPECT_EQ(page.loop(), 0);
-    EXPECT_EQ(page.browser.running, 0);
+    TextPage page("text\n", 24, 0);
+    std::ignore = page.press("", true);
+    EXPECT_FALSE(page.model.running);
 }
 
-// Calls that share the record, as the browse loop makes them while the same text comes back,
-// draw and leave exactly what calls with a fresh one do; a record of another page is not used.
+// A record that lives on while the same text comes back draws and leaves exactly what a fresh
+// one does; a record of another page is not used.
 TEST(TextView, RecordOfEarlierCallsChangesNoFrame) {
     std::string long_text;
     for (int n = 1; n <= 200; ++n) {
         long_text += "line " + std::to_string(n) + "\n";
     }
-    // Each call's keys end with one that makes the view return.
     const char* const calls[] = {
-        "\x1b[6~\x1b[6~\x1b[Bb",
-        "\x1b[6~\x1b[Ab",
-        "\x1b[5~b",
-        "\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~b", // the end
-        "\x1b[Bxb",
-        "\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~b",
+        "\x1b[6~\x1b[6~\x1b[B",
+        "\x1b[6~\x1b[A",
+        "\x1b[5~",
+        "\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~\x1b[6~", // the end
+        "\x1b[Bx",
+        "\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~",
     };
+    StdioSwap quiet("");
     TextPage kept(long_text.c_str(), 24, 0);
     TextPage fresh(long_text.c_str(), 24, 0);
     TextPage other("another\ntext\n", 24, 0); // alive throughout: its address stays its own
-    {
-        StdioSwap stdio("");
-        prepare_shown_page(&other.browser, &kept.shown, 0);
-        ASSERT_EQ(text_view_loop(&other.browser, &kept.shown), 0) << "no keys: the end of input";
-    }
+    // kept's record starts as one made for the other page, with its position.
+    kept.model.shown = ShownPage{};
+    prepare_shown_page(&kept.model.shown, other.model.history.current, 20);
+    kept.model.shown.position = other.model.shown.position;
+    show_current_page(&kept.model);
+    kept.settle();
     for (const char* keys : calls) {
         std::string with_record;
         {
-            StdioSwap stdio(keys);
-            EXPECT_EQ(kept.loop(), 1);
+            StdioSwap stdio("");
+            std::ignore = kept.press(keys);
             with_record = stdio.output();
         }
-        StdioSwap stdio(keys);
-        fresh.shown = ShownPage{};
-        EXPECT_EQ(fresh.loop(), 1);
+        // The same keys from the same line, on a record made anew.
+        remember_place(fresh.model.shown, fresh.model.history.current);
+        fresh.model.shown = ShownPage{};
+        show_current_page(&fresh.model);
+        fresh.settle();
+        StdioSwap stdio("");
+        std::ignore = fresh.press(keys);
         EXPECT_EQ(with_record, stdio.output()) << "case=" << testing::PrintToString(keys);
-        EXPECT_EQ(kept.browser.text_top, fresh.browser.text_top);
-        EXPECT_EQ(kept.browser.text_lines, fresh.browser.text_lines);
+        EXPECT_EQ(kept.model.shown.text_top, fresh.model.shown.text_top);
+        EXPECT_EQ(kept.model.shown.text_lines, fresh.model.shown.text_lines);
     }
 }
 

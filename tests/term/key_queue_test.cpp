@@ -1,12 +1,46 @@
-// Keys read from a descriptor: whole, in order, and the end of input.
-#include "ui/key_reader.hpp"
+// Keys read from a descriptor: whole, in order, and the end of input; a cancel among keys held.
+#include "term/key_queue.hpp"
 
+#include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <string_view>
 #include <unistd.h>
 
 namespace {
+
+enum class InputKind { key, tick, ended };
+struct Input {
+    InputKind kind = InputKind::tick;
+    DecodedKey key;
+};
+
+// The keyboard's side of the event loop, alone: the next key queued, else a wait for fd of up to
+// 100 ms (50 ms, the escape wait, while the queue holds the start of a key), one read, and the
+// first whole key; a tick when there is none yet.
+Input read_input(KeyQueue* queue, int fd) {
+    if (const DecodedKey key = take_key(queue, false); key.length > 0) {
+        return {InputKind::key, key};
+    }
+    if (queue->ended) {
+        return {InputKind::ended, {}};
+    }
+    pollfd wanted{fd, POLLIN, 0};
+    const int ready = poll(&wanted, 1, queue->length > 0 ? escape_wait_ms : 100);
+    if (ready == 0) {
+        // Nothing more came: what is queued is whole now.
+        const DecodedKey key = take_key(queue, true);
+        return key.length > 0 ? Input{InputKind::key, key} : Input{};
+    }
+    if (ready > 0) {
+        std::ignore = read_keyboard(queue, fd);
+    }
+    if (const DecodedKey key = take_key(queue, false); key.length > 0) {
+        return {InputKind::key, key};
+    }
+    return queue->ended && queue->length == 0 ? Input{InputKind::ended, {}} : Input{};
+}
 
 struct Pipe {
     int read_end = -1;
@@ -57,7 +91,7 @@ void expect_key(const Input& input, Key key, unsigned char byte = 0) {
     }
 }
 
-TEST(KeyReader, KeysArrivingTogetherAreAllRead) {
+TEST(KeyQueue, KeysArrivingTogetherAreAllRead) {
     Pipe keyboard;
     ASSERT_GE(keyboard.read_end, 0);
     KeyQueue queue;
@@ -70,7 +104,7 @@ TEST(KeyReader, KeysArrivingTogetherAreAllRead) {
     EXPECT_EQ(read_input(&queue, keyboard.read_end).kind, InputKind::tick);
 }
 
-TEST(KeyReader, SequenceInPiecesIsOneKey) {
+TEST(KeyQueue, SequenceInPiecesIsOneKey) {
     Pipe keyboard;
     ASSERT_GE(keyboard.read_end, 0);
     KeyQueue queue;
@@ -80,7 +114,7 @@ TEST(KeyReader, SequenceInPiecesIsOneKey) {
     expect_key(next_input(&queue, keyboard.read_end), Key::page_down);
 }
 
-TEST(KeyReader, LoneEscIsTheEscKeyOnceTheWaitRunsOut) {
+TEST(KeyQueue, LoneEscIsTheEscKeyOnceTheWaitRunsOut) {
     Pipe keyboard;
     ASSERT_GE(keyboard.read_end, 0);
     KeyQueue queue;
@@ -90,7 +124,7 @@ TEST(KeyReader, LoneEscIsTheEscKeyOnceTheWaitRunsOut) {
     expect_key(next_input(&queue, keyboard.read_end), Key::page_up);
 }
 
-TEST(KeyReader, QueuedKeysComeBeforeTheEnd) {
+TEST(KeyQueue, QueuedKeysComeBeforeTheEnd) {
     Pipe keyboard;
     ASSERT_GE(keyboard.read_end, 0);
     KeyQueue queue;
@@ -102,7 +136,7 @@ TEST(KeyReader, QueuedKeysComeBeforeTheEnd) {
     EXPECT_EQ(read_input(&queue, keyboard.read_end).kind, InputKind::ended);
 }
 
-TEST(KeyReader, FailingDescriptorEndsInput) {
+TEST(KeyQueue, FailingDescriptorEndsInput) {
     int closed = -1;
     {
         const Pipe gone;
@@ -115,7 +149,7 @@ TEST(KeyReader, FailingDescriptorEndsInput) {
 
 // More than the queue holds, sent at once, in a sequence that never ends: read in bounded
 // pieces, without a key lost after it.
-TEST(KeyReader, FloodIsReadInBoundedPieces) {
+TEST(KeyQueue, FloodIsReadInBoundedPieces) {
     Pipe keyboard;
     ASSERT_GE(keyboard.read_end, 0);
     KeyQueue queue;
@@ -128,6 +162,46 @@ TEST(KeyReader, FloodIsReadInBoundedPieces) {
     }
     expect_key(next_input(&queue, keyboard.read_end), Key::byte, 'q');
     EXPECT_EQ(next_input(&queue, keyboard.read_end).kind, InputKind::ended);
+}
+
+// While a page loads, keys are held: a cancel among them leaves the queue, the others stay in
+// order; a lone ESC waits for the wait to run out before it cancels.
+TEST(KeyQueue, CancelAmongHeldKeysLeavesTheOthers) {
+    const struct {
+        std::string queued;
+        bool settled;
+        bool cancel;
+        std::string left;
+    } cases[] = {
+        {"ab\x03"
+         "cd",
+         false, true, "abcd"},
+        {"a\x1b[Bb", true, false, "a\x1b[Bb"},
+        {"a\x1b", false, false, "a\x1b"},
+        {"a\x1b", true, true, "a"},
+        {"\x1b\x1b[A", true, false, "\x1b\x1b[A"}, // Alt with an arrow is no Esc
+    };
+    for (const auto& c : cases) {
+        KeyQueue queue;
+        std::copy(c.queued.begin(), c.queued.end(), queue.bytes.begin());
+        queue.length = static_cast<int>(c.queued.size());
+        EXPECT_EQ(take_cancel(&queue, c.settled), c.cancel) << testing::PrintToString(c.queued);
+        EXPECT_EQ(std::string(queue.bytes.begin(), queue.bytes.begin() + queue.length), c.left)
+            << testing::PrintToString(c.queued);
+    }
+}
+
+// A full queue drops what is typed, but not the news of a cancel in it.
+TEST(KeyQueue, FullQueueStillSeesACancel) {
+    Pipe keyboard;
+    ASSERT_GE(keyboard.read_end, 0);
+    KeyQueue queue;
+    queue.length = static_cast<int>(queue.bytes.size());
+    keyboard.send("xyz");
+    EXPECT_FALSE(read_keyboard(&queue, keyboard.read_end).cancelled);
+    keyboard.send("x\x03y");
+    EXPECT_TRUE(read_keyboard(&queue, keyboard.read_end).cancelled);
+    EXPECT_EQ(queue.length, static_cast<int>(queue.bytes.size()));
 }
 
 } // namespace
