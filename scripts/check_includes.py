@@ -51,10 +51,10 @@ def read_rules(design):
             raise RulesError(f"{design}:{number}: cannot read rule: {line.strip()}")
         source = match["source"].strip("`")
         targets = match["targets"].strip()
-        allowed = set(re.findall(r"`([^`]+)`", targets))
-        if not allowed and targets != "nothing":
+        permitted = set(re.findall(r"`([^`]+)`", targets))
+        if not permitted and targets != "nothing":
             raise RulesError(f"{design}:{number}: cannot read rule: {line.strip()}")
-        rules.setdefault("*" if source == "every folder" else source, set()).update(allowed)
+        rules.setdefault("*" if source == "every folder" else source, set()).update(permitted)
     if not rules:
         raise RulesError(f'{design}: section "{SECTION}" holds no rule')
     return rules
