@@ -5,7 +5,7 @@
 #   make install    it, and the man page, into $(PREFIX) (DESTDIR is respected)
 #   make check      lint, the fuzz corpora, then every test on a build with sanitizers (build/check),
 #                   the Debian package's among them; warnings are errors
-#   make lint       clang-format and clang-tidy over the sources
+#   make lint       clang-format, the include check and clang-tidy over the sources
 #   make deb        the Debian package, build/deb/kesmor_VERSION_ARCH.deb, checked by lintian
 #   make fuzz       each fuzz target for FUZZ_SECONDS (build/fuzz, clang)
 #   make demo       the program on a real Gopher server serving demo/gopherhole on a loopback port

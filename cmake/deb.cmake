@@ -1,7 +1,7 @@
 # The Debian package (make deb, which configures a tree of its own with -DKESMOR_DEB=ON and
 # CMAKE_INSTALL_PREFIX=/usr). Debian wants the man page and the changelog compressed and the
 # copyright file beside the changelog; `make install` keeps the plain man page.
-set(KESMOR_MAINTAINER "Kesmor maintainers <kesmor@example.org>"
+set(KESMOR_MAINTAINER "The Kesmor developers <kesmor@users.invalid>"
     CACHE STRING "Maintainer field of the Debian package")
 set(KESMOR_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${PROJECT_NAME})
 

@@ -36,7 +36,7 @@ for purpose in "$@"; do
     check)
         packages+=("${build[@]}" "${server[@]}" "${deb[@]}" "${fuzz[@]}"
             pkg-config libgtest-dev libgmock-dev libvterm-dev valgrind groff-base
-            clang-tidy clang-format)
+            clang-tidy clang-format python3)
         ;;
     fuzz) packages+=("${build[@]}" "${fuzz[@]}") ;;
     demo) packages+=("${build[@]}" "${server[@]}") ;;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# `make lint`: clang-format over every C++ source of the repository, then clang-tidy (with the
-# checked-in .clang-tidy) over every file of the compile database in BUILD_DIR (the check tree,
-# configured with CMAKE_EXPORT_COMPILE_COMMANDS), JOBS at a time. Fails on any finding.
+# `make lint`: clang-format over every C++ source of the repository, the include check
+# (scripts/check_includes.py: the arrows between the folders of src/ that doc/design.md allows,
+# no include cycle), then clang-tidy (with the checked-in .clang-tidy) over every file of the
+# compile database in BUILD_DIR (the check tree, configured with CMAKE_EXPORT_COMPILE_COMMANDS),
+# JOBS at a time. Fails on any finding.
 #
 #   lint.sh BUILD_DIR
 set -euo pipefail
@@ -13,6 +15,11 @@ cd "$top"
 echo "== clang-format"
 git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.hpp' '*.h' |
     xargs -0 --no-run-if-empty clang-format --dry-run --Werror
+
+# A wrong arrow still lets clang-tidy run, so one pass shows every finding.
+echo "== includes"
+includes=0
+python3 scripts/check_includes.py "$top" || includes=$?
 
 # The fuzz targets and the benchmarks are not in the check tree; they are formatted above.
 echo "== clang-tidy"
@@ -27,3 +34,4 @@ sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$database" | sort -u | grep "^$top
     xargs --no-run-if-empty -P "${JOBS:-2}" -n 4 \
         clang-tidy -p "$build" --quiet --header-filter="^$top/(src|tests)/" 2>&1 |
     { grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true; }
+exit "$includes"
