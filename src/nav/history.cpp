@@ -2,9 +2,7 @@
 #include "nav/history.hpp"
 
 #include <algorithm>
-#include <new>
 
-#include "app/fatal.hpp"
 #include "gopher/fields.hpp"
 
 namespace {
@@ -21,16 +19,12 @@ History::~History() {
 }
 
 Page* new_page(const Address& address) {
-    std::unique_ptr<Page> page;
-    try {
-        page = std::make_unique<Page>();
-        page->address = address;
-        // As the parser and the menu cut them: a record never holds more.
-        page->address.host.resize(std::min(page->address.host.size(), host_max));
-        page->address.selector.resize(std::min(page->address.selector.size(), selector_max));
-    } catch (const std::bad_alloc&) {
-        fatal("Error: Failed to allocate memory for navigation state.");
-    }
+    // Memory running out ends the run in the new handler (install_out_of_memory_handler).
+    auto page = std::make_unique<Page>();
+    page->address = address;
+    // As the parser and the menu cut them: a record never holds more.
+    page->address.host.resize(std::min(page->address.host.size(), host_max));
+    page->address.selector.resize(std::min(page->address.selector.size(), selector_max));
     // From here the list owns it; free_forward_history and free_history give it back.
     return page.release();
 }

@@ -2,7 +2,6 @@
 #include "term/screen.hpp"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "term/sequences.hpp"
@@ -22,12 +21,7 @@ void set_cursor_visible(int visible) {
 }
 
 void clear_row(int row, int width) {
-    std::string blanks;
-    try {
-        blanks.assign(width > 0 ? static_cast<std::size_t>(width) : 0, ' ');
-    } catch (const std::bad_alloc&) {
-        return; // a row left as it was is better than no screen at all
-    }
+    const std::string blanks(width > 0 ? static_cast<std::size_t>(width) : 0, ' ');
     move_cursor(row, 1);
     std::fwrite(blanks.data(), 1, blanks.size(), stdout);
 }
@@ -35,13 +29,4 @@ void clear_row(int row, int width) {
 int centered_column(long length, int width) {
     const long col = (static_cast<long>(width) - length) / 2;
     return col < 2 ? 1 : static_cast<int>(col);
-}
-
-void print_centered(const char* text, int row, int width) {
-    print_at(text, row, centered_column(static_cast<long>(std::strlen(text)), width));
-}
-
-void print_at(const char* text, int row, int col) {
-    move_cursor(row, col);
-    std::fputs(text, stdout);
 }

@@ -5,8 +5,6 @@ void clear_screen();
 void move_cursor(int row, int col);
 void set_cursor_visible(int visible);
 void clear_row(int row, int width);
-void print_centered(const char* text, int row, int width);
-void print_at(const char* text, int row, int col);
 
-// Column at which print_centered starts a text of the given length.
+// Column at which a text of the given length starts to stand centred in width columns.
 [[nodiscard]] int centered_column(long length, int width);

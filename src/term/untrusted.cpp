@@ -2,7 +2,6 @@
 #include "term/untrusted.hpp"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -184,10 +183,4 @@ std::string sanitize_untrusted(std::string_view text) {
     std::string out;
     append_untrusted(out, text);
     return out;
-}
-
-void print_untrusted(std::string_view text) {
-    std::string filtered;
-    append_untrusted(filtered, text);
-    std::fwrite(filtered.data(), 1, filtered.size(), stdout);
 }

@@ -30,6 +30,3 @@ void append_untrusted(std::string& out, std::string_view text);
 
 // append_untrusted into a new string, for the tests.
 [[nodiscard]] std::string sanitize_untrusted(std::string_view text);
-
-// Writes the filtered text to standard output without flushing.
-void print_untrusted(std::string_view text);

@@ -20,9 +20,11 @@ namespace {
 // First content row on screen: under the header bar and one blank row.
 constexpr int first_content_row = 4;
 
+} // namespace
+
 // Host and selector come from the network (a menu line names them), so the URL goes through
 // the filter, and is centred by the columns it shows in.
-void write_header_bar(const Model& model) {
+void draw_header(const Model& model) {
     const int cols = model.window.ws_col;
     if (cols <= 0 || model.window.ws_row <= 0) {
         return; // not a terminal: nothing to draw on
@@ -42,8 +44,6 @@ void write_header_bar(const Model& model) {
     move_cursor(2, 1);
 }
 
-} // namespace
-
 void draw_band(int cols) {
     char band[band_width + 1];
     std::memset(band, ' ', band_width);
@@ -56,13 +56,9 @@ void draw_band(int cols) {
     std::fwrite(band, 1, static_cast<std::size_t>(width > 0 ? width : 0), stdout);
 }
 
-void draw_header(const Model& model) {
-    write_header_bar(model);
-}
-
 void start_view_frame(const Model& model) {
     std::fputs(seq::clear_screen, stdout);
-    write_header_bar(model);
+    draw_header(model);
 }
 
 void place_content_row(const Model& model, int index) {

@@ -8,8 +8,8 @@ struct Model;
 // stay set for what is written on it.
 void draw_band(int cols);
 
-// The bar alone: leaves the cursor at row 2, column 1. The views draw the bar through
-// start_view_frame; this serves the header's own test.
+// The bar alone, with the page's URL (from the network, so filtered) centred by the columns it
+// shows in: leaves the cursor at row 2, column 1. Nothing in a window of no size.
 void draw_header(const Model& model);
 
 // Clears the screen and draws the header bar, so that a view can add its content and the loop
