@@ -3,16 +3,19 @@
 #include "app/event_loop.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <poll.h>
+#include <span>
+#include <vector>
 
 #include "nav/model.hpp"
 #include "term/key_queue.hpp"
 #include "term/terminal.hpp"
+#include "ui/fetch_work.hpp"
 #include "ui/frame.hpp"
+#include "ui/page_on_screen.hpp"
 #include "ui/update.hpp"
 
 namespace {
@@ -103,49 +106,46 @@ struct Loop {
 
     // One wait for everything, then the events it brought.
     void wait() {
-        std::array<pollfd, 2> watched{};
-        nfds_t count = 0;
-        int keyboard = -1;
-        int socket = -1;
-        if (!input.queue.ended) {
-            keyboard = static_cast<int>(count);
-            watched[count++] = {input.fd, POLLIN, 0};
+        Waits waits;
+        collect_waits(*model, &waits);
+        std::vector<pollfd> watched;
+        watched.reserve(waits.fds.size() + 1);
+        const bool keyboard = !input.queue.ended;
+        if (keyboard) {
+            watched.push_back({input.fd, POLLIN, 0});
         }
-        Clock::time_point deadline = Clock::time_point::max();
+        for (const Wait& wait : waits.fds) {
+            watched.push_back({wait.fd, wait.events, 0});
+        }
+        Clock::time_point deadline = waits.deadline;
         if (key_unfinished(input.queue, input.held)) {
-            deadline = input.settle_at;
+            deadline = std::min(deadline, input.settle_at);
         }
-        const Fetch& fetch = model->fetch;
-        if (fetch.active) {
-            const TransactionWait wanted = transaction_wait(fetch.transaction);
-            if (wanted.fd >= 0) {
-                socket = static_cast<int>(count);
-                watched[count++] = {wanted.fd, wanted.events, 0};
-            }
-            deadline = std::min({deadline, wanted.deadline, fetch.next_progress});
-        }
-        const int ready = poll(watched.data(), count, ms_until(deadline, Clock::now()));
+        const int ready = poll(watched.data(), watched.size(), ms_until(deadline, Clock::now()));
         if (ready < 0 && errno != EINTR) {
             // Nothing can be waited for any more: what the keyboard held is all there is.
             input.queue.ended = true;
         }
         const Clock::time_point now = Clock::now();
-        if (ready > 0 && keyboard >= 0 && watched[keyboard].revents != 0) {
-            const KeyboardRead got = read_keyboard(&input.queue, input.fd);
-            if (got.got) {
-                input.settle_at = now + milliseconds(escape_wait_ms);
+        std::span<const pollfd> work{watched};
+        if (keyboard) {
+            if (ready > 0 && watched.front().revents != 0) {
+                const KeyboardRead got = read_keyboard(&input.queue, input.fd);
+                if (got.got) {
+                    input.settle_at = now + milliseconds(escape_wait_ms);
+                }
+                if (got.cancelled && model->fetch.active) {
+                    apply({.kind = EventKind::cancel});
+                }
             }
-            if (got.cancelled && model->fetch.active) {
-                apply({.kind = EventKind::cancel});
+            work = work.subspan(1);
+        }
+        for (const pollfd& entry : work) {
+            if (ready > 0 && entry.revents != 0) {
+                apply({.kind = EventKind::ready, .fd = entry.fd, .revents = entry.revents});
             }
         }
-        if (!model->fetch.active) {
-            return;
-        }
-        if (ready > 0 && socket >= 0 && watched[socket].revents != 0) {
-            apply({.kind = EventKind::fetch_ready, .revents = watched[socket].revents});
-        } else if (now >= std::min(transaction_wait(model->fetch.transaction).deadline,
-                                   model->fetch.next_progress)) {
+        if (now >= waits.deadline) {
             apply({.kind = EventKind::time});
         }
     }

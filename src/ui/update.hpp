@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <sys/ioctl.h>
+#include <vector>
 
 #include "term/key_decoder.hpp"
 
@@ -14,8 +15,8 @@ enum class EventKind {
     resize,      // the window has a new size
     input_ended, // no key can come any more: the run ends as if 'q' was pressed
     cancel,      // Esc or Ctrl-C while a page loads
-    fetch_ready, // the fetch's socket is ready
-    time,        // a deadline of the fetch may have passed (progress, connect, silence)
+    ready,       // a descriptor of the work in flight is ready (fd, revents)
+    time,        // a deadline of the work in flight may have passed
     idle,        // the frame is out: the work left for after it (a long menu's items, the
                  // text's line count) is done now, before the next key
 };
@@ -23,6 +24,7 @@ enum class EventKind {
 struct Event {
     EventKind kind = EventKind::idle;
     DecodedKey key{};
+    int fd = -1;
     short revents = 0;
     winsize window{};
 };
@@ -31,13 +33,14 @@ struct Event {
 [[nodiscard]] bool update(Model* model, const Event& event,
                           std::chrono::steady_clock::time_point now);
 
-// A page waits to be fetched: the loop then sends the fetch event.
-[[nodiscard]] bool wants_fetch(const Model& model);
-// Work waits that the idle event does.
-[[nodiscard]] bool has_pending_work(const Model& model);
-
-// The current page comes on screen (a fetch arrived, back, forward): its record is made anew
-// when its content is another, the place it keeps bounded to it. A long menu shows its first
-// screen before the rest is parsed, a text its first screen before its lines are counted
-// (has_pending_work, then the idle event).
-void show_current_page(Model* model);
+// What the loop waits for on behalf of the work in flight: descriptors with the events wanted,
+// and the nearest deadline.
+struct Wait {
+    int fd;
+    short events;
+};
+struct Waits {
+    std::vector<Wait> fds;
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+};
+void collect_waits(const Model& model, Waits* waits);

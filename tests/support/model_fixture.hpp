@@ -11,6 +11,7 @@
 #include "nav/model.hpp"
 #include "term/key_decoder.hpp"
 #include "ui/frame.hpp"
+#include "ui/page_on_screen.hpp"
 #include "ui/update.hpp"
 
 // An exact-size copy, so that a read past the NUL is caught.

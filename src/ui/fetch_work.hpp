@@ -1,0 +1,21 @@
+// The fetch in flight in the model: started when a page is asked for, stepped by the loop's
+// events, cancelled by Esc or Ctrl-C, and ended into the history or a message.
+#pragma once
+
+#include <chrono>
+
+struct Model;
+struct Waits;
+
+// A page waits to be fetched and none is loading: the loop then sends the fetch event.
+[[nodiscard]] bool wants_fetch(const Model& model);
+void start_fetch(Model* model, std::chrono::steady_clock::time_point now);
+// A descriptor was ready (fd and revents as poll gave them; fd -1 when none is), or a deadline
+// may have passed. True when the screen changed: the page arrived, the fetch failed, or the
+// progress row moved.
+[[nodiscard]] bool step_fetch(Model* model, int fd, short revents,
+                              std::chrono::steady_clock::time_point now);
+// What the fetch waits for.
+void add_fetch_waits(const Model& model, Waits* waits);
+// The history as it was, "Cancelled." on the bottom row; on the first page the run ends.
+void cancel_fetch(Model* model);

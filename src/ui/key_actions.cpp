@@ -1,0 +1,172 @@
+// What a key does: in the overlay (a prompt, its error, the about screen) or in the view.
+#include "ui/key_actions.hpp"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "gopher/fields.hpp"
+#include "gopher/menu.hpp"
+#include "nav/model.hpp"
+#include "ui/geometry.hpp"
+#include "ui/keys.hpp"
+#include "ui/page_on_screen.hpp"
+#include "ui/prompt.hpp"
+#include "ui/text_view.hpp"
+
+namespace {
+
+const char* search_too_long = "Error: Search too long.";
+const char* invalid_address = "Error: Invalid Gopher address format. Press any key.";
+
+Address item_address(const Model& model, const MenuItem& item, std::string_view selector) {
+    const Page& page = *model.history.current;
+    const char* content = page.content.get();
+    Address address;
+    address.host = menu_item_host(item, content, page.address.host.c_str());
+    address.port = item.port;
+    address.type = item.type;
+    address.selector = selector;
+    return address;
+}
+
+// The item on the selected row: a search asks for its query, any other link is asked for.
+void open_item(Model* model, const MenuItem& item) {
+    if (item.type == '7') {
+        model->overlay = Overlay{};
+        model->overlay.kind = OverlayKind::prompt;
+        model->overlay.prompt = PromptKind::search;
+        model->overlay.search = item;
+        return;
+    }
+    const char* content = model->history.current->content.get();
+    push_page(&model->history, item_address(*model, item, menu_item_selector(item, content)));
+}
+
+void accept_prompt(Model* model) {
+    Overlay& overlay = model->overlay;
+    if (overlay.typed.empty()) {
+        overlay = Overlay{};
+        return;
+    }
+    if (overlay.prompt == PromptKind::search) {
+        const MenuItem item = overlay.search;
+        const std::string_view selector =
+            menu_item_selector(item, model->history.current->content.get());
+        // Cut to a selector's room, the request would lose its query, or all of it past the TAB.
+        if (selector.size() + 1 + overlay.typed.size() > selector_max) {
+            overlay = Overlay{};
+            overlay.kind = OverlayKind::prompt_error;
+            overlay.error = search_too_long;
+            return;
+        }
+        std::string query = std::string(selector) + '\t' + overlay.typed;
+        overlay = Overlay{};
+        push_page(&model->history, item_address(*model, item, query));
+        return;
+    }
+    if (std::optional<Address> address = parse_gopher_address(overlay.typed)) {
+        overlay = Overlay{};
+        push_page(&model->history, *address);
+        return;
+    }
+    overlay = Overlay{};
+    overlay.kind = OverlayKind::prompt_error;
+    overlay.error = invalid_address;
+    overlay.reopen = true;
+}
+
+void open_prompt(Model* model, PromptKind kind) {
+    model->overlay = Overlay{};
+    model->overlay.kind = OverlayKind::prompt;
+    model->overlay.prompt = kind;
+}
+
+void move_in_page(Model* model, Key key) {
+    ShownPage& shown = model->shown;
+    if (shown.menu) {
+        if (shown.placed) {
+            shown.place = move_in_menu(shown.layout, shown.place, rows_of(*model), key);
+            shown.place_rows = rows_of(*model);
+        }
+        return;
+    }
+    shown.text_top = scroll_text_top(shown.text_top, key, text_visible_rows(model->window.ws_row));
+    bound_text(model);
+}
+
+} // namespace
+
+void key_in_overlay(Model* model, DecodedKey key) {
+    Overlay& overlay = model->overlay;
+    switch (overlay.kind) {
+    case OverlayKind::about:
+        // Any one key closes it, an arrow's whole sequence included.
+        overlay = Overlay{};
+        return;
+    case OverlayKind::prompt_error:
+        // The key only dismisses the message.
+        if (overlay.reopen) {
+            open_prompt(model, PromptKind::address);
+        } else {
+            overlay = Overlay{};
+        }
+        return;
+    case OverlayKind::prompt:
+        switch (edit_prompt(&overlay, key)) {
+        case PromptEdit::accepted:
+            accept_prompt(model);
+            return;
+        case PromptEdit::cancelled:
+            overlay = Overlay{};
+            return;
+        case PromptEdit::typing:
+            return;
+        }
+        return;
+    case OverlayKind::none:
+        return;
+    }
+}
+
+void key_in_view(Model* model, DecodedKey key) {
+    ShownPage& shown = model->shown;
+    switch (view_action(key)) {
+    case Action::move:
+        move_in_page(model, key.key);
+        return;
+    case Action::open:
+        // Only the item the user can see marked is opened.
+        if (shown.menu && shown.placed && marker_on_screen(shown.place, rows_of(*model))) {
+            open_item(model, shown.layout.rows[static_cast<std::size_t>(shown.place.selected)]);
+        }
+        return;
+    case Action::back:
+        leave_current_page(model);
+        if (go_back(&model->history)) {
+            show_current_page(model);
+        }
+        return;
+    case Action::forward:
+        leave_current_page(model);
+        if (go_forward(&model->history)) {
+            show_current_page(model);
+        }
+        return;
+    case Action::open_address:
+        open_prompt(model, PromptKind::address);
+        return;
+    case Action::reload:
+        reload_page(&model->history);
+        return;
+    case Action::about:
+        model->overlay = Overlay{};
+        model->overlay.kind = OverlayKind::about;
+        return;
+    case Action::quit:
+        model->running = false;
+        return;
+    case Action::none:
+        return;
+    }
+}
