@@ -9,7 +9,7 @@
 #include "nav/model.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/status_line.hpp"
-#include "ui/update.hpp"
+#include "ui/waits.hpp"
 
 namespace {
 

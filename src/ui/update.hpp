@@ -3,9 +3,9 @@
 
 #include <chrono>
 #include <sys/ioctl.h>
-#include <vector>
 
 #include "term/key_decoder.hpp"
+#include "ui/waits.hpp"
 
 struct Model;
 
@@ -33,14 +33,5 @@ struct Event {
 [[nodiscard]] bool update(Model* model, const Event& event,
                           std::chrono::steady_clock::time_point now);
 
-// What the loop waits for on behalf of the work in flight: descriptors with the events wanted,
-// and the nearest deadline.
-struct Wait {
-    int fd;
-    short events;
-};
-struct Waits {
-    std::vector<Wait> fds;
-    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
-};
+// What the work in flight waits for.
 void collect_waits(const Model& model, Waits* waits);
