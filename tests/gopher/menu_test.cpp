@@ -117,13 +117,14 @@ TEST(ParseMenuLine, HandlesCarriageReturnsPortsAndShortLines) {
     }
 }
 
-TEST(ParseMenuLine, OnlyLinkTypesOnRealHostsAreSelectable) {
-    for (const char* type : {"0", "1", "2", "7", "h", "3", "8", "9", "g", "I", "+", "i", "s"}) {
+TEST(ParseMenuLine, PagesSavesAndSessionsOnRealHostsAreSelectable) {
+    for (const char* type :
+         {"0", "1", "2", "7", "h", "3", "8", "T", "9", "g", "I", "+", "i", "s"}) {
         for (const char* host : {"real.lan", "null.host", "error.host", "NULL.HOST"}) {
             const std::string line = std::string(type) + "Item\t/sel\t" + host + "\t70";
             MenuItem item;
             ASSERT_EQ(parse_menu_line(line, 0, &item, "page.lan", 70), 1);
-            const bool link = std::strchr("0127h", type[0]) != nullptr;
+            const bool link = std::strchr("0127h89TgIs", type[0]) != nullptr;
             const bool placeholder =
                 std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
             EXPECT_EQ(item.selectable, link && !placeholder ? 1 : 0)
