@@ -32,17 +32,11 @@ bool content_is_menu(char type, const char* content) {
     if (content == nullptr) {
         return false;
     }
-    switch (type) {
-    case '1':
-    case '7':
-        return true;
-    case '\0':
-        break;
-    default:
+    if (type != '1' && type != '7' && type != '\0') {
         return false;
     }
-    // A page asked for without a type is a menu unless its first line has no TAB: a server
-    // answering a menu request with plain text, usually an error message.
+    // A menu unless its first line has no TAB: a server answering a menu request with plain
+    // text, usually an error message, which as a menu would lose its first letter.
     const std::size_t room = strnlen(content, first_line_max);
     const void* line_end = std::memchr(content, '\n', room);
     const std::size_t line_length =

@@ -23,6 +23,8 @@ struct AddrInfoDeleter {
 };
 
 constexpr std::size_t first_capacity = 4096;
+// A buffer whose bytes are taken after each step needs no more than a few reads' worth.
+constexpr std::size_t taken_capacity_max = std::size_t{1} << 18;
 
 void fail(Transaction* t, const char* message) {
     t->state = TransactionState::failed;
@@ -31,6 +33,7 @@ void fail(Transaction* t, const char* message) {
     t->content.reset();
     t->used = 0;
     t->capacity = 0;
+    t->taken = 0;
 }
 
 void set_blocking(int fd, bool blocking) {
@@ -123,6 +126,7 @@ void step_sending(Transaction* t, Clock::time_point now) {
     }
     t->capacity = first_capacity;
     t->used = 0;
+    t->taken = 0;
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
     t->state = TransactionState::receiving;
 }
@@ -151,7 +155,11 @@ void step_receiving(Transaction* t, short revents, Clock::time_point now) {
         }
         return;
     }
-    const ssize_t n = read(t->socket.fd, t->content.get() + t->used, t->capacity - t->used - 1);
+    const std::size_t room = t->capacity - t->used - 1;
+    if (room == 0) {
+        return; // a taker's full buffer: nothing is read until its bytes are taken
+    }
+    const ssize_t n = read(t->socket.fd, t->content.get() + t->used, room);
     if (n < 0) {
         if (errno != EINTR && errno != EAGAIN) {
             fail(t, fetch_error::read);
@@ -166,9 +174,10 @@ void step_receiving(Transaction* t, short revents, Clock::time_point now) {
     }
     t->used += static_cast<std::size_t>(n);
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
-    if (t->used > t->limits.response_cap) {
+    if (t->taken + t->used > t->limits.response_cap) {
         fail(t, fetch_error::too_large);
-    } else if (t->used >= t->capacity - 1 && !grow_buffer(t)) {
+    } else if (t->used >= t->capacity - 1 && !(t->taking && t->capacity >= taken_capacity_max) &&
+               !grow_buffer(t)) {
         fail(t, fetch_error::grow);
     }
 }
@@ -242,6 +251,23 @@ void step_transaction(Transaction* transaction, short revents, Clock::time_point
 bool transaction_finished(const Transaction& transaction) {
     return transaction.state == TransactionState::done ||
            transaction.state == TransactionState::failed;
+}
+
+std::string_view transaction_received(const Transaction& transaction) {
+    if (!transaction.content) {
+        return {};
+    }
+    return {transaction.content.get(), transaction.used};
+}
+
+void transaction_take(Transaction* transaction) {
+    transaction->taken += transaction->used;
+    transaction->used = 0;
+    transaction->taking = true;
+}
+
+std::size_t transaction_total(const Transaction& transaction) {
+    return transaction.taken + transaction.used;
 }
 
 ssize_t write_all(int fd, const char* bytes, std::size_t length) {

@@ -81,6 +81,10 @@ struct Transaction {
     Content content;
     std::size_t used = 0;
     std::size_t capacity = 0;
+    // Bytes handed on by transaction_take: a download that goes to a file or a pipe as it
+    // arrives keeps a small buffer, and the cap counts them too.
+    std::size_t taken = 0;
+    bool taking = false; // transaction_take was called: the buffer stops growing early
 };
 
 // Resolves the host (the one step that blocks until the resolver answers), then starts on the
@@ -106,6 +110,14 @@ void step_transaction(Transaction* transaction, short revents,
                       std::chrono::steady_clock::time_point now);
 
 [[nodiscard]] bool transaction_finished(const Transaction& transaction);
+
+// The bytes received since the last take (all of them once done), which the caller writes
+// elsewhere: the buffer then starts empty again and stays small. A page never takes: its
+// content is the whole response.
+[[nodiscard]] std::string_view transaction_received(const Transaction& transaction);
+void transaction_take(Transaction* transaction);
+// Every byte received so far, taken or not.
+[[nodiscard]] std::size_t transaction_total(const Transaction& transaction);
 
 // Bytes written (then equal to length), or -1 after a write error other than EINTR.
 [[nodiscard]] ssize_t write_all(int fd, const char* bytes, std::size_t length);

@@ -7,6 +7,7 @@
 struct Page {
     Address address;
     Content content;      // null until fetched
+    std::size_t size = 0; // bytes of the content as received (it may hold NULs), NUL excluded
     Page* prev = nullptr; // older
     Page* next = nullptr; // newer
     // The fetch that gave the content (History::fetches then), 0 for none: with the page it

@@ -22,7 +22,7 @@ void end_fetch(Model* model) {
     fetch.progress.clear();
     if (t.state == TransactionState::done) {
         leave_current_page(model);
-        accept_fetched(&model->history, std::move(t.content));
+        accept_fetched(&model->history, std::move(t.content), t.used);
         t = Transaction{};
         show_current_page(model);
         return;

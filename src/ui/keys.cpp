@@ -12,6 +12,8 @@ Action view_action(DecodedKey key) {
         return Action::move;
     case Key::back:
         return Action::back;
+    case Key::escape:
+        return Action::cancel;
     case Key::byte:
         break;
     default:
@@ -29,6 +31,12 @@ Action view_action(DecodedKey key) {
         return Action::open_address;
     case 'r':
         return Action::reload;
+    case 's':
+        return Action::save;
+    case 'u':
+        return Action::show_url;
+    case 0x03:
+        return Action::cancel;
     case 'a':
         return Action::about;
     case 'q':

@@ -5,6 +5,7 @@
 #include "ui/fetch_work.hpp"
 #include "ui/key_actions.hpp"
 #include "ui/page_on_screen.hpp"
+#include "ui/save_work.hpp"
 
 using Clock = std::chrono::steady_clock;
 
@@ -24,9 +25,12 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         cancel_fetch(model);
         return true;
     case EventKind::ready:
-        return step_fetch(model, event.fd, event.revents, now);
-    case EventKind::time:
-        return step_fetch(model, -1, 0, now);
+    case EventKind::time: {
+        // Both may be in flight; each steps on its own descriptor or deadline.
+        const bool fetched = step_fetch(model, event.fd, event.revents, now);
+        const bool saved = step_save(model, event.fd, event.revents, now);
+        return fetched || saved;
+    }
     case EventKind::idle:
         return do_pending_work(model);
     case EventKind::key:
@@ -34,6 +38,10 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     }
     // A failed fetch's words stay until the next key, which then acts as usual.
     model->message = nullptr;
+    model->note = Note{};
+    if (key_in_save_prompt(model, event.key, now)) {
+        return true;
+    }
     if (model->overlay.kind != OverlayKind::none) {
         key_in_overlay(model, event.key);
     } else {
@@ -45,4 +53,5 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
 
 void collect_waits(const Model& model, Waits* waits) {
     add_fetch_waits(model, waits);
+    add_save_waits(model, waits);
 }

@@ -28,10 +28,13 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
     EXPECT_EQ(f.model.shown.text_top, 0);
     const std::string expected[] = {
         frame_start("About Kesmor"),
-        std::string(seq::bold_green) + at(4, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
-        std::string(seq::bold_magenta) + at(5, 27) + "        \\`~'/",
-        std::string(seq::bold_yellow) + at(9, 27) + seq::bold_green + at(10, 27) + "Shortcuts:",
-        std::string(seq::bold_yellow) + at(18, 27) + "        q: Quit" + seq::reset,
+        std::string(seq::bold_green) + at(3, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
+        std::string(seq::bold_magenta) + at(4, 27) + "        \\`~'/",
+        std::string(seq::bold_yellow) + at(8, 27) + seq::bold_green + at(9, 27) + "Shortcuts:",
+        std::string(seq::bold_yellow) + at(15, 27) + "        r: Reload",
+        std::string(seq::bold_yellow) + at(16, 27) + "        s: Save",
+        std::string(seq::bold_yellow) + at(17, 27) + "        u: Show URL",
+        std::string(seq::bold_yellow) + at(19, 27) + "        q: Quit" + seq::reset,
     };
     for (const std::string& part : expected) {
         EXPECT_NE(out.find(part), std::string::npos) << "part=" << testing::PrintToString(part);

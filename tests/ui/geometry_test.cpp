@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/about.hpp"
+
 namespace {
 
 TEST(Geometry, ContentStartsOneRightOfTheBandOnWideWindows) {
@@ -41,11 +43,12 @@ TEST(Geometry, AboutBlockIsCentredButNeverAboveRowThree) {
     const struct {
         int rows, cols, title, row, col;
     } cases[] = {
-        {24, 80, 34, 4, 27}, {25, 80, 34, 5, 27}, {23, 80, 34, 4, 27}, {22, 80, 34, 3, 27},
-        {20, 80, 34, 3, 27}, {0, 0, 1, 3, 1},     {24, 26, 7, 4, 1},
+        {26, 80, 34, 4, 27}, {27, 80, 34, 5, 27}, {25, 80, 34, 4, 27}, {24, 80, 34, 3, 27},
+        {20, 80, 34, 3, 27}, {0, 0, 1, 3, 1},     {26, 26, 7, 4, 1},
     };
+    ASSERT_EQ(about_line_count(), 17);
     for (const auto& c : cases) {
-        const AboutGeometry g = about_geometry(c.rows, c.cols);
+        const AboutGeometry g = about_geometry(c.rows, c.cols, about_line_count());
         EXPECT_EQ(g.title_col, c.title) << "rows=" << c.rows << " cols=" << c.cols;
         EXPECT_EQ(g.row, c.row) << "rows=" << c.rows << " cols=" << c.cols;
         EXPECT_EQ(g.col, c.col) << "rows=" << c.rows << " cols=" << c.cols;
