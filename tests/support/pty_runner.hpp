@@ -39,6 +39,13 @@ struct PtyOptions {
     // When not empty, run this instead of the program, with the arguments after it: a memory
     // checker and the binary it is to check, for example. command[0] is a path.
     std::vector<std::string> command = {};
+    // When not empty, the program starts in this directory (a test's scratch directory, where
+    // what it saves lands).
+    std::string working_dir = {};
+    // When not -1, the program's standard output goes to this descriptor (a file, a pipe's
+    // write end) instead of the terminal, which keeps standard input and the controlling
+    // terminal. The caller keeps and closes it.
+    int stdout_fd = -1;
 };
 
 struct PtyRun {
