@@ -24,13 +24,20 @@ struct AddrInfoDeleter {
 
 constexpr std::size_t first_capacity = 4096;
 
+Content& transaction_buffer(Transaction* t) {
+    return t->into != nullptr ? *t->into : t->content;
+}
+
 void fail(Transaction* t, const char* message) {
     t->state = TransactionState::failed;
     t->failure = message;
     t->socket.reset();
-    t->content.reset();
-    t->used = 0;
-    t->capacity = 0;
+    if (t->into == nullptr) {
+        t->content.reset();
+        t->used = 0;
+        t->capacity = 0;
+    }
+    // A buffer lent to a page keeps what arrived, terminated.
 }
 
 void set_blocking(int fd, bool blocking) {
@@ -123,6 +130,7 @@ void step_sending(Transaction* t, Clock::time_point now) {
     }
     t->capacity = first_capacity;
     t->used = 0;
+    t->content[0] = '\0';
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
     t->state = TransactionState::receiving;
 }
@@ -134,12 +142,13 @@ bool grow_buffer(Transaction* t) {
     if (wanted > most) {
         wanted = most;
     }
-    char* grown = static_cast<char*>(std::realloc(t->content.get(), wanted));
+    Content& buffer = transaction_buffer(t);
+    char* grown = static_cast<char*>(std::realloc(buffer.get(), wanted));
     if (grown == nullptr) {
         return false;
     }
-    std::ignore = t->content.release();
-    t->content.reset(grown);
+    std::ignore = buffer.release();
+    buffer.reset(grown);
     t->capacity = wanted;
     return true;
 }
@@ -151,7 +160,8 @@ void step_receiving(Transaction* t, short revents, Clock::time_point now) {
         }
         return;
     }
-    const ssize_t n = read(t->socket.fd, t->content.get() + t->used, t->capacity - t->used - 1);
+    char* bytes = transaction_buffer(t).get();
+    const ssize_t n = read(t->socket.fd, bytes + t->used, t->capacity - t->used - 1);
     if (n < 0) {
         if (errno != EINTR && errno != EAGAIN) {
             fail(t, fetch_error::read);
@@ -159,12 +169,13 @@ void step_receiving(Transaction* t, short revents, Clock::time_point now) {
         return;
     }
     if (n == 0) {
-        t->content[t->used] = '\0';
         t->socket.reset();
         t->state = TransactionState::done;
         return;
     }
     t->used += static_cast<std::size_t>(n);
+    // What has arrived is always a terminated text, so a page can be shown while it loads.
+    bytes[t->used] = '\0';
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
     if (t->used > t->limits.response_cap) {
         fail(t, fetch_error::too_large);
@@ -237,6 +248,16 @@ void step_transaction(Transaction* transaction, short revents, Clock::time_point
     case TransactionState::failed:
         break;
     }
+}
+
+const char* received_bytes(const Transaction& transaction) {
+    const Content& buffer = transaction.into != nullptr ? *transaction.into : transaction.content;
+    return buffer ? buffer.get() : "";
+}
+
+void lend_buffer(Transaction* transaction, Content* owner) {
+    *owner = std::move(transaction->content);
+    transaction->into = owner;
 }
 
 bool transaction_finished(const Transaction& transaction) {

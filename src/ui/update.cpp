@@ -2,6 +2,7 @@
 #include "ui/update.hpp"
 
 #include "nav/model.hpp"
+#include "term/key_queue.hpp"
 #include "ui/fetch_work.hpp"
 #include "ui/key_actions.hpp"
 #include "ui/page_on_screen.hpp"
@@ -33,12 +34,15 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         break;
     }
     // A failed fetch's words stay until the next key, which then acts as usual.
-    model->message = nullptr;
+    model->message.clear();
     if (model->overlay.kind != OverlayKind::none) {
         key_in_overlay(model, event.key);
+    } else if (page_loading(*model) && cancels(event.key)) {
+        cancel_fetch(model);
     } else {
         key_in_view(model, event.key);
     }
+    leave_loading_page(model);
     // Every key read ends with a frame, even one that changes nothing.
     return true;
 }
