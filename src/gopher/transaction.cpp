@@ -23,6 +23,7 @@ struct AddrInfoDeleter {
 };
 
 constexpr std::size_t first_capacity = 4096;
+constexpr std::size_t receive_step_bytes = std::size_t{4} << 20;
 
 Content& transaction_buffer(Transaction* t) {
     return t->into != nullptr ? *t->into : t->content;
@@ -153,25 +154,21 @@ bool grow_buffer(Transaction* t) {
     return true;
 }
 
-void step_receiving(Transaction* t, short revents, Clock::time_point now) {
-    if (revents == 0) {
-        if (now >= t->deadline) {
-            fail(t, fetch_error::read);
-        }
-        return;
-    }
+// One read into the buffer, growing it when full. False when there is nothing more to read now
+// (the socket would block, the response ended or failed).
+bool read_some(Transaction* t, int flags, Clock::time_point now) {
     char* bytes = transaction_buffer(t).get();
-    const ssize_t n = read(t->socket.fd, bytes + t->used, t->capacity - t->used - 1);
+    const ssize_t n = recv(t->socket.fd, bytes + t->used, t->capacity - t->used - 1, flags);
     if (n < 0) {
-        if (errno != EINTR && errno != EAGAIN) {
+        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
             fail(t, fetch_error::read);
         }
-        return;
+        return false;
     }
     if (n == 0) {
         t->socket.reset();
         t->state = TransactionState::done;
-        return;
+        return false;
     }
     t->used += static_cast<std::size_t>(n);
     // What has arrived is always a terminated text, so a page can be shown while it loads.
@@ -179,8 +176,29 @@ void step_receiving(Transaction* t, short revents, Clock::time_point now) {
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
     if (t->used > t->limits.response_cap) {
         fail(t, fetch_error::too_large);
-    } else if (t->used >= t->capacity - 1 && !grow_buffer(t)) {
+        return false;
+    }
+    if (t->used >= t->capacity - 1 && !grow_buffer(t)) {
         fail(t, fetch_error::grow);
+        return false;
+    }
+    return true;
+}
+
+void step_receiving(Transaction* t, short revents, Clock::time_point now) {
+    if (revents == 0) {
+        if (now >= t->deadline) {
+            fail(t, fetch_error::read);
+        }
+        return;
+    }
+    // What the socket holds is taken in one step, up to a bound that keeps keys answered while
+    // a fast server sends a large page: fewer turns of the loop, and the end seen with the rest.
+    const std::size_t start = t->used;
+    if (!read_some(t, 0, now)) {
+        return;
+    }
+    while (t->used - start < receive_step_bytes && read_some(t, MSG_DONTWAIT, now)) {
     }
 }
 

@@ -120,6 +120,8 @@ void page_loaded(Model* model) {
         return;
     }
     if (shown.menu) {
+        // The last read may have moved the content: the build goes on where it is now.
+        extend_menu_items(&shown.items, &shown.build, content, false, INT_MAX);
         finish_menu_items(&shown.items, &shown.build);
         relayout_menu(model);
         return;

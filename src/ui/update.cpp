@@ -13,7 +13,8 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     switch (event.kind) {
     case EventKind::fetch:
         start_fetch(model, now);
-        return false;
+        // A fetch that failed at once (a host that does not resolve) has its message to show.
+        return !model->fetch.active;
     case EventKind::resize:
         fit_to_window(model, event.window);
         return true;

@@ -331,7 +331,7 @@ TEST(Transaction, EscOrInterruptCancelsAStalledFetchAndKeepsTheKeysBefore) {
         EXPECT_EQ(later.prompt(), c.prompt);
         if (c.prompt == "(no prompt)") {
             // No key came after it: the words stay.
-            EXPECT_STREQ(later.model.message, "Cancelled.");
+            EXPECT_EQ(later.model.message, "Cancelled.");
         }
     }
 }
