@@ -18,7 +18,9 @@ cd "$top"
 
 bash scripts/bootstrap.sh bench
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKESMOR_TESTS=OFF -DKESMOR_BENCH=ON
-cmake --build build/bench -j"${JOBS:-2}"
+targets=(kesmor kesmor_record_size)
+[ "${MICRO:-1}" = 0 ] || targets+=(kesmor_micro)
+cmake --build build/bench -j"${JOBS:-2}" --target "${targets[@]}"
 
 if [ "${MICRO:-1}" != 0 ]; then
     echo "== micro benchmarks (build/bench/bench/kesmor_micro)"
