@@ -28,9 +28,12 @@ if [ "${MICRO:-1}" != 0 ]; then
 fi
 
 echo "== end to end (bench/end_to_end.py)"
+# A failed target still lets the memory and quit figures below be taken; the status comes last.
+status=0
 # shellcheck disable=SC2086 # E2E_ARGS is a list of options
 python3 bench/end_to_end.py --client build/bench/kesmor \
-    --record-size "$(build/bench/bench/kesmor_record_size)" "${baseline[@]}" ${E2E_ARGS:-}
+    --record-size "$(build/bench/bench/kesmor_record_size)" "${baseline[@]}" ${E2E_ARGS:-} || status=$?
 
 echo "== peak RSS and exit after quit against sacc (bench/peak_and_quit.py)"
 python3 bench/peak_and_quit.py build/bench/kesmor "${baseline[@]}"
+exit "$status"
