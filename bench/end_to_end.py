@@ -8,6 +8,7 @@ of the targets, with PASS or FAIL for each. Every target is a ratio taken in thi
 the machine's speed and load cancel out as far as they can.
 
     bench/end_to_end.py --record-size BYTES [--client build/bench/kesmor] [--runs 11] [--only TEXT]
+                        [--baseline OLD_KESMOR]
 
 The server is gophernicus behind socat, which forks a shell and the server for every request:
 that start costs tens of milliseconds and dominates the small workloads, and socat's relay caps
@@ -27,6 +28,10 @@ Measured:
   peak RSS       VmHWM less the client's fixed size (its peak showing a 256 KiB text, less the
                  text), beside the budget: 1.1 x (content + item_count x record size)
   growth         VmRSS after 1,000 key presses minus VmRSS before them
+
+With --baseline, another kesmor binary (an older build, say) is measured beside the client in the
+same run, the two taking turns run by run and key by key, and three more tables show both with
+the ratio new/old; the targets still concern the client alone.
 """
 
 import argparse
@@ -319,59 +324,85 @@ def curl_time(url):
 # ---------------------------------------------------------------- one workload
 
 
-def measure_keys(term, w):
-    """Movement-key and unknown-key frame times (seconds), as lists."""
-    moves, unknown = [], []
+def turns(labels, i):
+    """The clients in the order of turn i: the first to go swaps every turn, so that neither
+    always runs on a cache the other has just warmed."""
+    return labels if i % 2 == 0 else labels[::-1]
+
+
+def move_keys(w):
     if w["kind"] == "text":
-        # Page Down to the end, then the keys there.
-        pages = w["lines"] // (ROWS - 4) + 2
-        frames = term.frames
-        term.send(PAGE_DOWN * pages)
-        term.wait_for(lambda t: t.frames >= frames + pages, timeout=WAIT_S * 10)
-        for key in (DOWN, PAGE_DOWN, UP, PAGE_UP, DOWN, PAGE_DOWN, UP, DOWN, PAGE_DOWN, UP,
-                    PAGE_DOWN):
-            moves.append(term.frame_time(key))
-    else:
-        # Up on the first item wraps to the last: the longest way through the items.
-        for key in (UP, PAGE_UP, DOWN, PAGE_DOWN, DOWN, UP, PAGE_DOWN, UP, DOWN, PAGE_UP,
-                    PAGE_DOWN):
-            moves.append(term.frame_time(key))
-    for _ in range(5):
-        unknown.append(term.frame_time(UNKNOWN_KEY))
-    return moves, unknown
+        # After Page Down to the end.
+        return (DOWN, PAGE_DOWN, UP, PAGE_UP, DOWN, PAGE_DOWN, UP, DOWN, PAGE_DOWN, UP,
+                PAGE_DOWN)
+    # Up on the first item wraps to the last: the longest way through the items.
+    return (UP, PAGE_UP, DOWN, PAGE_DOWN, DOWN, UP, PAGE_DOWN, UP, DOWN, PAGE_UP, PAGE_DOWN)
 
 
-def measure_client(client, env, url, w, rows):
-    """Everything about kesmor on one workload but the first screen."""
-    term = Terminal([client, url], env)
+def page_to_end(term, w):
+    pages = w["lines"] // (ROWS - 4) + 2
+    frames = term.frames
+    term.send(PAGE_DOWN * pages)
+    term.wait_for(lambda t: t.frames >= frames + pages, timeout=WAIT_S * 10)
+
+
+def measure_clients(clients, env, url, w, rows):
+    """Everything about each kesmor of clients ((label, path) pairs) on one workload but the
+    first screen, by label. All are open at once and take turns key by key; the ones waiting
+    read nothing and draw nothing, so they cost the one measured nothing."""
+    labels = [label for label, _ in clients]
+    terms = {}
     try:
         mark = TEXT_MARK if w["kind"] == "text" else MENU_MARK
-        term.wait_for(lambda t: t.last_mark(mark) >= min(rows, w["lines"]))
-        term.settle()
-        moves, unknown = measure_keys(term, w)
+        for label, path in clients:
+            term = Terminal([path, url], env)
+            terms[label] = term
+            term.wait_for(lambda t, n=min(rows[label], w["lines"]): t.last_mark(mark) >= n)
+            term.settle()
+            term.wait_idle()  # the rest of a long menu, before the next one starts
+        if w["kind"] == "text":
+            for label in labels:
+                page_to_end(terms[label], w)
+        moves = {label: [] for label in labels}
+        unknown = {label: [] for label in labels}
+        keys = [(key, moves) for key in move_keys(w)] + [(UNKNOWN_KEY, unknown)] * 5
+        for i, (key, into) in enumerate(keys):
+            for label in turns(labels, i):
+                into[label].append(terms[label].frame_time(key))
 
-        term.settle()
+        for label in labels:
+            terms[label].settle()
         time.sleep(1.0)
-        cpu_before = term.cpu_seconds()
+        cpu_before = {label: terms[label].cpu_seconds() for label in labels}
         time.sleep(IDLE_S)
-        idle = (term.cpu_seconds() - cpu_before) / IDLE_S
+        idle = {label: (terms[label].cpu_seconds() - cpu_before[label]) / IDLE_S
+                for label in labels}
 
-        term.settle()
-        rss_before = term.status_kb("VmRSS")
-        keys = (DOWN, UNKNOWN_KEY, UP, UNKNOWN_KEY)
+        rss_before = {}
+        for label in labels:
+            terms[label].settle()
+            rss_before[label] = terms[label].status_kb("VmRSS")
+        presses = (DOWN, UNKNOWN_KEY, UP, UNKNOWN_KEY)
         for i in range(PRESSES):
-            term.press(keys[i % len(keys)])
-        term.settle()
-        growth = term.status_kb("VmRSS") - rss_before
-        peak = term.status_kb("VmHWM")
-        term.send(b"q")
-        term.proc.wait(timeout=WAIT_S)
-        return dict(moves=moves, unknown=unknown, idle=idle, peak_kb=peak, growth_kb=growth)
+            for label in turns(labels, i):
+                terms[label].press(presses[i % len(presses)])
+        results = {}
+        for label in labels:
+            term = terms[label]
+            term.settle()
+            growth = term.status_kb("VmRSS") - rss_before[label]
+            peak = term.status_kb("VmHWM")
+            term.send(b"q")
+            term.proc.wait(timeout=WAIT_S)
+            results[label] = dict(moves=moves[label], unknown=unknown[label], idle=idle[label],
+                                  peak_kb=peak, growth_kb=growth)
+        return results
     finally:
-        term.close()
+        for term in terms.values():
+            term.close()
 
 
-def baseline_kb(client, env, url, content_bytes):
+def fixed_kb(client, env, url, content_bytes):
     """The client's fixed size: its peak RSS showing a small text, less that text."""
     term = Terminal([client, url], env)
     try:
@@ -393,7 +424,8 @@ def verdict(ok):
     return "PASS" if ok else "FAIL"
 
 
-def report(results, record_size, base_kb):
+def report(results, record_size, base_kb, beside=None):
+    """The table, beside() (more tables, if any), then the targets; returns the failures."""
     print()
     print("Medians of %d runs; times in ms; 80x24; x: the median of the runs' own ratios (the "
           "three clients take turns, so each ratio compares runs made moments apart); peak RSS "
@@ -401,14 +433,17 @@ def report(results, record_size, base_kb):
     head = ("%-18s %8s %8s %6s %8s %6s %8s %8s %8s %7s %8s %8s %6s %7s"
             % ("workload", "kesmor", "curl", "x", "sacc", "x", "ready", "key max", "unknown",
                "idle%", "peak MB", "budget", "x", "growth"))
-    print(head)
-    print("-" * len(head))
+    print(head.rstrip())
+    print("-" * len(head.rstrip()))
     for r in results:
         print("%-18s %8s %8s %6.2f %8s %6.2f %8s %8s %8s %7.2f %8.1f %8.1f %6.2f %5dKB"
               % (r["name"], ms(r["first"]), ms(r["curl"]), r["vs_curl"],
                  ms(r["sacc"]), r["vs_sacc"], ms(r["ready"]), ms(max(r["moves"])),
                  ms(max(r["unknown"])), r["idle"] * 100, r["peak_mb"], r["budget_mb"],
                  r["peak_mb"] / r["budget_mb"], r["growth_kb"]))
+
+    if beside:
+        beside()
 
     checks = []
     for r in results:
@@ -454,6 +489,74 @@ def report(results, record_size, base_kb):
     return failed
 
 
+def paired(new, old):
+    """The median of the paired ratios new/old, with their quartiles."""
+    ratios = [n / o for n, o in zip(new, old)]
+    if len(ratios) < 2:
+        return ratios[0], ratios[0], ratios[0]
+    q1, q2, q3 = statistics.quantiles(ratios, n=4, method="inclusive")
+    return q2, q1, q3
+
+
+def x_cell(ratios):
+    return "%5.2f %5.2f-%-5.2f" % ratios
+
+
+X_HEAD = "%5s %-11s" % ("x", "q1-q3")
+
+
+def report_baseline(results, client, baseline, fixed):
+    """The client (new) beside the baseline (old): the same figures, taken in turns."""
+    print()
+    print("new: %s; old: %s. Times in ms, medians; x: new/old, the median of the paired "
+          "ratios (the two take turns, run by run and key by key) with their quartiles."
+          % (client, baseline))
+    cell = "%8s %8s %17s"
+    head = ("%-18s " + cell + "   " + cell) % ("workload", "first", "old", X_HEAD, "ready",
+                                               "old", X_HEAD)
+    print(head.rstrip())
+    print("-" * len(head.rstrip()))
+    for r in results:
+        n, o = r, r["old"]
+        line = (("%-18s " + cell + "   " + cell)
+                % (r["name"], ms(n["first"]), ms(o["first"]),
+                   x_cell(paired(n["firsts"], o["firsts"])), ms(n["ready"]), ms(o["ready"]),
+                   x_cell(paired(n["readies"], o["readies"]))))
+        print(line.rstrip())
+
+    print()
+    head = ("%-18s " + cell + " %8s %8s   " + cell) % (
+        "workload", "key", "old", X_HEAD, "key max", "old", "unknown", "old", X_HEAD)
+    print(head.rstrip())
+    print("-" * len(head.rstrip()))
+    for r in results:
+        n, o = r, r["old"]
+        line = (("%-18s " + cell + " %8s %8s   " + cell)
+                % (r["name"], ms(statistics.median(n["moves"])),
+                   ms(statistics.median(o["moves"])), x_cell(paired(n["moves"], o["moves"])),
+                   ms(max(n["moves"])), ms(max(o["moves"])), ms(statistics.median(n["unknown"])),
+                   ms(statistics.median(o["unknown"])),
+                   x_cell(paired(n["unknown"], o["unknown"]))))
+        print(line.rstrip())
+
+    print()
+    print("Peak RSS: VmHWM after the keys, in MB, and above each one's fixed size (new %.1f MB, "
+          "old %.1f MB); growth over %d keys." % (fixed["new"] / 1024, fixed["old"] / 1024,
+                                                  PRESSES))
+    head = ("%-18s %7s %7s   %8s %8s %6s   %8s %8s   %8s %8s"
+            % ("workload", "idle%", "old", "peak MB", "old", "x", "above", "old", "growth",
+               "old"))
+    print(head.rstrip())
+    print("-" * len(head.rstrip()))
+    for r in results:
+        n, o = r, r["old"]
+        print("%-18s %7.2f %7.2f   %8.1f %8.1f %6.2f   %8.1f %8.1f   %6dKB %6dKB"
+              % (r["name"], n["idle"] * 100, o["idle"] * 100, n["peak_kb"] / 1024,
+                 o["peak_kb"] / 1024, n["peak_kb"] / o["peak_kb"],
+                 (n["peak_kb"] - fixed["new"]) / 1024, (o["peak_kb"] - fixed["old"]) / 1024,
+                 n["growth_kb"], o["growth_kb"]))
+
+
 # ---------------------------------------------------------------- main
 
 
@@ -464,7 +567,14 @@ def main():
     parser.add_argument("--record-size", type=int, required=True,
                         help="sizeof(MenuItem) of the client, in bytes")
     parser.add_argument("--only", help="run only the workloads whose name contains this")
+    parser.add_argument("--baseline", help="another kesmor to measure beside the client")
     args = parser.parse_args()
+    clients = [("new", args.client)]
+    if args.baseline:
+        if not os.access(args.baseline, os.X_OK):
+            sys.exit("end_to_end: %s is not an executable" % args.baseline)
+        clients.append(("old", args.baseline))
+    labels = [label for label, _ in clients]
     for tool in ("curl", "sacc"):
         if shutil.which(tool) is None:
             sys.exit("end_to_end: %s is missing (bash scripts/bootstrap.sh --bench)" % tool)
@@ -481,16 +591,19 @@ def main():
         workloads = make_workloads(os.path.join(root, "gopher"), 70)
         port, server = start_server(os.path.join(root, "gopher"))
         print("end_to_end: gophernicus behind socat on 127.0.0.1:%d (PID %d), %s"
-              % (port, server, args.client))
+              % (port, server, " against ".join(path for _, path in clients)))
         base_url = "gopher://127.0.0.1:%d/" % port
 
         rows = {}
         for kind, mark, sel in (("text", TEXT_MARK, "0/texts/1mb.bin"),
                                 ("menu", MENU_MARK, "1/menus/1k.bin")):
-            rows[("kesmor", kind)] = rows_shown([args.client, base_url + sel], env, mark)
+            for label, path in clients:
+                rows[(label, kind)] = rows_shown([path, base_url + sel], env, mark)
             rows[("sacc", kind)] = rows_shown(["sacc", base_url + sel], env, mark)
-        base_kb = baseline_kb(args.client, env, base_url + "0/texts/base.bin",
-                              os.path.getsize(os.path.join(root, "gopher", "texts", "base.bin")))
+        base_bytes = os.path.getsize(os.path.join(root, "gopher", "texts", "base.bin"))
+        fixed = {label: fixed_kb(path, env, base_url + "0/texts/base.bin", base_bytes)
+                 for label, path in clients}
+        base_kb = fixed["new"]
 
         results = []
         for w in workloads:
@@ -498,30 +611,41 @@ def main():
                 continue
             url = base_url + w["url_type"] + w["selector"]
             mark = TEXT_MARK if w["kind"] == "text" else MENU_MARK
-            firsts, readies, curls, saccs = [], [], [], []
-            # Interleaved, so that a change in the machine's load falls on all three alike.
-            for _ in range(args.runs):
+            firsts = {label: [] for label in labels}
+            readies = {label: [] for label in labels}
+            curls, saccs = [], []
+            # Interleaved, so that a change in the machine's load falls on all clients alike.
+            for run in range(args.runs):
                 curls.append(curl_time(url))
-                first, ready = first_screen([args.client, url], env, mark,
-                                            min(rows[("kesmor", w["kind"])], w["lines"]), True)
-                firsts.append(first)
-                readies.append(ready)
+                for label in turns(labels, run):
+                    first, ready = first_screen([dict(clients)[label], url], env, mark,
+                                                min(rows[(label, w["kind"])], w["lines"]), True)
+                    firsts[label].append(first)
+                    readies[label].append(ready)
                 saccs.append(first_screen(["sacc", url], env, mark,
                                           min(rows[("sacc", w["kind"])], w["lines"])))
-            rest = measure_client(args.client, env, url, w, rows[("kesmor", w["kind"])])
+            rest = measure_clients(clients, env, url, w,
+                                   {label: rows[(label, w["kind"])] for label in labels})
+            by_client = {label: dict(first=statistics.median(firsts[label]),
+                                     ready=statistics.median(readies[label]),
+                                     firsts=firsts[label], readies=readies[label],
+                                     **rest[label]) for label in labels}
             budget_kb = (w["bytes"] + w["items"] * args.record_size) / 1024 * 1.1
-            r = dict(name=w["name"], kind=w["kind"], runs=args.runs,
-                     first=statistics.median(firsts), ready=statistics.median(readies),
-                     curl=statistics.median(curls),
-                     vs_curl=statistics.median(k / c for k, c in zip(firsts, curls)),
-                     vs_sacc=statistics.median(k / s for k, s in zip(firsts, saccs)),
-                     sacc=statistics.median(saccs), peak_mb=(rest["peak_kb"] - base_kb) / 1024,
-                     budget_mb=budget_kb / 1024, **{k: rest[k] for k in
-                                                    ("moves", "unknown", "idle", "growth_kb")})
+            new = by_client["new"]
+            r = dict(name=w["name"], kind=w["kind"], runs=args.runs, curl=statistics.median(curls),
+                     vs_curl=statistics.median(k / c for k, c in zip(new["firsts"], curls)),
+                     vs_sacc=statistics.median(k / s for k, s in zip(new["firsts"], saccs)),
+                     sacc=statistics.median(saccs), peak_mb=(new["peak_kb"] - base_kb) / 1024,
+                     budget_mb=budget_kb / 1024, old=by_client.get("old"), **new)
             results.append(r)
-            print("end_to_end: %-18s first %s ms, curl %s ms, sacc %s ms"
-                  % (w["name"], ms(r["first"]), ms(r["curl"]), ms(r["sacc"])), flush=True)
-        failed = report(results, args.record_size, base_kb)
+            print("end_to_end: %-18s first %s ms, curl %s ms, sacc %s ms%s"
+                  % (w["name"], ms(r["first"]), ms(r["curl"]), ms(r["sacc"]),
+                     ", old %s ms" % ms(r["old"]["first"]) if r["old"] else ""), flush=True)
+        beside = None
+        if args.baseline:
+            def beside():
+                report_baseline(results, args.client, args.baseline, fixed)
+        failed = report(results, args.record_size, base_kb, beside)
     finally:
         if server is not None:
             stop_server(server)

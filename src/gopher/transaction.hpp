@@ -60,8 +60,8 @@ enum class TransactionState {
     connecting, // trying the addresses in order
     sending,    // connected; the request goes out at the next step
     receiving,
-    done,   // content holds the response, NUL-terminated
-    failed, // failure holds the message; nothing received is kept
+    done,   // the buffer holds the response, NUL-terminated
+    failed, // failure holds the message; nothing received is kept, unless the buffer was lent
 };
 
 struct Transaction {
@@ -78,7 +78,10 @@ struct Transaction {
     Descriptor socket;
     // When the connect attempt or the wait for the next byte is given up.
     std::chrono::steady_clock::time_point deadline;
+    // What has arrived, NUL-terminated after every read: in content, or in the buffer it was
+    // lent to (lend_buffer), which then receives the rest.
     Content content;
+    Content* into = nullptr;
     std::size_t used = 0;
     std::size_t capacity = 0;
     // Bytes handed on by transaction_take: a download that goes to a file or a pipe as it
@@ -111,13 +114,19 @@ void step_transaction(Transaction* transaction, short revents,
 
 [[nodiscard]] bool transaction_finished(const Transaction& transaction);
 
-// The bytes received since the last take (all of them once done), which the caller writes
-// elsewhere: the buffer then starts empty again and stays small. A page never takes: its
-// content is the whole response.
+// The bytes received since the last take (all of them once done), for a caller that writes
+// them elsewhere as they arrive (a file, standard output): the buffer then starts empty again
+// and stays small. A page never takes: its content is the whole response.
 [[nodiscard]] std::string_view transaction_received(const Transaction& transaction);
 void transaction_take(Transaction* transaction);
 // Every byte received so far, taken or not.
 [[nodiscard]] std::size_t transaction_total(const Transaction& transaction);
+// The bytes received so far, terminated ("" before any buffer exists).
+[[nodiscard]] const char* received_bytes(const Transaction& transaction);
+// Moves the buffer to owner, and the rest of the response goes there: a page shown while it
+// loads owns its bytes from its first screen on. The owner must outlive the transfer, or the
+// transaction must go first. A failure afterwards leaves what arrived in place.
+void lend_buffer(Transaction* transaction, Content* owner);
 
 // Bytes written (then equal to length), or -1 after a write error other than EINTR.
 [[nodiscard]] ssize_t write_all(int fd, const char* bytes, std::size_t length);

@@ -33,8 +33,8 @@ struct Model {
     Overlay overlay;
     Fetch fetch;
     // A failed or cancelled fetch's words, shown in red on the bottom row over every frame
-    // until the next key; null for none. Always one of the program's own constant texts.
-    const char* message = nullptr;
+    // until the next key; empty for none.
+    std::string message;
     Save save;
     // The news of a save or a link, until the next key; a failed fetch's message wins over it.
     Note note;

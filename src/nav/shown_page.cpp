@@ -5,7 +5,7 @@
 
 #include "gopher/menu.hpp"
 
-void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows) {
+void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows, bool growing) {
     const ShownKey key{page, page != nullptr ? page->fetch : 0};
     if (!(shown->key == key)) {
         *shown = ShownPage{};
@@ -19,7 +19,7 @@ void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows) {
                 const long wanted = static_cast<long>(shown->kept_top) + first_rows;
                 start_menu_items(&shown->items, &shown->build, page->content.get(),
                                  page->address.host.c_str(), page->address.port,
-                                 wanted < INT_MAX ? static_cast<int>(wanted) : INT_MAX);
+                                 wanted < INT_MAX ? static_cast<int>(wanted) : INT_MAX, growing);
             }
         }
     }

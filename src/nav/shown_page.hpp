@@ -42,8 +42,9 @@ struct ShownPage {
 // When the page or its fetch differs from the record's key, the record starts afresh with the
 // place the page keeps. Then, for a menu not built yet, the items of the first screen are
 // parsed (first_rows rows from the kept top): finish_menu_items on the record's build parses
-// the rest. Nothing happens for a page without content.
-void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows);
+// the rest. Nothing happens for a page without content. growing: the content is still arriving,
+// so a last line without its LF waits.
+void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows, bool growing = false);
 
 // Copies the place on screen into the page, for its next visit.
 void remember_place(const ShownPage& shown, Page* page);

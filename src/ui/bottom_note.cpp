@@ -12,7 +12,7 @@
 #include "ui/status_line.hpp"
 
 void show_note(Model* model, std::string text, bool error, bool keep_end) {
-    model->message = nullptr;
+    model->message.clear();
     model->note = Note{std::move(text), error, keep_end};
 }
 

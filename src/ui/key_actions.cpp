@@ -9,6 +9,7 @@
 #include "gopher/fields.hpp"
 #include "gopher/menu.hpp"
 #include "nav/model.hpp"
+#include "ui/fetch_work.hpp"
 #include "ui/geometry.hpp"
 #include "ui/item_links.hpp"
 #include "ui/keys.hpp"
@@ -82,7 +83,12 @@ void move_in_page(Model* model, Key key) {
     ShownPage& shown = model->shown;
     if (shown.menu) {
         if (shown.placed) {
-            shown.place = move_in_menu(shown.layout, shown.place, rows_of(*model), key);
+            const MenuPlace moved = move_in_menu(shown.layout, shown.place, rows_of(*model), key);
+            // While the menu arrives its last link is no end: Down does not wrap to the top.
+            if (key == Key::down && page_loading(*model) && moved.selected < shown.place.selected) {
+                return;
+            }
+            shown.place = moved;
             shown.place_rows = rows_of(*model);
         }
         return;

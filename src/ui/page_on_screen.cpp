@@ -2,6 +2,7 @@
 // window, and the work left for after its first frame.
 #include "ui/page_on_screen.hpp"
 
+#include <climits>
 #include <tuple>
 
 #include "nav/line_count.hpp"
@@ -20,6 +21,19 @@ void place_menu(Model* model) {
         bound_menu_place(shown.layout, shown.kept_selected, shown.kept_top, rows_of(*model));
     shown.place_rows = rows_of(*model);
     shown.placed = true;
+}
+
+// The items grew: the layout is found again (the array may have moved), the place kept; a
+// menu that had no link on screen gets its kept one once it has arrived.
+void relayout_menu(Model* model) {
+    ShownPage& shown = model->shown;
+    shown.layout =
+        menu_layout({shown.items.items.get(), static_cast<std::size_t>(shown.items.count)});
+    if (shown.place.selected < 0 && shown.layout.first_link >= 0) {
+        shown.place =
+            bound_menu_place(shown.layout, shown.kept_selected, shown.place.top, rows_of(*model));
+        shown.place_rows = rows_of(*model);
+    }
 }
 
 } // namespace
@@ -49,22 +63,70 @@ void bound_text(Model* model) {
 
 void show_current_page(Model* model) {
     ShownPage& shown = model->shown;
-    prepare_shown_page(&shown, model->history.current, rows_of(*model));
+    const bool loading = model->fetch.filling == model->history.current;
+    prepare_shown_page(&shown, model->history.current, rows_of(*model), loading);
     const char* content = current_content(*model);
     if (content == nullptr) {
         return;
     }
     if (shown.menu) {
-        if (!shown.placed && shown.build.content == nullptr) {
+        // A menu still arriving is placed among the items there are; more come as they arrive.
+        if (!shown.placed && loading) {
+            extend_menu_items(&shown.items, &shown.build, content, true, INT_MAX);
+            place_menu(model);
+        } else if (!shown.placed && shown.build.content == nullptr) {
             place_menu(model);
         }
         return;
     }
-    // A line kept from a visit or a fetch before is bounded to this content first; the top is
-    // always within the text.
-    if (shown.text_top != 0 && shown.text_lines < 0) {
+    if (loading) {
+        shown.text_lines = loaded_lines(*model);
+    } else if (shown.text_top != 0 && shown.text_lines < 0) {
+        // A line kept from a visit or a fetch before is bounded to this content first; the top
+        // is always within the text.
         shown.text_lines = count_lines(content);
     }
+    bound_text(model);
+}
+
+int loaded_lines(const Model& model) {
+    const Fetch& fetch = model.fetch;
+    const Transaction& t = fetch.transaction;
+    const char* bytes = current_content(model);
+    const bool cut = t.used > 0 && bytes != nullptr && bytes[t.used - 1] != '\n';
+    const std::size_t lines = fetch.newlines + (cut ? 1 : 0);
+    return lines > INT_MAX ? INT_MAX : static_cast<int>(lines);
+}
+
+void page_grew(Model* model) {
+    ShownPage& shown = model->shown;
+    const char* content = current_content(*model);
+    if (content == nullptr || !(shown.key.page == model->history.current)) {
+        return;
+    }
+    if (shown.menu) {
+        extend_menu_items(&shown.items, &shown.build, content, true, INT_MAX);
+        relayout_menu(model);
+        return;
+    }
+    shown.text_lines = loaded_lines(*model);
+    bound_text(model);
+}
+
+void page_loaded(Model* model) {
+    ShownPage& shown = model->shown;
+    const char* content = current_content(*model);
+    if (content == nullptr || !(shown.key.page == model->history.current)) {
+        return;
+    }
+    if (shown.menu) {
+        // The last read may have moved the content: the build goes on where it is now.
+        extend_menu_items(&shown.items, &shown.build, content, false, INT_MAX);
+        finish_menu_items(&shown.items, &shown.build);
+        relayout_menu(model);
+        return;
+    }
+    shown.text_lines = count_lines(content);
     bound_text(model);
 }
 

@@ -2,6 +2,7 @@
 #include "ui/update.hpp"
 
 #include "nav/model.hpp"
+#include "term/key_queue.hpp"
 #include "ui/fetch_work.hpp"
 #include "ui/key_actions.hpp"
 #include "ui/page_on_screen.hpp"
@@ -13,7 +14,8 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     switch (event.kind) {
     case EventKind::fetch:
         start_fetch(model, now);
-        return false;
+        // A fetch that failed at once (a host that does not resolve) has its message to show.
+        return !model->fetch.active;
     case EventKind::resize:
         fit_to_window(model, event.window);
         return true;
@@ -37,16 +39,18 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         break;
     }
     // A failed fetch's words stay until the next key, which then acts as usual.
-    model->message = nullptr;
+    model->message.clear();
     model->note = Note{};
     if (key_in_save_prompt(model, event.key, now)) {
-        return true;
-    }
-    if (model->overlay.kind != OverlayKind::none) {
+        // The save prompt and its error: nothing else sees the key.
+    } else if (model->overlay.kind != OverlayKind::none) {
         key_in_overlay(model, event.key);
+    } else if (page_loading(*model) && cancels(event.key)) {
+        cancel_fetch(model);
     } else {
         key_in_view(model, event.key);
     }
+    leave_loading_page(model);
     // Every key read ends with a frame, even one that changes nothing.
     return true;
 }

@@ -2,6 +2,7 @@
 #include "gopher/url.hpp"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 #include "gopher/address.hpp"
@@ -17,12 +18,11 @@ struct Parsed {
 };
 
 Parsed parse(const std::string& address) {
-    char host[256] = {};
-    int port = 0;
-    char selector[1024] = {};
-    char type = 'x';
-    const int valid = parse_gopher_address(address.c_str(), host, &port, selector, &type);
-    return {valid, host, port, type, selector};
+    const std::optional<Address> parsed = parse_gopher_address(address);
+    if (!parsed) {
+        return {0, "", 0, 'x', ""};
+    }
+    return {1, parsed->host, parsed->port, parsed->type, parsed->selector};
 }
 
 TEST(GopherUrl, WritesTypeAndEncodedSelector) {
