@@ -52,7 +52,10 @@ void save_page(Model* model) {
         show_note(model, save_page_gone_message, true);
         return;
     }
-    SaveResult result = save_write(&save.file, {page->content.get(), page->size});
+    // A page still arriving has what came so far; the transfer counts it.
+    const std::size_t size =
+        model->fetch.filling == page ? model->fetch.transaction.used : page->size;
+    SaveResult result = save_write(&save.file, {page->content.get(), size});
     if (result.status == SaveStatus::ok) {
         result = save_finish(&save.file);
     }
@@ -60,7 +63,7 @@ void save_page(Model* model) {
         show_note(model, std::move(result.message), true);
         return;
     }
-    show_note(model, saved_text(page->size, save.file.name), false);
+    show_note(model, saved_text(size, save.file.name), false);
 }
 
 void reset_download(Save* save) {

@@ -1,6 +1,8 @@
 // One tour of every screen by the program built without sanitizers, under valgrind's memcheck:
 // any invalid access, use of uninitialised memory or definite leak fails it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <tuple>
@@ -9,6 +11,7 @@
 
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace {
 
@@ -200,4 +203,48 @@ TEST(ValgrindTour, ResizesOnEveryScreenRunClean) {
         << screen_text(run);
     send_keys(run, "q");
     expect_clean_end(run, 0);
+}
+
+// A save that completes, one quit while it runs (its temporary file goes with the model), and
+// the same download to a standard output that is no terminal.
+TEST(ValgrindTour, SavesAndPlainOutputRunClean) {
+    auto server = start_gopher_server();
+    const int port = server->port;
+    const std::string photo(100'000, 'p');
+    serve(*server, "",
+          Script{menu_line('I', "Photo", "/photo.jpg", "127.0.0.1", port) +
+                 menu_line('9', "Endless", "/endless.bin", "127.0.0.1", port) + ".\r\n"});
+    serve(*server, "/photo.jpg", Script{photo, Reply::in_pieces, 4096, 1});
+    serve(*server, "/endless.bin", Script{"a first part", Reply::stall});
+    const ScratchDir dir;
+    PtyOptions options = under_memcheck();
+    options.working_dir = dir.path;
+    auto run = start_program({"127.0.0.1:" + std::to_string(port)}, options);
+    ASSERT_TRUE(wait_for_text(*run, "->Photo", memcheck_wait_ms))
+        << screen_text(*run) << describe_end(*run) << run->errors;
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_text(*run, "Save as: photo.jpg", memcheck_wait_ms)) << screen_text(*run);
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_text(*run, "Saved 97 KB to photo.jpg.", memcheck_wait_ms))
+        << screen_text(*run);
+    send_keys(*run, "\033[Bs");
+    ASSERT_TRUE(wait_for_text(*run, "Save as: endless.bin", memcheck_wait_ms)) << screen_text(*run);
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_text(*run, "Saving endless.bin... 0 KB", memcheck_wait_ms))
+        << screen_text(*run);
+    send_keys(*run, "q");
+    expect_clean_end(*run, 0);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"photo.jpg"});
+    EXPECT_EQ(read_file(dir.file("photo.jpg")), photo);
+
+    const std::string out_path = dir.file("out");
+    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(out, 0);
+    options.stdout_fd = out;
+    auto plain = start_program({"127.0.0.1:" + std::to_string(port) + "/9/photo.jpg"}, options);
+    ASSERT_TRUE(wait_for_exit(*plain, memcheck_wait_ms)) << describe_end(*plain);
+    close(out);
+    EXPECT_TRUE(exited_with(*plain, 0)) << describe_end(*plain) << "\n" << plain->errors;
+    EXPECT_EQ(plain->errors.find("definitely lost"), std::string::npos) << plain->errors;
+    EXPECT_EQ(read_file(out_path), photo);
 }

@@ -12,6 +12,7 @@
 #include "storm/storm_site.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace {
 
@@ -359,7 +360,11 @@ StormResult run_storm(const StormPlan& plan, const Endings& endings) {
     serve_site(*server, site);
 
     const int start_port = plan.refused_start ? refused->port : server->port;
-    auto run = start_program({"127.0.0.1:" + std::to_string(start_port)});
+    // Random keys open the save prompt and press Enter in it: what they save lands here.
+    const ScratchDir saves;
+    PtyOptions options;
+    options.working_dir = saves.path;
+    auto run = start_program({"127.0.0.1:" + std::to_string(start_port)}, options);
     Storm storm{plan, endings, run.get(), {}};
     StormResult result;
 
