@@ -60,7 +60,7 @@ TEST(PlainOutput, WritesTheResponseAsReceived) {
     const std::string menu = menu_line('i', "\033[2JA menu", "", "null.host", 1) +
                              menu_line('0', "Text", "/text", "127.0.0.1", server->port) + ".\r\n";
     const std::string text = "Plain \033[31mtext\r\nwith\tcontrols\x07 and a NUL \0 too"s;
-    const std::string binary = every_byte(3 * 1024 * 1024 + 17);
+    const std::string binary = every_byte(std::size_t{3} * 1024 * 1024 + 17);
     const struct {
         const char* name;
         std::string path;
@@ -118,7 +118,7 @@ TEST(PlainOutput, FailuresEndWithStatusOneAndTheMessageOnStandardError) {
 // A reader that goes away is a write error like any other, not a silent death by SIGPIPE.
 TEST(PlainOutput, AReaderThatLeavesEndsTheRunWithItsReason) {
     auto server = start_gopher_server();
-    serve(*server, "/big", Script{every_byte(1024 * 1024), Reply::in_pieces, 4096, 1});
+    serve(*server, "/big", Script{every_byte(std::size_t{1024} * 1024), Reply::in_pieces, 4096, 1});
     int ends[2] = {-1, -1};
     ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
     close(ends[0]);

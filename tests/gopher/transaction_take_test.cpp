@@ -53,7 +53,7 @@ std::string pattern(std::size_t length) {
 
 TEST(TransactionTake, EveryByteComesOutOnceInOrderThroughASmallBuffer) {
     auto server = start_gopher_server();
-    const std::string bytes = pattern(4 * 1024 * 1024 + 3);
+    const std::string bytes = pattern(std::size_t{4} * 1024 * 1024 + 3);
     serve(*server, "/big", Script{bytes, Reply::in_pieces, 100'000, 1});
     Transaction t;
     const Taken taken = run_taking(&t, *server, "/big", {});

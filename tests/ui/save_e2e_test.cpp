@@ -78,7 +78,7 @@ void quit(PtyRun& run) {
 
 TEST(SaveScreen, EnterOnABinaryItemProposesItsNameAndSavesItWhileTheUserMoves) {
     SaveSite site;
-    const std::string photo = binary(200 * 1024);
+    const std::string photo = binary(std::size_t{200} * 1024);
     // About two seconds in all: long enough to move and press keys while it runs.
     serve(*site.server, "/pics/photo.jpg", Script{photo, Reply::in_pieces, 2048, 20});
     auto run = site.start(menu_line('i', "Pictures", "", "null.host", 1) +
