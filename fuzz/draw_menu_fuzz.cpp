@@ -22,6 +22,7 @@
 #include "support/reference.hpp"
 #include "ui/geometry.hpp"
 #include "ui/menu_view.hpp"
+#include "ui/page_on_screen.hpp"
 #include "ui/update.hpp"
 
 namespace {
