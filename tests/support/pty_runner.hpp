@@ -26,6 +26,7 @@
 #include <termios.h>
 #include <vector>
 
+struct NameSandbox;
 struct VTerm;
 
 // Long enough for a sanitized build on a busy machine; a passing test never waits this long.
@@ -39,6 +40,9 @@ struct PtyOptions {
     // When not empty, run this instead of the program, with the arguments after it: a memory
     // checker and the binary it is to check, for example. command[0] is a path.
     std::vector<std::string> command = {};
+    // When set, the child enters this name sandbox (support/name_sandbox.hpp) before it runs
+    // the program; it ends with status 126 when it cannot. The sandbox must outlive the start.
+    const NameSandbox* sandbox = nullptr;
 };
 
 struct PtyRun {
