@@ -9,6 +9,7 @@
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
 #include "nav/menu_movement.hpp"
+#include "support/menu_build.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/update.hpp"
 

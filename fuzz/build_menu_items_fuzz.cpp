@@ -11,6 +11,7 @@
 #include "fuzz_check.hpp"
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
+#include "support/menu_build.hpp"
 #include "support/reference.hpp"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "nav/menu_movement.hpp"
 #include "nav/model.hpp"
 #include "nav/shown_page.hpp"
+#include "support/menu_build.hpp"
 #include "support/reference.hpp"
 #include "ui/geometry.hpp"
 #include "ui/menu_view.hpp"

@@ -98,9 +98,3 @@ void finish_menu_items(MenuItems* menu, MenuBuild* build) {
         parse_lines(menu, build, INT_MAX);
     }
 }
-
-void build_menu_items(MenuItems* menu, const char* content, const char* default_host,
-                      int default_port) {
-    MenuBuild build;
-    start_menu_items(menu, &build, content, default_host, default_port, INT_MAX);
-}

@@ -27,7 +27,7 @@ struct MenuBuild {
     int default_port = 0;
 };
 
-// build_menu_items, stopping once `wanted` items are made (the rows of the first screen): until
+// Starts a build, stopping once `wanted` items are made (the rows of the first screen): until
 // finish_menu_items, count and selectable_count count only those. The content and default host
 // must stay until the build finishes.
 void start_menu_items(MenuItems* menu, MenuBuild* build, const char* content,
@@ -39,6 +39,6 @@ void start_menu_items(MenuItems* menu, MenuBuild* build, const char* content,
 void extend_menu_items(MenuItems* menu, MenuBuild* build, const char* content, bool growing,
                        int wanted);
 
-// Parses what start_menu_items left; afterwards the items are exactly what build_menu_items
+// Parses what start_menu_items left; afterwards the items are exactly what a whole build
 // makes. Without anything waiting it does nothing.
 void finish_menu_items(MenuItems* menu, MenuBuild* build);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gopher/menu.hpp"
+#include "support/menu_build.hpp"
 #include "support/reference.hpp"
 
 namespace {

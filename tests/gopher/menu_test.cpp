@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gopher/menu_items.hpp"
+#include "support/menu_build.hpp"
 #include "support/reference.hpp"
 
 namespace {
@@ -159,7 +160,7 @@ TEST(ParseMenuLine, PortsOutside1To65535AreNotSelectable) {
     }
 }
 
-TEST(TrimTrailingSpace, KeepsLeadingWhiteSpace) {
+TEST(TrimmedLength, KeepsLeadingWhiteSpace) {
     const struct {
         const char* in;
         const char* out;
@@ -169,8 +170,8 @@ TEST(TrimTrailingSpace, KeepsLeadingWhiteSpace) {
     };
     for (const auto& c : cases) {
         std::string text = c.in;
-        trim_trailing_space(text.data());
-        EXPECT_STREQ(text.c_str(), c.out) << "in=" << c.in;
+        text.resize(trimmed_length(text.data(), text.size()));
+        EXPECT_EQ(text, c.out) << "in=" << c.in;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
 #include "nav/history.hpp"
+#include "support/menu_build.hpp"
 #include "support/model_fixture.hpp"
 #include "support/reference.hpp"
 #include "support/stdio_swap.hpp"
