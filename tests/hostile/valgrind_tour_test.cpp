@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/gopher_fixture.hpp"
+#include "support/name_sandbox.hpp"
 #include "support/pty_runner.hpp"
 #include "support/scratch_dir.hpp"
 
@@ -23,14 +24,13 @@ constexpr int memcheck_wait_ms = 60'000;
 constexpr bool fetch_failure_ends_run = false;
 constexpr bool fetch_can_be_cancelled = true;
 
-PtyOptions under_memcheck() {
+PtyOptions under_memcheck(const NameSandbox* sandbox = nullptr) {
     PtyOptions options;
-    options.command = {KESMOR_VALGRIND,
-                       "--quiet",
-                       "--error-exitcode=99",
-                       "--leak-check=full",
+    options.command = {KESMOR_VALGRIND, "--quiet", "--error-exitcode=99", "--leak-check=full",
                        "--errors-for-leak-kinds=definite",
-                       KESMOR_PLAIN_BINARY};
+                       // A lookup thread still running at the end holds its own TLS.
+                       "--show-possibly-lost=no", KESMOR_PLAIN_BINARY};
+    options.sandbox = sandbox;
     return options;
 }
 
@@ -247,4 +247,53 @@ TEST(ValgrindTour, SavesAndPlainOutputRunClean) {
     EXPECT_TRUE(exited_with(*plain, 0)) << describe_end(*plain) << "\n" << plain->errors;
     EXPECT_EQ(plain->errors.find("definitely lost"), std::string::npos) << plain->errors;
     EXPECT_EQ(read_file(out_path), photo);
+}
+
+// Lookups in the mix: one that answers from the hosts file on its thread, and ones whose name
+// server never answers, cancelled by Esc and by Ctrl-C and still running when the program ends,
+// on a later page (status 0) and on the first (status 1).
+TEST(ValgrindTour, LookupsLeftRunningAtTheEndRunClean) {
+    if (!name_sandbox_permitted()) {
+        GTEST_SKIP() << "no mount namespaces here (needs root)";
+    }
+    const auto name_server = start_silent_name_server();
+    if (!name_server) {
+        GTEST_SKIP() << "no loopback address for a name server on port 53";
+    }
+    const auto sandbox =
+        make_name_sandbox(resolv_conf_for(name_server->address, 30), "127.0.0.1 localhost\n");
+    ASSERT_TRUE(sandbox);
+    auto server = start_gopher_server();
+    serve(*server, "",
+          Script{menu_line('i', "Lookup tour", "", "null.host", 1) +
+                 menu_line('0', "By name", "/named", "localhost", server->port) +
+                 menu_line('0', "Never", "/never", "never.test", server->port) + ".\r\n"});
+    serve(*server, "/named", Script{"Reached by name\r\n"});
+    auto run =
+        start_program({"127.0.0.1:" + std::to_string(server->port)}, under_memcheck(sandbox.get()));
+    ASSERT_TRUE(wait_for_text(*run, "Lookup tour", memcheck_wait_ms))
+        << screen_text(*run) << describe_end(*run) << run->errors;
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_text(*run, "Reached by name", memcheck_wait_ms)) << screen_text(*run);
+    send_keys(*run, "b");
+    ASSERT_TRUE(wait_for_text(*run, "->By name", memcheck_wait_ms)) << screen_text(*run);
+    send_keys(*run, "\033[B");
+    ASSERT_TRUE(wait_for_text(*run, "->Never", memcheck_wait_ms)) << screen_text(*run);
+    for (const char* cancel : {"\033", "\003"}) {
+        send_keys(*run, "\r");
+        ASSERT_TRUE(wait_for_text(*run, "Looking up never.test...", memcheck_wait_ms))
+            << screen_text(*run);
+        send_keys(*run, cancel);
+        // The progress row gives way to the words.
+        ASSERT_TRUE(wait_for_text(*run, "Cancelled.", memcheck_wait_ms)) << screen_text(*run);
+    }
+    send_keys(*run, "q");
+    expect_clean_end(*run, 0);
+
+    auto first = start_program({"never.test"}, under_memcheck(sandbox.get()));
+    ASSERT_TRUE(wait_for_text(*first, "Looking up never.test...", memcheck_wait_ms))
+        << screen_text(*first) << describe_end(*first) << first->errors;
+    send_keys(*first, "\033");
+    expect_clean_end(*first, 1);
+    EXPECT_NE(first->errors.find("Cancelled."), std::string::npos) << first->errors;
 }

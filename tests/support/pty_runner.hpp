@@ -26,6 +26,7 @@
 #include <termios.h>
 #include <vector>
 
+struct NameSandbox;
 struct VTerm;
 
 // Long enough for a sanitized build on a busy machine; a passing test never waits this long.
@@ -46,6 +47,9 @@ struct PtyOptions {
     // write end) instead of the terminal, which keeps standard input and the controlling
     // terminal. The caller keeps and closes it.
     int stdout_fd = -1;
+    // When set, the child enters this name sandbox (support/name_sandbox.hpp) before it runs
+    // the program; it ends with status 126 when it cannot. The sandbox must outlive the start.
+    const NameSandbox* sandbox = nullptr;
 };
 
 struct PtyRun {
