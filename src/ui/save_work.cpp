@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include "gopher/file_name.hpp"
 #include "gopher/item_type.hpp"
@@ -267,11 +268,8 @@ bool step_save(Model* model, int fd, short revents, Clock::time_point now) {
         return false;
     }
     Transaction& t = save.transaction;
-    const TransactionWait wanted = transaction_wait(t);
-    if (fd >= 0 && fd == wanted.fd) {
-        step_transaction(&t, revents, now);
-    } else if (now >= wanted.deadline) {
-        step_transaction(&t, 0, now);
+    if (fd >= 0 || now >= transaction_deadline(t)) {
+        step_transaction(&t, fd, revents, now);
     }
     if (!pass_on(model)) {
         return true;
@@ -297,11 +295,12 @@ void add_save_waits(const Model& model, Waits* waits) {
     if (!save.active) {
         return;
     }
-    const TransactionWait wanted = transaction_wait(save.transaction);
-    if (wanted.fd >= 0) {
-        waits->fds.push_back({wanted.fd, wanted.events});
+    std::vector<pollfd> watched;
+    transaction_watch(save.transaction, &watched);
+    for (const pollfd& entry : watched) {
+        waits->fds.push_back({entry.fd, entry.events});
     }
-    waits->deadline = std::min(waits->deadline, wanted.deadline);
+    waits->deadline = std::min(waits->deadline, transaction_deadline(save.transaction));
     if (!save.to_output) {
         waits->deadline = std::min(waits->deadline, save.next_progress);
     }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <string>
+#include <vector>
 
 #include "support/gopher_fixture.hpp"
 
@@ -22,20 +23,34 @@ struct Taken {
 // Steps the transaction to its end as the event loop would, taking the bytes after each step.
 Taken run_taking(Transaction* t, const GopherServer& server, std::string_view selector,
                  TransactionLimits limits) {
-    in_addr loopback{};
-    inet_pton(AF_INET, "127.0.0.1", &loopback);
-    begin_transaction_to(t, {loopback}, server.port, selector, limits);
+    SocketAddress loopback{};
+    auto* in = reinterpret_cast<sockaddr_in*>(&loopback.storage);
+    in->sin_family = AF_INET;
+    in->sin_port = htons(static_cast<std::uint16_t>(server.port));
+    inet_pton(AF_INET, "127.0.0.1", &in->sin_addr);
+    loopback.length = sizeof(sockaddr_in);
+    begin_transaction_to(t, {loopback}, selector, limits);
     Taken taken;
     const auto give_up = Clock::now() + std::chrono::seconds(30);
     while (!transaction_finished(*t) && Clock::now() < give_up) {
-        const TransactionWait wanted = transaction_wait(*t);
-        pollfd fd{wanted.fd, wanted.events, 0};
+        std::vector<pollfd> watched;
+        transaction_watch(*t, &watched);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              std::max(wanted.deadline, Clock::now()) - Clock::now())
+                              std::max(transaction_deadline(*t), Clock::now()) - Clock::now())
                               .count();
         const int ready =
-            poll(&fd, wanted.fd >= 0 ? 1 : 0, static_cast<int>(std::min<long>(left, 1000)));
-        step_transaction(t, ready > 0 ? fd.revents : 0, Clock::now());
+            poll(watched.data(), watched.size(), static_cast<int>(std::min<long>(left, 1000)));
+        bool stepped = false;
+        for (const pollfd& entry : watched) {
+            if (ready > 0 && entry.revents != 0) {
+                step_transaction(t, entry.fd, entry.revents, Clock::now());
+                stepped = true;
+                break;
+            }
+        }
+        if (!stepped) {
+            step_transaction(t, -1, 0, Clock::now());
+        }
         taken.bytes += transaction_received(*t);
         transaction_take(t);
         taken.largest_buffer = std::max(taken.largest_buffer, t->capacity);
