@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fuzz_check.hpp"
+#include "gopher/item_type.hpp"
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
 #include "support/menu_build.hpp"
@@ -112,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(item.selectable == 0 || item.selectable == 1);
             if (item.selectable) {
                 FUZZ_CHECK(item.ordinal == ++ordinal);
-                FUZZ_CHECK(std::strchr("0127h", item.type) != nullptr && item.type != '\0');
+                FUZZ_CHECK(item_selectable_type(item.type));
                 FUZZ_CHECK(!placeholder(host));
                 FUZZ_CHECK(item.port >= 1 && item.port <= 65535);
             } else {
