@@ -12,21 +12,18 @@ constexpr int tab_stop = 8;
 // nothing but combining marks must not become megabytes on one row.
 constexpr int max_zero_width_run = 30;
 
-// One piece of filtered text: the columns it takes and how it is written.
-enum class Written { nothing, as_is, blanks, question };
-struct ShownPiece {
-    std::size_t next;
-    int cols;
-    Written written;
-};
+} // namespace
 
-ShownPiece shown_piece(std::string_view line, std::size_t at, long col, TabShow tabs) {
-    const UntrustedPiece piece = next_untrusted_piece(line, at);
+ShownPiece shown_piece(std::string_view line, std::size_t at, long col, TabShow tabs,
+                       LineCoding coding) {
+    const UntrustedPiece piece = next_untrusted_piece(line, at, coding);
     switch (piece.shown) {
     case ShownAs::nothing:
         return {piece.next, 0, Written::nothing};
     case ShownAs::question:
         return {piece.next, 1, Written::question};
+    case ShownAs::cp1252:
+        return {piece.next, 1, Written::cp1252};
     case ShownAs::bytes:
         break;
     }
@@ -45,16 +42,20 @@ ShownPiece shown_piece(std::string_view line, std::size_t at, long col, TabShow 
     return {piece.next, utf8proc_charwidth(code_point), Written::as_is};
 }
 
-} // namespace
+int append_cut(std::string& out, std::string_view line, int max_cols, TabShow tabs,
+               LineCoding coding) {
+    return append_cut_part(out, line, 0, line.size(), max_cols, tabs, coding);
+}
 
-int append_cut(std::string& out, std::string_view line, int max_cols, TabShow tabs) {
+int append_cut_part(std::string& out, std::string_view line, std::size_t from, std::size_t end,
+                    int max_cols, TabShow tabs, LineCoding coding) {
     int cols = 0;
     int zero_width_run = 0;
-    std::size_t i = 0;
-    while (i < line.size() && max_cols > 0) {
+    std::size_t i = from;
+    while (i < end && max_cols > 0) {
         // The common case: printable ASCII, one column a byte, as many as fit at once.
         const std::size_t room = static_cast<std::size_t>(max_cols - cols);
-        const std::size_t run = printable_prefix(line.substr(i, room));
+        const std::size_t run = printable_prefix(line.substr(i, room < end - i ? room : end - i));
         if (run > 0) {
             out.append(line.data() + i, run);
             i += run;
@@ -62,7 +63,7 @@ int append_cut(std::string& out, std::string_view line, int max_cols, TabShow ta
             zero_width_run = 0;
             continue;
         }
-        const ShownPiece piece = shown_piece(line, i, cols, tabs);
+        const ShownPiece piece = shown_piece(line, i, cols, tabs, coding);
         if (piece.cols > max_cols - cols) {
             // Blanks may stop at the edge; a character is whole or not there.
             if (piece.written == Written::blanks) {
@@ -82,6 +83,8 @@ int append_cut(std::string& out, std::string_view line, int max_cols, TabShow ta
             out.append(static_cast<std::size_t>(piece.cols), ' ');
         } else if (piece.written == Written::question) {
             out += '?';
+        } else if (piece.written == Written::cp1252) {
+            out += cp1252_character(static_cast<unsigned char>(line[i]));
         }
         cols += piece.cols;
         i = piece.next;
@@ -89,7 +92,7 @@ int append_cut(std::string& out, std::string_view line, int max_cols, TabShow ta
     return cols;
 }
 
-long shown_width(std::string_view line, TabShow tabs) {
+long shown_width(std::string_view line, TabShow tabs, LineCoding coding) {
     long cols = 0;
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t run = printable_prefix(line.substr(i));
@@ -98,7 +101,7 @@ long shown_width(std::string_view line, TabShow tabs) {
             i += run;
             continue;
         }
-        const ShownPiece piece = shown_piece(line, i, cols, tabs);
+        const ShownPiece piece = shown_piece(line, i, cols, tabs, coding);
         cols += piece.cols;
         i = piece.next;
     }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+using namespace std::string_literals;
+
 namespace {
 
 struct Got {
@@ -122,8 +124,31 @@ const std::vector<Case>& cases() {
         // A control byte cuts a sequence short and is read on its own.
         {"\x1b[1\r", {ignored, byte('\r')}},
         {"\x1b[\x1b[A", {ignored, up}},
-        {"\x1b[5\x1b[6~", {ignored, page_down}},
         {"\x1bO\x7f", {ignored, back(0x7f)}},
+        {"\x1b[1;5\x1b[B", {ignored, down}},
+        {"\x1b[?\x1bOA", {ignored, up}},
+        {"\x1bO5\x1b", {ignored, escape}},
+        {"\x1b[5\x1b", {page_up, escape}},
+        {"\x1b[\x1b", {ignored, escape}},
+        {"\x1b[12\tq", {ignored, byte('\t'), byte('q')}},
+        {"\x1b[1\x00"s, {ignored, byte(0)}},
+        {"\x1b[1;\x80", {ignored, byte(0x80)}},
+        {"\x1b[\xff", {ignored, byte(0xff)}},
+        {"\x1bO\x08", {ignored, back(0x08)}},
+        // ESC [ 5 and ESC [ 6 cut by the next sequence are still the page keys.
+        {"\x1b[5\x1b[6~", {page_up, page_down}},
+        {"\x1b[6\x1b[B", {page_down, down}},
+        {"\x1b[5\x1b[5\x1b[A", {page_up, page_up, up}},
+        {"\x1b[6\x1bOB", {page_down, down}},
+        {"\x1b\x1b[6\x1b[B", {ignored, down}}, // Alt+Page Down
+        // ...but cut by CR or any other control byte, they are dropped like any other.
+        {"\x1b[6\r", {ignored, byte('\r')}},
+        {"\x1b[5\n", {ignored, byte('\n')}},
+        {"\x1b[6\x7f", {ignored, back(0x7f)}},
+        {"\x1b[6\x03", {ignored, byte(0x03)}},
+        {"\x1b[5\xc3\xa9", {ignored, byte(0xc3), byte(0xa9)}},
+        {"\x1b[6\x1f~", {ignored, byte(0x1f), byte('~')}},
+        {"\x1bO6\x1b[B", {ignored, down}}, // only the CSI form is a page key
     };
     return table;
 }

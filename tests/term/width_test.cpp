@@ -169,6 +169,58 @@ TEST(Width, CutsAtEveryWidthArePrefixesOfTheFilteredLine) {
     }
 }
 
+// In a cp1252 line every byte above 0x7f is one character of one column, shown in UTF-8.
+TEST(Width, Cp1252LinesTakeOneColumnAByte) {
+    const std::string latin = "caf\xe9 \x93x\x94\t\x81\x1b[1m\xff\x1b[0m\r";
+    ASSERT_EQ(line_coding(latin), LineCoding::cp1252);
+    EXPECT_EQ(shown_width(latin, TabShow::to_tab_stop, LineCoding::cp1252), 18);
+    EXPECT_EQ(shown_width(latin, TabShow::one_blank, LineCoding::cp1252), 11);
+    // Read as UTF-8 (as before), each stray byte is a "?" of one column too.
+    EXPECT_EQ(shown_width(latin, TabShow::to_tab_stop), 18);
+    const std::string e = "\xc3\xa9", open = "\xe2\x80\x9c", close = "\xe2\x80\x9d";
+    const struct {
+        int cols;
+        std::string out;
+    } cases[] = {
+        {0, ""},
+        {3, "caf"},
+        {4, "caf" + e},
+        {6, "caf" + e + " " + open},
+        {8, "caf" + e + " " + open + "x" + close},
+        {9, "caf" + e + " " + open + "x" + close + " "}, // the TAB cut at the edge
+        {16, "caf" + e + " " + open + "x" + close + "        "},
+        {17, "caf" + e + " " + open + "x" + close + "        ?"},
+        {18, "caf" + e + " " + open + "x" + close + "        ?\xc3\xbf"},
+        {80, "caf" + e + " " + open + "x" + close + "        ?\xc3\xbf"},
+    };
+    for (const auto& c : cases) {
+        std::string out = "<";
+        const int used = append_cut(out, latin, c.cols, TabShow::to_tab_stop, LineCoding::cp1252);
+        EXPECT_EQ(out.substr(1), c.out) << "cols=" << c.cols;
+        EXPECT_EQ(used, shown_width(out.substr(1), TabShow::to_tab_stop)) << "cols=" << c.cols;
+    }
+}
+
+// One row of a longer line: columns and TAB stops count from where the row starts.
+TEST(Width, PartsOfALineCountFromTheirStart) {
+    std::string out;
+    EXPECT_EQ(append_cut_part(out, "abc\tdef\r", 2, 8, 80, TabShow::to_tab_stop, LineCoding::utf8),
+              11);
+    EXPECT_EQ(out, "c" + std::string(7, ' ') + "def");
+    out.clear();
+    EXPECT_EQ(append_cut_part(out, "abc\tdef", 1, 6, 80, TabShow::to_tab_stop, LineCoding::utf8),
+              10);
+    EXPECT_EQ(out, "bc" + std::string(6, ' ') + "de");
+    out.clear();
+    EXPECT_EQ(
+        append_cut_part(out, "x\xe9\xe8z", 1, 3, 80, TabShow::to_tab_stop, LineCoding::cp1252), 2);
+    EXPECT_EQ(out, "\xc3\xa9\xc3\xa8");
+    // A CR ends the line only where the line ends, not where the part does.
+    out.clear();
+    EXPECT_EQ(append_cut_part(out, "ab\rcd", 0, 3, 80, TabShow::to_tab_stop, LineCoding::utf8), 3);
+    EXPECT_EQ(out, "ab?");
+}
+
 TEST(Width, AppendsToWhatIsThereAndKeepsLongMarkRunsBounded) {
     std::string out = "\x1b[1m";
     EXPECT_EQ(append_cut(out, "abc", 2, TabShow::to_tab_stop), 2);
