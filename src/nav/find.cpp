@@ -217,29 +217,6 @@ std::vector<MatchSpan> find_in_line(std::string_view line, std::string_view need
     return matches;
 }
 
-std::vector<ColumnSpan> match_columns(std::string_view line, std::size_t from, std::size_t end,
-                                      std::span<const MatchSpan> matches, LineCoding coding) {
-    std::vector<ColumnSpan> spans;
-    std::size_t m = 0;
-    int col = 0;
-    for (std::size_t i = from; i < end && m < matches.size();) {
-        const ShownPiece piece = shown_piece(line, i, col, TabShow::to_tab_stop, coding);
-        while (m < matches.size() && matches[m].to <= i) {
-            ++m;
-        }
-        if (m < matches.size() && matches[m].from <= i && piece.cols > 0) {
-            if (!spans.empty() && spans.back().to == col) {
-                spans.back().to = col + piece.cols;
-            } else {
-                spans.push_back({col, col + piece.cols});
-            }
-        }
-        col += piece.cols;
-        i = piece.next;
-    }
-    return spans;
-}
-
 ItemFound find_item(std::span<const std::string_view> displays, long from, std::string_view needle,
                     FindDirection direction, bool include_from) {
     const auto count = static_cast<long>(displays.size());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "term/untrusted.hpp"
+#include "term/width.hpp"
 
 // What is searched is what the user sees: a line after the output filter, read in its coding
 // (escape sequences removed, control bytes as "?", cp1252 bytes as their characters), a TAB as
@@ -59,29 +60,12 @@ struct FindResult {
 [[nodiscard]] FindResult find_step(FindState& state, std::size_t byte_budget);
 
 // A match in a line, as the bytes of the source line it covers (whole pieces of the filter).
-struct MatchSpan {
-    std::size_t from;
-    std::size_t to;
-};
+using MatchSpan = ByteRange;
 
 // Every match in the line as shown, left to right, not overlapping. line is the whole line
-// (without its LF); coding is line_coding(line).
+// (without its LF); coding is line_coding(line). The view marks them with append_row.
 [[nodiscard]] std::vector<MatchSpan> find_in_line(std::string_view line, std::string_view needle,
                                                   LineCoding coding);
-
-// Columns [from, to) of a row, counted from its start, that show part of a match.
-struct ColumnSpan {
-    int from;
-    int to;
-};
-
-// The column spans of the matches on the row of line from byte `from` to `end` (a whole line
-// cut by the view: 0 and line.size()), with TABs to their stops from the row's start as the
-// text view draws them; spans past the room are for the caller to cut.
-[[nodiscard]] std::vector<ColumnSpan> match_columns(std::string_view line, std::size_t from,
-                                                    std::size_t end,
-                                                    std::span<const MatchSpan> matches,
-                                                    LineCoding coding);
 
 // The next (or previous) item of a menu whose display holds a match, going round the ends;
 // index -1 when none does. include_from: the item `from` itself is looked at first, otherwise

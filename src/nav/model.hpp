@@ -7,9 +7,10 @@
 #include "gopher/menu_item.hpp"
 #include "nav/fetch.hpp"
 #include "nav/history.hpp"
+#include "nav/page_find.hpp"
 #include "nav/shown_page.hpp"
 
-enum class PromptKind { search, address };
+enum class PromptKind { search, address, find };
 
 // What is drawn over the page: a prompt on the bottom row, the prompt's error message (in red,
 // until a key), or the about screen in place of the page.
@@ -30,6 +31,9 @@ struct Model {
     ShownPage shown;
     Overlay overlay;
     Fetch fetch;
+    PageFind find;
+    // Long lines of a text continue on the rows below; `w` cuts them instead, for the run.
+    bool wrap = true;
     // A failed or cancelled fetch's words, shown in red on the bottom row over every frame
     // until the next key; null for none. Always one of the program's own constant texts.
     const char* message = nullptr;

@@ -5,7 +5,7 @@
 #include "gopher/menu_items.hpp"
 #include "nav/menu_movement.hpp"
 #include "nav/page.hpp"
-#include "nav/text_position.hpp"
+#include "nav/text_rows.hpp"
 
 // A page and the fetch that gave its content: another page, or a reload of the same one, is
 // another key, whatever addresses the page and its bytes happen to have.
@@ -32,11 +32,14 @@ struct ShownPage {
     // Until the menu is placed: the place kept from the page's last visit, as the page holds it.
     int kept_selected = 1;
     int kept_top = 0;
-    // The text: its first line on screen, its line count (-1 until counted) and where the line
-    // at text_top starts (moved with text_top by the update step, read by the drawing).
-    int text_top = 0;
+    // The text: its first row on screen (moved by the update step, read by the drawing; line is
+    // null while a kept line is not found yet), and its line count and length in bytes, both
+    // measured after the first frame (-1 and 0 until then). left: the first column shown while
+    // lines are cut.
+    RowPlace top;
     int text_lines = -1;
-    TextPosition position;
+    std::size_t text_size = 0;
+    long left = 0;
 };
 
 // When the page or its fetch differs from the record's key, the record starts afresh with the

@@ -55,9 +55,13 @@ long move_rows_down(const TextRows& rows, RowPlace* place, long n) {
         const std::string_view line = line_at(rows, place->line);
         if (rows.wrap) {
             const LineCoding coding = line_coding(line);
-            std::size_t from = wrapped_row_start(line, place->row, rows.room, coding);
+            const RowStart start = wrapped_row_start(line, place->row, rows.room, coding);
+            std::size_t from = start.at;
+            long col = start.col;
             while (moved < n) {
-                from = next_wrapped_row(line, from, rows.room, coding).next;
+                const WrappedRow row = next_wrapped_row(line, from, col, rows.room, coding);
+                from = row.next;
+                col = row.next_col;
                 if (from >= line.size()) {
                     break;
                 }
@@ -147,11 +151,11 @@ RowPlace reflow_place(const TextRows& before, const TextRows& after, RowPlace pl
     }
     const std::string_view line = line_at(after, place.line);
     const LineCoding coding = line_coding(line);
-    const std::size_t start = wrapped_row_start(line, place.row, before.room, coding);
+    const std::size_t start = wrapped_row_start(line, place.row, before.room, coding).at;
     long row = 0;
-    for (std::size_t from = 0;;) {
-        from = next_wrapped_row(line, from, after.room, coding).next;
-        if (from > start || from >= line.size()) {
+    for (WrappedRow next{0, 0, 0, 0};;) {
+        next = next_wrapped_row(line, next.next, next.next_col, after.room, coding);
+        if (next.next > start || next.next >= line.size()) {
             break;
         }
         ++row;
@@ -189,8 +193,13 @@ RowCursor row_cursor(const TextRows& rows, RowPlace place) {
     cursor.line = line_at(rows, place.line);
     cursor.coding = line_coding(cursor.line);
     if (rows.wrap) {
-        cursor.from = wrapped_row_start(cursor.line, place.row, rows.room, cursor.coding);
-        cursor.end = next_wrapped_row(cursor.line, cursor.from, rows.room, cursor.coding).end;
+        const RowStart start = wrapped_row_start(cursor.line, place.row, rows.room, cursor.coding);
+        cursor.from = start.at;
+        cursor.col = start.col;
+        const WrappedRow row =
+            next_wrapped_row(cursor.line, cursor.from, cursor.col, rows.room, cursor.coding);
+        cursor.end = row.end;
+        cursor.next_col = row.next_col;
     } else {
         cursor.end = cursor.line.size();
     }
@@ -203,7 +212,11 @@ bool next_row(const TextRows& rows, RowCursor* cursor) {
     }
     if (rows.wrap && cursor->end < cursor->line.size()) {
         cursor->from = cursor->end;
-        cursor->end = next_wrapped_row(cursor->line, cursor->from, rows.room, cursor->coding).end;
+        cursor->col = cursor->next_col;
+        const WrappedRow row =
+            next_wrapped_row(cursor->line, cursor->from, cursor->col, rows.room, cursor->coding);
+        cursor->end = row.end;
+        cursor->next_col = row.next_col;
         ++cursor->place.row;
         return true;
     }
@@ -213,4 +226,20 @@ bool next_row(const TextRows& rows, RowCursor* cursor) {
     }
     *cursor = row_cursor(rows, {next, cursor->place.line_index + 1, 0});
     return true;
+}
+
+long row_of_byte(const TextRows& rows, const char* line, std::size_t byte) {
+    if (!rows.wrap || rows.text.empty()) {
+        return 0;
+    }
+    const std::string_view bytes = line_at(rows, line);
+    const LineCoding coding = line_coding(bytes);
+    long row = 0;
+    for (WrappedRow next{0, 0, 0, 0};;) {
+        next = next_wrapped_row(bytes, next.next, next.next_col, rows.room, coding);
+        if (next.next > byte || next.next >= bytes.size()) {
+            return row;
+        }
+        ++row;
+    }
 }

@@ -58,14 +58,21 @@ long move_rows_up(const TextRows& rows, RowPlace* place, long n);
 // place `from` (forwards or backwards), so a jump costs the lines between them.
 [[nodiscard]] RowPlace line_place(const TextRows& rows, RowPlace from, long line_index);
 
+// The row of the line starting at `line` that holds the byte at offset `byte` in it: 0 when
+// wrap is off.
+[[nodiscard]] long row_of_byte(const TextRows& rows, const char* line, std::size_t byte);
+
 // One row for drawing: the bytes of its line (without the LF), the line's coding, and the
-// bytes of the row, from `from` to `end` (the whole line when wrap is off; the view cuts it).
+// bytes of the row, from `from` to `end` (the whole line when wrap is off; the view cuts it),
+// with the line's column at `from` for the TAB stops.
 struct RowCursor {
     RowPlace place;
     std::string_view line;
     LineCoding coding = LineCoding::utf8;
     std::size_t from = 0;
     std::size_t end = 0;
+    long col = 0;
+    long next_col = 0; // the line's column at `end`, where the next row of the line starts
 };
 
 // The row at the place (which must be a row of the text, e.g. bounded or clamped), then each

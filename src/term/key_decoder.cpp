@@ -33,6 +33,10 @@ Key sequence_key(bool csi, Bytes parameters, unsigned char final) {
             return Key::up;
         case 'B':
             return Key::down;
+        case 'C':
+            return Key::right;
+        case 'D':
+            return Key::left;
         case 'H':
             return Key::home;
         case 'F':

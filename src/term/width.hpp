@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,10 +34,34 @@ struct ShownPiece {
 int append_cut(std::string& out, std::string_view line, int max_cols, TabShow tabs,
                LineCoding coding = LineCoding::utf8);
 
-// append_cut of the bytes of line from `from` (where a piece starts) to `end`, with columns and
-// TAB stops counted from `from`: one row of a line that continues on several.
-int append_cut_part(std::string& out, std::string_view line, std::size_t from, std::size_t end,
-                    int max_cols, TabShow tabs, LineCoding coding);
+// The bytes of a line that one row shows: from `from` (where a piece starts) to `end`, with
+// col the line's column at `from`, since TAB stops count from the line's start.
+struct LinePart {
+    std::string_view line; // the whole line, for its final CR
+    std::size_t from;
+    std::size_t end;
+    long col;
+    LineCoding coding;
+};
+
+// Bytes of a line, [from, to), drawn between two sequences (a match in reverse video, say).
+struct ByteRange {
+    std::size_t from;
+    std::size_t to;
+};
+struct Marks {
+    std::span<const ByteRange> ranges; // in order, apart
+    std::string_view on;
+    std::string_view off;
+};
+
+// Appends what the part shows from its column `skip` on (the columns left of the view when the
+// text is scrolled sideways), cut to at most max_cols columns as append_cut cuts, TABs to their
+// stops. A character or TAB that straddles the skipped edge shows as blanks for its columns
+// past it; zero-width pieces on a skipped character go with it. A marked range starts and ends
+// between pieces; the off sequence closes one still open at the cut. Returns the columns used.
+int append_row(std::string& out, const LinePart& part, long skip, int max_cols,
+               const Marks& marks = {});
 
 // Columns the whole line takes once filtered.
 [[nodiscard]] long shown_width(std::string_view line, TabShow tabs,

@@ -2,6 +2,7 @@
 #include "ui/about.hpp"
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "app/version.hpp"
@@ -34,6 +35,9 @@ constexpr AboutLine about_lines[] = {
     {seq::bold_yellow, "        f: Forward"},
     {seq::bold_yellow, "        o: Open URL"},
     {seq::bold_yellow, "        r: Reload"},
+    {seq::bold_yellow, "        /: Find"},
+    {seq::bold_yellow, "     n, N: Next, Previous"},
+    {seq::bold_yellow, "        w: Wrap"},
     {seq::bold_yellow, "        a: About"},
     {seq::bold_yellow, "        q: Quit"},
 };
@@ -41,7 +45,7 @@ constexpr AboutLine about_lines[] = {
 // Our own text, cut like any other so that no line wraps: the lines below the window are left
 // out, the wider ones end at its last column.
 void draw_about(int rows, int cols) {
-    const AboutGeometry place = about_geometry(rows, cols);
+    const AboutGeometry place = about_geometry(rows, cols, static_cast<int>(std::size(about_lines)));
     draw_band(cols);
     std::string shown;
     append_cut(shown, about_title, cols - place.title_col + 1, TabShow::to_tab_stop);

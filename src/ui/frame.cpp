@@ -6,6 +6,7 @@
 #include "nav/model.hpp"
 #include "term/sequences.hpp"
 #include "ui/about.hpp"
+#include "ui/find_view.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/prompt.hpp"
 #include "ui/status_line.hpp"
@@ -42,5 +43,7 @@ void draw_frame(const Model& model) {
         draw_fetch_progress(model.window, model.fetch.progress);
     } else if (model.message != nullptr) {
         draw_error_message(model.window, model.message);
+    } else {
+        draw_find_note(model);
     }
 }

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int about_block_rows = 15;
 constexpr int about_block_width = 25;
 
 } // namespace
@@ -33,7 +32,15 @@ int text_visible_rows(int rows) {
 }
 
 std::string_view prompt_label(PromptKind kind) {
-    return kind == PromptKind::search ? "Search query: " : "Open URL: ";
+    switch (kind) {
+    case PromptKind::search:
+        return "Search query: ";
+    case PromptKind::find:
+        return "Find: ";
+    case PromptKind::address:
+        break;
+    }
+    return "Open URL: ";
 }
 
 int prompt_label_column(int cols) {
@@ -44,8 +51,8 @@ int prompt_input_column(int cols, PromptKind kind) {
     return prompt_label_column(cols) + static_cast<int>(prompt_label(kind).size());
 }
 
-AboutGeometry about_geometry(int rows, int cols) {
-    int row = (rows - about_block_rows) / 2;
+AboutGeometry about_geometry(int rows, int cols, int block_rows) {
+    int row = (rows - block_rows) / 2;
     if (row < 4) {
         row = 3; // never above row 3, under the title bar
     }

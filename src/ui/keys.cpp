@@ -10,6 +10,9 @@ Action view_action(DecodedKey key) {
     case Key::home:
     case Key::end:
         return Action::move;
+    case Key::right:
+    case Key::left:
+        return Action::sideways;
     case Key::back:
         return Action::back;
     case Key::byte:
@@ -29,6 +32,14 @@ Action view_action(DecodedKey key) {
         return Action::open_address;
     case 'r':
         return Action::reload;
+    case '/':
+        return Action::find;
+    case 'n':
+        return Action::find_next;
+    case 'N':
+        return Action::find_previous;
+    case 'w':
+        return Action::wrap;
     case 'a':
         return Action::about;
     case 'q':

@@ -5,12 +5,17 @@
 
 enum class Action {
     none, // any other key: the frame is drawn again, nothing changes
-    move, // arrows, page keys, Home, End
+    move,     // Up, Down, page keys, Home, End
+    sideways, // Right, Left: a text whose lines are cut
     open, // Enter: the marked link of a menu
     back,
     forward,
     open_address,
     reload,
+    find,          // '/': the find prompt
+    find_next,     // 'n'
+    find_previous, // 'N'
+    wrap,          // 'w': long lines of a text wrapped or cut
     about,
     quit,
 };

@@ -2,10 +2,9 @@
 // window, and the work left for after its first frame.
 #include "ui/page_on_screen.hpp"
 
-#include <tuple>
-
 #include "nav/line_count.hpp"
 #include "nav/model.hpp"
+#include "nav/text_position.hpp"
 #include "ui/geometry.hpp"
 #include "ui/text_view.hpp"
 
@@ -33,18 +32,34 @@ const char* current_content(const Model& model) {
     return page != nullptr && page->content ? page->content.get() : nullptr;
 }
 
-// The text's first line on screen kept within the text, and where it starts found for the frame.
+void measure_text_page(Model* model) {
+    ShownPage& shown = model->shown;
+    const char* content = current_content(*model);
+    if (content == nullptr || shown.menu || shown.text_lines >= 0) {
+        return;
+    }
+    const TextMeasure measure = measure_text(content);
+    shown.text_lines = measure.lines;
+    shown.text_size = measure.size;
+}
+
+// The text's first row on screen kept within the text, and no row left empty while rows
+// remain above.
 void bound_text(Model* model) {
     ShownPage& shown = model->shown;
     const char* content = current_content(*model);
     if (content == nullptr) {
         return;
     }
-    if (shown.text_lines >= 0) {
-        shown.text_top = bound_text_top(shown.text_top, shown.text_lines,
-                                        text_visible_rows(model->window.ws_row));
+    const TextRows rows = text_rows(*model);
+    if (shown.top.line == nullptr) {
+        // A line kept from a visit before: found once, within the text.
+        long line = shown.top.line_index;
+        const long last = shown.text_lines > 0 ? shown.text_lines - 1 : 0;
+        line = line < 0 ? 0 : (line > last ? last : line);
+        shown.top = {skip_lines(content, line), line, shown.top.row};
     }
-    std::ignore = seek_line(&shown.position, content, shown.text_top);
+    shown.top = bounded_place(rows, shown.top, text_visible_rows(model->window.ws_row));
 }
 
 void show_current_page(Model* model) {
@@ -60,10 +75,10 @@ void show_current_page(Model* model) {
         }
         return;
     }
-    // A line kept from a visit or a fetch before is bounded to this content first; the top is
+    // A place kept from a visit or a fetch before is bounded to this content first; the top is
     // always within the text.
-    if (shown.text_top != 0 && shown.text_lines < 0) {
-        shown.text_lines = count_lines(content);
+    if (shown.top.line == nullptr && (shown.top.line_index != 0 || shown.top.row != 0)) {
+        measure_text_page(model);
     }
     bound_text(model);
 }
@@ -76,8 +91,10 @@ void leave_current_page(Model* model) {
 // A window resized: a marked link stays on screen, and no content row is left empty while rows
 // remain below.
 void fit_to_window(Model* model, const winsize& window) {
-    model->window = window;
     ShownPage& shown = model->shown;
+    if (current_content(*model) == nullptr || shown.menu) {
+        model->window = window;
+    }
     if (current_content(*model) == nullptr) {
         return;
     }
@@ -88,6 +105,28 @@ void fit_to_window(Model* model, const winsize& window) {
             shown.place_rows = rows_of(*model);
         }
         return;
+    }
+    // The row that held the first byte on screen holds it after the lines are laid out again.
+    const TextRows before = text_rows(*model);
+    model->window = window;
+    if (shown.top.line != nullptr) {
+        shown.top = reflow_place(before, text_rows(*model), shown.top);
+    }
+    bound_text(model);
+}
+
+void switch_wrap(Model* model) {
+    ShownPage& shown = model->shown;
+    const bool text = current_content(*model) != nullptr && !shown.menu;
+    const TextRows before = text ? text_rows(*model) : TextRows{};
+    model->wrap = !model->wrap;
+    if (!text) {
+        return;
+    }
+    measure_text_page(model);
+    shown.left = 0;
+    if (shown.top.line != nullptr) {
+        shown.top = reflow_place(before, text_rows(*model), shown.top);
     }
     bound_text(model);
 }
@@ -113,7 +152,7 @@ bool do_pending_work(Model* model) {
         place_menu(model);
         return shown_menu_top(shown) != top || shown_selected_ordinal(shown) != selected;
     }
-    shown.text_lines = count_lines(content);
+    measure_text_page(model);
     bound_text(model);
     return false;
 }

@@ -11,7 +11,7 @@
 #include "ui/geometry.hpp"
 
 int prompt_limit(PromptKind kind) {
-    return static_cast<int>(kind == PromptKind::search ? selector_max : address_max);
+    return static_cast<int>(kind == PromptKind::address ? address_max : selector_max);
 }
 
 PromptEdit edit_prompt(Overlay* overlay, DecodedKey key) {

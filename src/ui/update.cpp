@@ -3,6 +3,7 @@
 
 #include "nav/model.hpp"
 #include "ui/fetch_work.hpp"
+#include "ui/find_work.hpp"
 #include "ui/key_actions.hpp"
 #include "ui/page_on_screen.hpp"
 
@@ -25,8 +26,10 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         return true;
     case EventKind::ready:
         return step_fetch(model, event.fd, event.revents, now);
-    case EventKind::time:
-        return step_fetch(model, -1, 0, now);
+    case EventKind::time: {
+        const bool fetched = step_fetch(model, -1, 0, now);
+        return step_find(model) || fetched;
+    }
     case EventKind::idle:
         return do_pending_work(model);
     case EventKind::key:
@@ -34,6 +37,9 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     }
     // A failed fetch's words stay until the next key, which then acts as usual.
     model->message = nullptr;
+    // A search still looking stops at any key (Esc and Ctrl-C do only that); its words go.
+    stop_find(model);
+    model->find.note = FindNote::none;
     if (model->overlay.kind != OverlayKind::none) {
         key_in_overlay(model, event.key);
     } else {
@@ -45,4 +51,5 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
 
 void collect_waits(const Model& model, Waits* waits) {
     add_fetch_waits(model, waits);
+    add_find_waits(model, waits);
 }

@@ -135,36 +135,28 @@ TEST(Find, MatchesTheShownTextNotTheBytes) {
     }
 }
 
-// For drawing: the columns of every match, as the row shows them.
-TEST(Find, ColumnsOfTheMatchesOnARow) {
-    struct Span {
-        int from;
-        int to;
-        bool operator==(const Span&) const = default;
-    };
-    const auto columns = [](std::string_view line, std::size_t from, std::size_t end,
-                            std::string_view needle) {
+// For drawing: the matches marked on a row as it shows them, whole pieces of the filter.
+TEST(Find, MatchesMarkedOnARow) {
+    const auto marked = [](std::string_view line, std::size_t from, std::size_t end, long col,
+                           std::string_view needle) {
         const LineCoding coding = line_coding(line);
         const std::vector<MatchSpan> matches = find_in_line(line, needle, coding);
-        std::vector<Span> out;
-        for (const ColumnSpan& s : match_columns(line, from, end, matches, coding)) {
-            out.push_back({s.from, s.to});
-        }
+        std::string out;
+        append_row(out, {line, from, end, col, coding}, 0, 80, {matches, "[", "]"});
         return out;
     };
-    using Spans = std::vector<Span>;
-    EXPECT_EQ(columns("a cat, a Cat, CAT", 0, 17, "cat"), (Spans{{2, 5}, {9, 12}, {14, 17}}));
-    EXPECT_EQ(columns("aaaa", 0, 4, "aa"), (Spans{{0, 4}})); // two matches side by side
-    EXPECT_EQ(columns("aaa", 0, 3, "aa"), (Spans{{0, 2}}));  // not overlapping
-    EXPECT_EQ(columns("x\tcat", 0, 5, "cat"), (Spans{{8, 11}}));
-    EXPECT_EQ(columns("x\tcat", 0, 5, "\tc"), (Spans{{1, 9}}));
-    EXPECT_EQ(columns("\x1b[1mcat\x1b[0m dog", 0, 15, "cat"), (Spans{{0, 3}}));
-    EXPECT_EQ(columns("\xe6\xbc\xa2\xe6\xbc\xa2x", 0, 7, "\xe6\xbc\xa2x"), (Spans{{2, 5}}));
-    EXPECT_EQ(columns("caf\xe9 caf\xe9", 0, 9, "\xc3\xa9"), (Spans{{3, 4}, {8, 9}}));
-    // A row of a wrapped line: columns from the row's start, a match cut by the row's ends.
-    EXPECT_EQ(columns("one two three", 4, 8, "two thr"), (Spans{{0, 4}}));
-    EXPECT_EQ(columns("one two three", 8, 13, "two thr"), (Spans{{0, 3}}));
-    EXPECT_EQ(columns("one two three", 0, 4, "two"), (Spans{}));
+    EXPECT_EQ(marked("a cat, a Cat, CAT", 0, 17, 0, "cat"), "a [cat], a [Cat], [CAT]");
+    EXPECT_EQ(marked("aaaa", 0, 4, 0, "aa"), "[aaaa]"); // two matches side by side
+    EXPECT_EQ(marked("aaa", 0, 3, 0, "aa"), "[aa]a");   // not overlapping
+    EXPECT_EQ(marked("x\tcat", 0, 5, 0, "cat"), "x" + std::string(7, ' ') + "[cat]");
+    EXPECT_EQ(marked("\x1b[1mcat\x1b[0m dog", 0, 15, 0, "cat"), "[cat] dog");
+    EXPECT_EQ(marked("\xe6\xbc\xa2\xe6\xbc\xa2x", 0, 7, 0, "\xe6\xbc\xa2x"),
+              "\xe6\xbc\xa2[\xe6\xbc\xa2x]");
+    EXPECT_EQ(marked("caf\xe9 caf\xe9", 0, 9, 0, "\xc3\xa9"), "caf[\xc3\xa9] caf[\xc3\xa9]");
+    // Rows of a wrapped line: a match cut by the row's ends is marked on both.
+    EXPECT_EQ(marked("one two three", 4, 8, 4, "two thr"), "[two ]");
+    EXPECT_EQ(marked("one two three", 8, 13, 8, "two thr"), "[thr]ee");
+    EXPECT_EQ(marked("one two three", 0, 4, 0, "two"), "one ");
 }
 
 TEST(Find, MenuItemsRoundTheEnds) {

@@ -57,7 +57,7 @@ std::vector<Got> decode(std::string_view input, const std::vector<std::size_t>& 
 
 constexpr Got up{Key::up, 0}, down{Key::down, 0}, page_up{Key::page_up, 0},
     page_down{Key::page_down, 0}, home{Key::home, 0}, end{Key::end, 0}, escape{Key::escape, 0},
-    ignored{Key::ignored, 0};
+    ignored{Key::ignored, 0}, right{Key::right, 0}, left{Key::left, 0};
 constexpr Got byte(unsigned char b) {
     return {Key::byte, b};
 }
@@ -93,7 +93,9 @@ const std::vector<Case>& cases() {
         {"\x1b[15~", {ignored}},              // F5
         {"\x1bOP", {ignored}},                // F1
         {"\x1b[[A", {ignored}},               // F1 on the Linux console
-        {"\x1b[C\x1b[D", {ignored, ignored}}, // Right, Left
+        {"\x1b[C\x1b[D", {right, left}},
+        {"\x1bOC\x1bOD", {right, left}},
+        {"\x1b[1;5C", {ignored}}, // Ctrl+Right
         {"\x1b[1;5A", {ignored}},             // Ctrl+Up
         {"\x1b[1;2H", {ignored}},             // Shift+Home
         {"\x1bO5A", {ignored}},

@@ -201,24 +201,46 @@ TEST(Width, Cp1252LinesTakeOneColumnAByte) {
     }
 }
 
-// One row of a longer line: columns and TAB stops count from where the row starts.
-TEST(Width, PartsOfALineCountFromTheirStart) {
-    std::string out;
-    EXPECT_EQ(append_cut_part(out, "abc\tdef\r", 2, 8, 80, TabShow::to_tab_stop, LineCoding::utf8),
-              11);
-    EXPECT_EQ(out, "c" + std::string(7, ' ') + "def");
-    out.clear();
-    EXPECT_EQ(append_cut_part(out, "abc\tdef", 1, 6, 80, TabShow::to_tab_stop, LineCoding::utf8),
-              10);
-    EXPECT_EQ(out, "bc" + std::string(6, ' ') + "de");
-    out.clear();
-    EXPECT_EQ(
-        append_cut_part(out, "x\xe9\xe8z", 1, 3, 80, TabShow::to_tab_stop, LineCoding::cp1252), 2);
-    EXPECT_EQ(out, "\xc3\xa9\xc3\xa8");
-    // A CR ends the line only where the line ends, not where the part does.
-    out.clear();
-    EXPECT_EQ(append_cut_part(out, "ab\rcd", 0, 3, 80, TabShow::to_tab_stop, LineCoding::utf8), 3);
-    EXPECT_EQ(out, "ab?");
+// One row of a line: a part of it (TAB stops from the line's start), the columns scrolled past
+// on its left, and marked ranges.
+TEST(Width, RowsShowPartsOfALineFromAColumnWithMarks) {
+    const std::string han = "\xe6\xbc\xa2";
+    const ByteRange cats[] = {{2, 5}, {9, 12}};
+    const ByteRange middle[] = {{2, 5}};
+    const struct {
+        std::string line;
+        LinePart part; // line filled in below
+        long skip;
+        int cols;
+        std::span<const ByteRange> marks;
+        std::string out;
+        int used;
+    } cases[] = {
+        {"abc\tdef\r", {{}, 2, 8, 2, LineCoding::utf8}, 0, 80, {}, "c" + std::string(5, ' ') + "def", 9},
+        {"abc\tdef", {{}, 1, 6, 1, LineCoding::utf8}, 0, 80, {}, "bc" + std::string(5, ' ') + "de", 9},
+        {"x\xe9\xe8z", {{}, 1, 3, 1, LineCoding::cp1252}, 0, 80, {}, "\xc3\xa9\xc3\xa8", 2},
+        // A CR ends the line only where the line ends, not where the part does.
+        {"ab\rcd", {{}, 0, 3, 0, LineCoding::utf8}, 0, 80, {}, "ab?", 3},
+        // Scrolled sideways: what straddles the edge shows as blanks, marks on a character
+        // left out go with it.
+        {"abcdef", {{}, 0, 6, 0, LineCoding::utf8}, 2, 3, {}, "cde", 3},
+        {han + han + "x", {{}, 0, 7, 0, LineCoding::utf8}, 1, 80, {}, " " + han + "x", 4},
+        {"a\tb", {{}, 0, 3, 0, LineCoding::utf8}, 4, 80, {}, "    b", 5},
+        {"abc\xcc\x81" "d", {{}, 0, 6, 0, LineCoding::utf8}, 3, 80, {}, "d", 1},
+        {"abc", {{}, 0, 3, 0, LineCoding::utf8}, 9, 80, {}, "", 0},
+        // Marks open and close around their bytes, and close at the cut.
+        {"a cat, a Cat", {{}, 0, 12, 0, LineCoding::utf8}, 0, 80, cats, "a [cat], a [Cat]", 12},
+        {"xxcatxx", {{}, 0, 7, 0, LineCoding::utf8}, 0, 4, middle, "xx[ca]", 4},
+        {"a cat", {{}, 0, 5, 0, LineCoding::utf8}, 3, 80, middle, "[at]", 2},
+    };
+    for (const auto& c : cases) {
+        LinePart part = c.part;
+        part.line = c.line;
+        std::string out;
+        EXPECT_EQ(append_row(out, part, c.skip, c.cols, {c.marks, "[", "]"}), c.used)
+            << "case=" << testing::PrintToString(c.line) << " skip=" << c.skip;
+        EXPECT_EQ(out, c.out) << "case=" << testing::PrintToString(c.line) << " skip=" << c.skip;
+    }
 }
 
 TEST(Width, AppendsToWhatIsThereAndKeepsLongMarkRunsBounded) {

@@ -19,14 +19,16 @@ std::vector<std::string> rows_of(const std::string& line, int room,
                                  LineCoding coding = LineCoding::utf8) {
     std::vector<std::string> rows;
     std::size_t from = 0;
+    long col = 0;
     do {
-        const WrappedRow row = next_wrapped_row(line, from, room, coding);
+        const WrappedRow row = next_wrapped_row(line, from, col, room, coding);
         EXPECT_EQ(row.end, row.next);
         if (!line.empty()) {
             EXPECT_GT(row.next, from) << "no progress";
         }
         rows.push_back(line.substr(from, row.end - from));
         from = row.next;
+        col = row.next_col;
     } while (from < line.size());
     return rows;
 }
@@ -59,15 +61,19 @@ TEST(Wrap, BreaksAfterTheLastBlankOrAtTheEdge) {
         {"ab " + acute + "cd", 4, {"ab " + acute, "cd"}},
         {"abc\r", 3, {"abc\r"}},
         {"abc\rd", 3, {"abc", "\rd"}}, // a CR inside the line is a "?"
-        // TABs reach the next stop from the start of the row; one that does not fit ends it.
+        // TABs reach the next stop from the start of the line, and go whole to the next row
+        // when they do not fit; only a space is a blank to break after.
         {"ab\tcd", 10, {"ab\tcd"}},
-        {"ab\tcd", 6, {"ab\t", "cd"}},
-        {"abcdefgh\tx", 8, {"abcdefgh\t", "x"}},
-        {"\t\t\tx", 20, {"\t\t\t", "x"}},
-        {"\tab cd", 10, {"\t", "ab cd"}},
+        {"ab\tcd", 6, {"ab", "\t", "cd"}}, // the TAB from column 2 still takes 6
+        {"abcdefgh\tx", 8, {"abcdefgh", "\t", "x"}},
+        {"abcdefg\tx", 8, {"abcdefg\t", "x"}}, // one column, to stop 8
+        {"\t\t\tx", 20, {"\t\t", "\tx"}},
+        {"\tab cd", 10, {"\tab", " cd"}},
         {"\tab cd", 11, {"\tab ", "cd"}},
-        {"ab cdefg\tx", 10, {"ab cdefg\t", "x"}},
-        {"x\tyyyyy zz", 12, {"x\t", "yyyyy zz"}}, // a TAB that fits is a blank to break after
+        {"ab cdefg\tx", 10, {"ab ", "cdefg", "\tx"}},
+        {"x\tyyyyy zz", 12, {"x\tyyyy", "y zz"}},
+        {"abcd\t\tx", 12, {"abcd\t", "\tx"}},
+        {"\tx", 4, {"\t", "x"}}, // wider than the room: alone on its row
         // A cp1252 line: a byte, a column.
         {"caf\xe9 cr\xe8me", 5, {"caf\xe9 ", "cr\xe8me"}},
     };
@@ -108,31 +114,42 @@ TEST(Wrap, LongLinesKeepEveryCharacterInOrderWithinTheRoom) {
                                         " room=" + std::to_string(room);
             std::string joined;
             std::size_t from = 0;
+            long col = 0;
             long count = 0;
             do {
-                EXPECT_EQ(wrapped_row_start(line, count, room, coding), from) << context;
-                const WrappedRow row = next_wrapped_row(line, from, room, coding);
+                const RowStart start = wrapped_row_start(line, count, room, coding);
+                EXPECT_EQ(start.at, from) << context;
+                EXPECT_EQ(start.col, col) << context;
+                const WrappedRow row = next_wrapped_row(line, from, col, room, coding);
                 const std::string_view piece = std::string_view(line).substr(from, row.end - from);
                 joined += piece;
                 std::string drawn;
-                const int used = append_wrapped_row(drawn, line, from, row.end, room, coding);
+                const int used = append_wrapped_row(drawn, line, from, row.end, col, room, coding);
                 if (row.cols <= room) {
                     EXPECT_EQ(used, row.cols) << context << " row=" << count;
                 } else {
-                    EXPECT_EQ(row.cols, 2) << context << " row=" << count;
-                }
-                const bool last = row.next >= line.size();
-                if (!last && row.cols < room - 1) {
-                    // Short of the edge: it ended after a blank, or at a TAB that did not fit.
-                    EXPECT_NE(piece.find_first_of(" \t"), std::string_view::npos)
+                    // Alone on its row: a wide character (left out) or a TAB (cut to the room)
+                    // wider than the room.
+                    EXPECT_TRUE((used == 0 && row.cols == 2) || used == room)
                         << context << " row=" << count;
                 }
+                const bool last = row.next >= line.size();
+                const std::string_view after = std::string_view(line).substr(row.next);
+                if (!last && row.cols < room - 1) {
+                    // Short of the edge: it ended after a blank, or before a TAB that did not
+                    // fit.
+                    EXPECT_TRUE(piece.find(' ') != std::string_view::npos || after[0] == '\t')
+                        << context << " row=" << count;
+                }
+                // Columns run on from row to row, so TAB stops count from the line's start.
+                EXPECT_EQ(row.next_col, col + row.cols) << context << " row=" << count;
                 from = row.next;
+                col = row.next_col;
                 ++count;
             } while (from < line.size());
             EXPECT_EQ(joined, line) << context;
             EXPECT_EQ(wrapped_rows(line, room, coding), count) << context;
-            EXPECT_EQ(wrapped_row_start(line, count, room, coding), line.size()) << context;
+            EXPECT_EQ(wrapped_row_start(line, count, room, coding).at, line.size()) << context;
         }
     }
 }

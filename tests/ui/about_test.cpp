@@ -22,16 +22,20 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
     draw_about_screen(f.model);
     const std::string out = stdio.output();
     // The arrow closes it, whole, and changes nothing else; what follows acts in the view.
-    f.model.shown.text_top = 0;
+    const RowPlace top = f.model.shown.top;
     std::ignore = f.press("\x1b[A");
     EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
-    EXPECT_EQ(f.model.shown.text_top, 0);
+    EXPECT_EQ(f.model.shown.top, top);
     const std::string expected[] = {
         frame_start("About Kesmor"),
-        std::string(seq::bold_green) + at(4, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
-        std::string(seq::bold_magenta) + at(5, 27) + "        \\`~'/",
-        std::string(seq::bold_yellow) + at(9, 27) + seq::bold_green + at(10, 27) + "Shortcuts:",
-        std::string(seq::bold_yellow) + at(18, 27) + "        q: Quit" + seq::reset,
+        std::string(seq::bold_green) + at(3, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
+        std::string(seq::bold_magenta) + at(4, 27) + "        \\`~'/",
+        std::string(seq::bold_yellow) + at(8, 27) + seq::bold_green + at(9, 27) + "Shortcuts:",
+        std::string(seq::bold_yellow) + at(15, 27) + "        r: Reload",
+        std::string(seq::bold_yellow) + at(16, 27) + "        /: Find" + seq::bold_yellow +
+            at(17, 27) + "     n, N: Next, Previous" + seq::bold_yellow + at(18, 27) +
+            "        w: Wrap" + seq::bold_yellow + at(19, 27) + "        a: About",
+        std::string(seq::bold_yellow) + at(20, 27) + "        q: Quit" + seq::reset,
     };
     for (const std::string& part : expected) {
         EXPECT_NE(out.find(part), std::string::npos) << "part=" << testing::PrintToString(part);
