@@ -2,6 +2,7 @@
 // back to the view that opened it.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ constexpr AboutLine about_lines[] = {
     {"        f: Forward", colour::yellow},
     {"        o: Open URL", colour::yellow},
     {"        r: Reload", colour::yellow},
+    {"        /: Find", colour::yellow},
+    {"     n, N: Next, Previous", colour::yellow},
+    {"        w: Wrap", colour::yellow},
     {"        a: About", colour::yellow},
     {"        q: Quit", colour::yellow},
 };
@@ -44,15 +48,17 @@ struct AboutPlace {
     int block_row;
     int block_col;
 };
-const AboutPlace places[] = {{window_sizes[0], 34, 4, 27}, {window_sizes[1], 44, 7, 37}};
+// The block of 18 lines is centred on the rows, but never above row 3.
+constexpr int last_line = static_cast<int>(std::size(about_lines)) - 1;
+const AboutPlace places[] = {{window_sizes[0], 34, 3, 27}, {window_sizes[1], 44, 6, 37}};
 
 // Sends 'a' and waits for the whole about screen.
 ::testing::AssertionResult about_shown(PtyRun& run, const AboutPlace& place) {
     const std::size_t mark = run.output.size();
     send_keys(run, "a");
     if (wait_for_frame(run, mark, [&] {
-            return row_text(run, place.block_row + 14) ==
-                   at_column(place.block_col, about_lines[14].text);
+            return row_text(run, place.block_row + last_line) ==
+                   at_column(place.block_col, about_lines[last_line].text);
         })) {
         return ::testing::AssertionSuccess();
     }
@@ -91,7 +97,7 @@ TEST(AboutScreen, LinesStandAtTheirCellsInTheirColours) {
         }
         for (int row = 2; row <= size.rows; ++row) {
             const int n = row - place.block_row;
-            if (n < 0 || n > 14) {
+            if (n < 0 || n > last_line) {
                 EXPECT_EQ(row_text(*run, row), "") << "row=" << row;
                 continue;
             }
