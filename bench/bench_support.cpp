@@ -1,4 +1,4 @@
-// Contents shaped like the end-to-end workloads, and a browser showing one of them.
+// Contents shaped like the end-to-end workloads, and a model showing one of them.
 #include "bench_support.hpp"
 
 #include <cstdio>
@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 #include "nav/history.hpp"
 
@@ -36,21 +37,16 @@ std::string make_menu(int lines) {
     return menu;
 }
 
-BenchBrowser::BenchBrowser(const std::string& content, const char* selector) {
-    browser.running = 1;
-    browser.winsize.ws_row = 24;
-    browser.winsize.ws_col = 80;
-    push_page(&browser, "127.0.0.1", 70, selector, '1');
+BenchModel::BenchModel(const std::string& content, const char* selector) {
+    model.window.ws_row = 24;
+    model.window.ws_col = 80;
+    push_page(&model.history, {.host = "127.0.0.1", .port = 70, .type = '1', .selector = selector});
     Content copy{static_cast<char*>(std::malloc(content.size() + 1))};
     if (!copy) {
         std::abort();
     }
     std::memcpy(copy.get(), content.c_str(), content.size() + 1);
-    accept_fetched(&browser, std::move(copy));
-}
-
-BenchBrowser::~BenchBrowser() {
-    free_history(browser.current);
+    accept_fetched(&model.history, std::move(copy));
 }
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include "bench_support.hpp"
 #include "gopher/transaction.hpp"
+#include "support/transaction_driver.hpp"
 
 namespace {
 

@@ -11,10 +11,8 @@ namespace {
 
 void count_lines(benchmark::State& state) {
     const std::string text = make_text(static_cast<std::size_t>(state.range(0)) << 20);
-    Browser browser{};
     for (auto _ : state) {
-        ::count_lines(&browser, text.c_str());
-        benchmark::DoNotOptimize(browser.text_lines);
+        benchmark::DoNotOptimize(::count_lines(text.c_str()));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(text.size()));
@@ -23,16 +21,18 @@ BENCHMARK(count_lines)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)
 
 // A frame of a 100 MB text at its top, or at its last page (arg 1).
 void draw_text(benchmark::State& state) {
-    BenchBrowser shown{make_text(100 << 20), "/0text"};
-    ::count_lines(&shown.browser, shown.content());
+    BenchModel shown{make_text(100 << 20), "/0text"};
+    shown.page().address.type = '0';
+    ShownPage& record = shown.model.shown;
+    prepare_shown_page(&record, &shown.page(), 20);
+    record.text_lines = ::count_lines(shown.content());
     if (state.range(0) != 0) {
-        shown.browser.text_top = shown.browser.text_lines - 20;
+        record.text_top = record.text_lines - 20;
     }
     NullStdout null;
     for (auto _ : state) {
-        // Found from the top each time, with no earlier frame to start from.
-        ShownPage fresh;
-        ::draw_text(&shown.browser, &fresh);
+        // Found from the top each time: the record holds no earlier frame to start from.
+        ::draw_text(shown.model);
     }
 }
 BENCHMARK(draw_text)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
@@ -41,9 +41,7 @@ BENCHMARK(draw_text)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // does, or from the page above it (arg 1), as the text view does after a movement key.
 void find_last_page(benchmark::State& state) {
     const std::string text = make_text(100 << 20);
-    Browser browser{};
-    ::count_lines(&browser, text.c_str());
-    const long last = browser.text_lines - 20;
+    const long last = ::count_lines(text.c_str()) - 20;
     TextPosition position;
     (void)seek_line(&position, text.c_str(), last - 1);
     long top = last;

@@ -11,7 +11,7 @@
 #include "fuzz_check.hpp"
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
-#include "nav/browser.hpp"
+#include "support/menu_build.hpp"
 #include "support/reference.hpp"
 
 namespace {
@@ -20,11 +20,13 @@ bool placeholder(std::string_view host) {
     return host == "null.host" || host == "error.host";
 }
 
-// The first `count` items of both browsers are the same, and they are all `partial` holds.
-void check_prefix(const Browser& full, const Browser& partial, const char* content, int count) {
-    FUZZ_CHECK(partial.item_count == count);
-    FUZZ_CHECK(partial.selected == 1);
-    const char* host = full.current->host;
+constexpr const char* page_host = "alpha.lan";
+constexpr int page_port = 70;
+
+// The first `count` items of both menus are the same, and they are all `partial` holds.
+void check_prefix(const MenuItems& full, const MenuItems& partial, const char* content, int count) {
+    FUZZ_CHECK(partial.count == count);
+    const char* host = page_host;
     int selectable = 0;
     for (int i = 0; i < count; ++i) {
         const auto at = static_cast<std::size_t>(i);
@@ -37,40 +39,38 @@ void check_prefix(const Browser& full, const Browser& partial, const char* conte
 
 // A build that stops after the first screen's items, then completes in one of the ways the
 // program or its tests can complete it.
-void check_two_step_build(const Browser& full, const char* content, unsigned wanted_pick,
+void check_two_step_build(const MenuItems& full, const char* content, unsigned wanted_pick,
                           unsigned how) {
-    const int wanted = static_cast<int>(wanted_pick % static_cast<unsigned>(full.item_count + 2));
-    Browser partial{};
-    partial.current = full.current;
+    const int wanted = static_cast<int>(wanted_pick % static_cast<unsigned>(full.count + 2));
+    MenuItems partial;
     MenuBuild build;
-    start_menu_items(&partial, &build, content, wanted);
-    check_prefix(full, partial, content, wanted < full.item_count ? wanted : full.item_count);
+    start_menu_items(&partial, &build, content, page_host, page_port, wanted);
+    check_prefix(full, partial, content, wanted < full.count ? wanted : full.count);
     switch (how % 3) {
     case 0:
         finish_menu_items(&partial, &build);
         break;
     case 1: {
-        // Another browser's build in between touches neither this browser nor its build.
-        Browser other{};
-        other.current = full.current;
+        // Another menu's build in between touches neither these items nor their build.
+        MenuItems other;
         MenuBuild other_build;
         const char* other_menu = "1Other\t/o\tbeta.lan\t70\n";
-        start_menu_items(&other, &other_build, other_menu, 0);
-        FUZZ_CHECK(other.item_count == 0);
-        check_prefix(full, partial, content, wanted < full.item_count ? wanted : full.item_count);
+        start_menu_items(&other, &other_build, other_menu, page_host, page_port, 0);
+        FUZZ_CHECK(other.count == 0);
+        check_prefix(full, partial, content, wanted < full.count ? wanted : full.count);
         finish_menu_items(&other, &other_build);
-        FUZZ_CHECK(other.item_count == 1);
+        FUZZ_CHECK(other.count == 1);
         finish_menu_items(&partial, &build);
         break;
     }
     default:
-        // The same browser starting again drops the waiting build.
-        start_menu_items(&partial, &build, content, INT_MAX);
+        // The same items starting again drop the waiting build.
+        start_menu_items(&partial, &build, content, page_host, page_port, INT_MAX);
         break;
     }
-    check_prefix(full, partial, content, full.item_count);
+    check_prefix(full, partial, content, full.count);
     finish_menu_items(&partial, &build); // nothing waits any more: a no-op
-    check_prefix(full, partial, content, full.item_count);
+    check_prefix(full, partial, content, full.count);
 }
 
 } // namespace
@@ -82,25 +82,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     content.push_back('\0');
     const std::vector<char> before = content;
 
-    Page page{};
-    std::strcpy(page.host, "alpha.lan");
-    page.port = 70;
-    Browser browser{};
-    browser.current = &page;
-    browser.menu_top = 7;
+    MenuItems menu;
 
-    // Twice, as the browse loop does on every pass: the first array must be released.
+    // Twice, as a page shown again is parsed again: the first array must be released.
     for (int pass = 0; pass < 2; ++pass) {
-        build_menu_items(&browser, content.data());
+        build_menu_items(&menu, content.data(), page_host, page_port);
         FUZZ_CHECK(content == before);
-        FUZZ_CHECK(browser.menu_top == 7);
-        FUZZ_CHECK(browser.selected == 1);
 
         const std::vector<std::string_view> lines = reference::kept_lines({content.data(), length});
-        FUZZ_CHECK(browser.item_count == static_cast<int>(lines.size()));
+        FUZZ_CHECK(menu.count == static_cast<int>(lines.size()));
         int ordinal = 0;
-        for (int i = 0; i < browser.item_count; ++i) {
-            const MenuItem& item = browser.items[static_cast<std::size_t>(i)];
+        for (int i = 0; i < menu.count; ++i) {
+            const MenuItem& item = menu.items[static_cast<std::size_t>(i)];
             FUZZ_CHECK(item.type == lines[static_cast<std::size_t>(i)][0]);
             // Views that stay inside their own line and within their field's limit.
             const std::string_view line = lines[static_cast<std::size_t>(i)];
@@ -111,11 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             };
             const std::string_view display = menu_item_display(item, content.data());
             const std::string_view selector = menu_item_selector(item, content.data());
-            const std::string_view host = menu_item_host(item, content.data(), page.host);
+            const std::string_view host = menu_item_host(item, content.data(), page_host);
             FUZZ_CHECK(inside(display, 1023));
             FUZZ_CHECK(inside(selector, 1023));
             FUZZ_CHECK(host.size() <= 255);
-            FUZZ_CHECK(host.data() == page.host || inside(host, 255));
+            FUZZ_CHECK(host.data() == page_host || inside(host, 255));
             FUZZ_CHECK(item.selectable == 0 || item.selectable == 1);
             if (item.selectable) {
                 FUZZ_CHECK(item.ordinal == ++ordinal);
@@ -129,13 +122,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(selector.empty() && host.empty() && item.port == 0);
             }
         }
-        FUZZ_CHECK(browser.selectable_count == ordinal);
+        FUZZ_CHECK(menu.selectable_count == ordinal);
     }
 
     // What follows the content's NUL, if anything, chooses how the two-step build goes.
     const std::uint8_t* rest = data + length + (length < size ? 1 : 0);
     const std::size_t rest_size = size - static_cast<std::size_t>(rest - data);
-    check_two_step_build(browser, content.data(),
+    check_two_step_build(menu, content.data(),
                          rest_size > 0 ? rest[0] : static_cast<unsigned>(size),
                          rest_size > 1 ? rest[1] : static_cast<unsigned>(length));
     return 0;

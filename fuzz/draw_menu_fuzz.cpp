@@ -1,62 +1,74 @@
-// A menu page as the browse loop and the menu view handle it: the first screen built and drawn
+// A menu page as the update step and the menu view handle it: the first screen built and drawn
 // before the rest, then movement keys, passes that keep the items, reloads and resizes, at any
 // window size and scroll position the program can reach.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "fuzz_check.hpp"
-#include "gopher/bounded_copy.hpp"
 #include "gopher/menu.hpp"
 #include "gopher/menu_items.hpp"
+#include "nav/menu_movement.hpp"
+#include "nav/model.hpp"
 #include "nav/shown_page.hpp"
+#include "support/menu_build.hpp"
 #include "support/reference.hpp"
 #include "ui/geometry.hpp"
-#include "nav/menu_movement.hpp"
 #include "ui/menu_view.hpp"
+#include "ui/update.hpp"
 
 namespace {
 
-// The browser holds the first `count` items of the whole menu, and nothing else.
-void check_items(const Browser& browser, const Browser& whole, int count) {
-    FUZZ_CHECK(browser.item_count == count);
-    const char* content = browser.current->content.get();
-    const char* host = browser.current->host;
+const char* content_of(const Model& model) {
+    return model.history.current->content.get();
+}
+
+// The record holds the first `count` items of the whole menu, and nothing else.
+void check_items(const Model& model, const MenuItems& whole, int count) {
+    const MenuItems& items = model.shown.items;
+    FUZZ_CHECK(items.count == count);
+    const char* content = content_of(model);
+    const char* host = model.history.current->address.host.c_str();
     int selectable = 0;
     for (int i = 0; i < count; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        FUZZ_CHECK(reference::written_out(browser.items[at], content, host) ==
+        FUZZ_CHECK(reference::written_out(items.items[at], content, host) ==
                    reference::written_out(whole.items[at], content, host));
-        selectable += browser.items[at].selectable;
+        selectable += items.items[at].selectable;
     }
-    FUZZ_CHECK(browser.selectable_count == selectable);
+    FUZZ_CHECK(items.selectable_count == selectable);
 }
 
-// What holds after every step of the view: the screen within the menu and full while rows
-// remain, the browser following the record's place, and the marker on screen whenever a link is.
-void check_place(const Browser& browser, const ShownPage& shown) {
-    const int rows = content_rows(browser.winsize.ws_row);
+// What holds after every step: the screen within the menu and full while rows remain, what the
+// views and the page read following the record's place, and the marker on screen whenever a
+// link is.
+void check_place(const Model& model) {
+    const ShownPage& shown = model.shown;
+    const int rows = content_rows(model.window.ws_row);
+    const int count = shown.items.count;
     const MenuPlace place = shown.place;
-    FUZZ_CHECK(shown.placed && browser.menu_top == place.top);
+    FUZZ_CHECK(shown.placed && shown_menu_top(shown) == place.top);
     FUZZ_CHECK(place.top >= 0);
     if (rows > 0) {
-        FUZZ_CHECK(place.top <= (browser.item_count > rows ? browser.item_count - rows : 0));
+        FUZZ_CHECK(place.top <= (count > rows ? count - rows : 0));
     }
     if (shown.layout.first_link < 0) {
         FUZZ_CHECK(place.selected == -1);
         return;
     }
-    FUZZ_CHECK(place.selected >= 0 && place.selected < browser.item_count);
-    const MenuItem& selected = browser.items[static_cast<std::size_t>(place.selected)];
-    FUZZ_CHECK(selected.selectable && selected.ordinal == browser.selected);
+    FUZZ_CHECK(place.selected >= 0 && place.selected < count);
+    const MenuItem& selected = shown.items.items[static_cast<std::size_t>(place.selected)];
+    FUZZ_CHECK(selected.selectable && selected.ordinal == shown_selected_ordinal(shown));
     if (!marker_on_screen(place, rows)) {
-        for (int row = place.top; row < place.top + rows && row < browser.item_count; ++row) {
-            FUZZ_CHECK(!browser.items[static_cast<std::size_t>(row)].selectable);
+        for (int row = place.top; row < place.top + rows && row < count; ++row) {
+            FUZZ_CHECK(!shown.items.items[static_cast<std::size_t>(row)].selectable);
         }
     }
 }
@@ -68,30 +80,36 @@ Content copy_of(const std::string& text) {
     return content;
 }
 
-// One pass of the browse loop over a menu, up to the key that ends the view.
-void check_pass(Browser& browser, ShownPage& shown, const Browser& whole) {
-    const bool kept = shown.key == ShownKey{browser.current, browser.current->fetch};
-    const long first_screen =
-        static_cast<long>(browser.menu_top) + content_rows(browser.winsize.ws_row);
-    const int selected = browser.selected;
-    prepare_shown_page(&browser, &shown, 1);
-    FUZZ_CHECK(browser.selected == selected);
-    check_items(browser, whole,
-                kept || first_screen >= whole.item_count ? whole.item_count
-                                                         : static_cast<int>(first_screen));
-    if (!shown.placed) {
-        // As the view does: a first screen drawn while the rest waits, then the place.
-        if (shown.build.content != nullptr) {
-            draw_menu(&browser);
-            finish_menu_items(&browser, &shown.build);
+void apply(Model* model, const Event& event) {
+    std::ignore = update(model, event, std::chrono::steady_clock::now());
+}
+
+// The current page coming on screen, as the update step shows it: the record prepared for the
+// first screen, which is drawn while the rest of a long menu waits; then the work left for
+// after the frame finishes the items and places the menu.
+void check_pass(Model& model, const MenuItems& whole) {
+    const Page* page = model.history.current;
+    const bool kept = model.shown.key == ShownKey{page, page->fetch};
+    const int rows = content_rows(model.window.ws_row);
+    const long first_screen = static_cast<long>(page->menu_top) + rows;
+    const int selected = page->selected;
+    prepare_shown_page(&model.shown, page, rows);
+    FUZZ_CHECK(page->selected == selected);
+    check_items(model, whole,
+                kept || first_screen >= whole.count ? whole.count : static_cast<int>(first_screen));
+    if (!model.shown.placed) {
+        FUZZ_CHECK(has_pending_work(model));
+        if (model.shown.build.content != nullptr) {
+            draw_menu(model);
         }
-        place_menu(&browser, &shown);
-    } else if (shown.place_rows != content_rows(browser.winsize.ws_row)) {
-        fit_menu_to_window(&browser, &shown);
+        apply(&model, {.kind = EventKind::idle});
+    } else if (model.shown.place_rows != rows) {
+        apply(&model, {.kind = EventKind::resize, .window = model.window});
     }
-    check_items(browser, whole, whole.item_count);
-    check_place(browser, shown);
-    draw_menu(&browser);
+    FUZZ_CHECK(!has_pending_work(model));
+    check_items(model, whole, whole.count);
+    check_place(model);
+    draw_menu(model);
 }
 
 } // namespace
@@ -106,55 +124,62 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    Browser browser{};
-    browser.winsize.ws_row = input.ConsumeIntegralInRange<unsigned short>(0, 300);
-    browser.winsize.ws_col = input.ConsumeIntegralInRange<unsigned short>(0, 300);
+    Model model;
+    model.window.ws_row = input.ConsumeIntegralInRange<unsigned short>(0, 300);
+    model.window.ws_col = input.ConsumeIntegralInRange<unsigned short>(0, 300);
     const int top = input.ConsumeIntegralInRange<int>(0, 1 << 20);
 
     // The header bar shows the page's URL; a page pushed from a menu line has any port.
-    Page page{};
-    page.port = input.ConsumeIntegral<int>();
-    page.type = input.ConsumeIntegral<char>();
-    copy_bounded(page.host, input.ConsumeRandomLengthString(300).c_str(), 255);
-    copy_bounded(page.selector, input.ConsumeRandomLengthString(1100).c_str(), 1023);
+    Address address;
+    address.port = input.ConsumeIntegral<int>();
+    address.type = input.ConsumeIntegral<char>();
+    const std::string host = input.ConsumeRandomLengthString(300);
+    const std::string selector = input.ConsumeRandomLengthString(1100);
+    address.host.assign(host.c_str(), strnlen(host.c_str(), 255));
+    address.selector.assign(selector.c_str(), strnlen(selector.c_str(), 1023));
     const std::string keys = input.ConsumeBytesAsString(input.ConsumeIntegralInRange(0, 12));
     const std::string text = input.ConsumeRemainingBytesAsString();
-    page.content = copy_of(text);
-    browser.current = &page;
-    stamp_fetch(&browser);
-    browser.running = 1;
+    // Shown as a menu whatever its bytes: a type that would show them as text becomes 1.
+    if (!content_is_menu(address.type, text.c_str())) {
+        address.type = '1';
+    }
+    push_page(&model.history, address);
+    accept_fetched(&model.history, copy_of(text));
+    Page& page = *model.history.current;
 
-    Browser whole{};
-    whole.current = &page;
-    build_menu_items(&whole, page.content.get());
+    MenuItems whole;
+    build_menu_items(&whole, page.content.get(), page.address.host.c_str(), page.address.port);
 
-    // menu_top survives a reload that yields fewer items, so it can lie past the end.
-    browser.menu_top = top <= whole.item_count + 300 ? top : top % (whole.item_count + 301);
-    ShownPage shown;
-    check_pass(browser, shown, whole);
+    // The top kept on the page survives a reload that yields fewer items, so it can lie past
+    // the end.
+    page.menu_top = top <= whole.count + 300 ? top : top % (whole.count + 301);
+    check_pass(model, whole);
     for (const char byte : keys) {
         const auto key = static_cast<unsigned char>(byte);
         if (key < 0x10) {
-            // A command that shows the same page: the next pass keeps items and place.
-            check_pass(browser, shown, whole);
+            // Another event that shows the same page: items and place are kept.
+            check_pass(model, whole);
         } else if (key < 0x20) {
-            // A reload: the same bytes fetched again into a new buffer.
-            page.content.reset();
-            page.content = copy_of(text);
-            stamp_fetch(&browser);
-            check_pass(browser, shown, whole);
+            // A reload: the page keeps its place, and the same bytes come in a new buffer.
+            remember_place(model.shown, &page);
+            reload_page(&model.history);
+            accept_fetched(&model.history, copy_of(text));
+            check_pass(model, whole);
         } else if (key < 0x30) {
             // A resize, drawn at once; the selected link stays on screen.
-            browser.winsize.ws_row = static_cast<unsigned short>((key & 0x0f) * 20);
-            fit_menu_to_window(&browser, &shown);
-            check_place(browser, shown);
-            draw_menu(&browser);
+            winsize window = model.window;
+            window.ws_row = static_cast<unsigned short>((key & 0x0f) * 20);
+            apply(&model, {.kind = EventKind::resize, .window = window});
+            check_place(model);
+            draw_menu(model);
         } else {
             const Key keys[] = {Key::up,   Key::down, Key::page_up, Key::page_down,
                                 Key::home, Key::end,  Key::ignored};
-            move_menu(&browser, &shown, keys[key % 7]);
-            check_place(browser, shown);
-            draw_menu(&browser);
+            apply(&model, {.kind = EventKind::key, .key = {.length = 1, .key = keys[key % 7]}});
+            FUZZ_CHECK(model.running && model.overlay.kind == OverlayKind::none);
+            FUZZ_CHECK(!model.fetch.active && model.history.pending == nullptr);
+            check_place(model);
+            draw_menu(model);
         }
     }
     return 0;

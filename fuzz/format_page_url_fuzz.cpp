@@ -4,15 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fuzz_check.hpp"
 #include "gopher/address.hpp"
-#include "gopher/bounded_copy.hpp"
-#include "nav/page.hpp"
 
 namespace {
 
@@ -45,9 +43,9 @@ bool survives_decoding(const char* selector) {
 }
 
 // The URL as written out by hand, or "" when the room test says it does not fit.
-std::string expected_url(const Page& page, std::size_t size) {
-    const std::string host = page.host;
-    const std::string selector = page.selector;
+std::string expected_url(const Address& page, std::size_t size) {
+    const std::string& host = page.host;
+    const std::string& selector = page.selector;
     const std::string port = std::to_string(page.port);
     const std::size_t width = port.size() < 5 ? 5 : port.size();
     const bool root = selector.empty() || selector == "1";
@@ -63,59 +61,59 @@ std::string expected_url(const Page& page, std::size_t size) {
     return url.c_str(); // a NUL type ends the text there
 }
 
-std::string render(const Page& page, std::size_t size) {
+std::string render(const Address& page, std::size_t size) {
     // Exact size, so that a write past the end is caught.
     std::vector<char> out(size, 'U');
-    format_page_url(&page, out.data(), size);
+    format_page_url(page, out.data(), size);
     FUZZ_CHECK(std::memchr(out.data(), '\0', size) != nullptr);
     return out.data();
 }
 
-void check_round_trip(const char* address) {
-    Page page{};
-    char type = '\0';
-    if (parse_gopher_address(address, page.host, &page.port, page.selector, &type) != 1 ||
-        !host_passes_checks(page.host) || !survives_decoding(page.selector)) {
+void check_round_trip(std::string_view address) {
+    const std::optional<Address> parsed = parse_gopher_address(address);
+    if (!parsed || !host_passes_checks(parsed->host.c_str()) ||
+        !survives_decoding(parsed->selector.c_str())) {
         return;
     }
-    page.type = type;
+    const Address& page = *parsed;
     const std::string url = render(page, 1290);
     FUZZ_CHECK(url == expected_url(page, 1290));
     if (url.empty()) {
         return;
     }
-    char host[256];
-    int port = 0;
-    char selector[1024];
-    char again_type = '\0';
-    FUZZ_CHECK(parse_gopher_address(url.c_str(), host, &port, selector, &again_type) == 1);
-    FUZZ_CHECK(std::strcmp(host, page.host) == 0);
-    FUZZ_CHECK(port == page.port);
-    const bool root = page.selector[0] == '\0' || std::strcmp(page.selector, "1") == 0;
+    const std::optional<Address> again = parse_gopher_address(url);
+    FUZZ_CHECK(again.has_value());
+    FUZZ_CHECK(again->host == page.host);
+    FUZZ_CHECK(again->port == page.port);
+    const bool root = page.selector.empty() || page.selector == "1";
     if (root) {
-        FUZZ_CHECK(selector[0] == '\0');
+        FUZZ_CHECK(again->selector.empty());
     } else {
-        FUZZ_CHECK(again_type == page.type);
-        FUZZ_CHECK(std::strcmp(selector, page.selector) == 0);
+        FUZZ_CHECK(again->type == page.type);
+        FUZZ_CHECK(again->selector == page.selector);
     }
+}
+
+// Text as an address field holds it: no NUL, at most max bytes.
+std::string field(const std::string& text, std::size_t max) {
+    return std::string(text.c_str(), strnlen(text.c_str(), max));
 }
 
 // Pages pushed from menu lines have any port and any host, and buffers may be of any size.
 void check_any_page(FuzzedDataProvider& input) {
-    Page page{};
+    Address page;
     page.port = input.ConsumeIntegral<int>();
     page.type = input.ConsumeIntegral<char>();
     const std::size_t size = input.ConsumeIntegralInRange<std::size_t>(1, 1400);
-    const std::string host = input.ConsumeRandomLengthString(300);
-    const std::string selector = input.ConsumeRandomLengthString(1100);
-    copy_bounded(page.host, host.c_str(), 255);
-    copy_bounded(page.selector, selector.c_str(), 1023);
+    page.host = field(input.ConsumeRandomLengthString(300), 255);
+    page.selector = field(input.ConsumeRandomLengthString(1100), 1023);
     FUZZ_CHECK(render(page, size) == expected_url(page, size));
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The address as typed: text up to the first NUL.
     const std::string address(reinterpret_cast<const char*>(data), size);
     check_round_trip(address.c_str());
     FuzzedDataProvider input(data, size);

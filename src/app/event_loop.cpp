@@ -78,7 +78,7 @@ struct Loop {
             return true;
         }
         KeyQueue& queue = input.queue;
-        const bool held = model->fetch.active;
+        const bool held = keys_held(*model);
         if (held && !input.held) {
             // Keys queued when a page is asked for were typed after the key that asked for it
             // (a burst such as Enter then Esc), so they are watched too.
@@ -134,7 +134,7 @@ struct Loop {
                 if (got.got) {
                     input.settle_at = now + milliseconds(escape_wait_ms);
                 }
-                if (got.cancelled && model->fetch.active) {
+                if (got.cancelled && keys_held(*model)) {
                     apply({.kind = EventKind::cancel});
                 }
             }

@@ -15,6 +15,8 @@ inline void copy_bounded(char* out, const char* text, std::size_t max) {
 // The same for a view, which holds no NUL.
 inline void copy_bounded(char* out, std::string_view text, std::size_t max) {
     const std::size_t n = text.size() < max ? text.size() : max;
-    std::memcpy(out, text.data(), n);
+    if (n > 0) { // an empty view may have no data pointer at all
+        std::memcpy(out, text.data(), n);
+    }
     out[n] = '\0';
 }

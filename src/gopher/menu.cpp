@@ -69,10 +69,6 @@ std::size_t trimmed_length(const char* text, std::size_t length) {
     return end;
 }
 
-void trim_trailing_space(char* text) {
-    text[trimmed_length(text, std::strlen(text))] = '\0';
-}
-
 int parse_menu_line(std::string_view line, std::size_t at, MenuItem* item, const char* default_host,
                     int default_port) {
     // Every text empty and every number 0.

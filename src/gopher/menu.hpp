@@ -20,11 +20,3 @@ struct MenuItems;
 // The length of text once trailing white space is removed; leading white space is kept, and a
 // text of white space only keeps its length.
 [[nodiscard]] std::size_t trimmed_length(const char* text, std::size_t length);
-// trimmed_length on a C string, in place. The parser trims views; this serves the tests of
-// the trimming rule.
-void trim_trailing_space(char* text);
-// Replaces the items with all those of the content. The program builds in two steps
-// (menu_items.hpp); this whole build is what tests, fuzz targets and benchmarks hold the two
-// steps against. default_host must outlive the items' use, as the content must.
-void build_menu_items(MenuItems* items, const char* content, const char* default_host,
-                      int default_port);

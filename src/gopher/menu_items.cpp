@@ -32,7 +32,8 @@ void make_room(MenuItems* menu, std::size_t& capacity) {
     capacity *= 2;
 }
 
-// Parses lines until `wanted` items exist or the content is used up.
+// Parses lines until `wanted` items exist or the content is used up. While it grows, a last
+// line without its LF waits for the rest of it.
 void parse_lines(MenuItems* menu, MenuBuild* build, int wanted) {
     const char* const content = build->content;
     std::size_t at = build->next;
@@ -40,6 +41,9 @@ void parse_lines(MenuItems* menu, MenuBuild* build, int wanted) {
     while (content[at] != '\0' && menu->count < wanted) {
         const char* line = content + at;
         const char* line_end = strchrnul(line, '\n');
+        if (build->growing && *line_end != '\n') {
+            break;
+        }
         const auto length = static_cast<std::size_t>(line_end - line);
         if (length > 0 &&
             parse_menu_line({line, length}, at, &item, build->default_host, build->default_port)) {
@@ -52,7 +56,7 @@ void parse_lines(MenuItems* menu, MenuBuild* build, int wanted) {
         at += length + (*line_end == '\n' ? 1 : 0);
     }
     build->next = at;
-    if (content[at] == '\0') {
+    if (content[at] == '\0' && !build->growing) {
         build->content = nullptr;
     }
 }
@@ -60,7 +64,7 @@ void parse_lines(MenuItems* menu, MenuBuild* build, int wanted) {
 } // namespace
 
 void start_menu_items(MenuItems* menu, MenuBuild* build, const char* content,
-                      const char* default_host, int default_port, int wanted) {
+                      const char* default_host, int default_port, int wanted, bool growing) {
     menu->items.reset();
     menu->items.reset(static_cast<MenuItem*>(std::malloc(first_capacity * sizeof(MenuItem))));
     if (!menu->items) {
@@ -74,17 +78,23 @@ void start_menu_items(MenuItems* menu, MenuBuild* build, const char* content,
     build->capacity = first_capacity;
     build->default_host = default_host;
     build->default_port = default_port;
+    build->growing = growing;
+    parse_lines(menu, build, wanted);
+}
+
+void extend_menu_items(MenuItems* menu, MenuBuild* build, const char* content, bool growing,
+                       int wanted) {
+    if (build->content == nullptr) {
+        return;
+    }
+    build->content = content;
+    build->growing = growing;
     parse_lines(menu, build, wanted);
 }
 
 void finish_menu_items(MenuItems* menu, MenuBuild* build) {
+    build->growing = false;
     if (build->content != nullptr) {
         parse_lines(menu, build, INT_MAX);
     }
-}
-
-void build_menu_items(MenuItems* menu, const char* content, const char* default_host,
-                      int default_port) {
-    MenuBuild build;
-    start_menu_items(menu, &build, content, default_host, default_port, INT_MAX);
 }

@@ -20,18 +20,25 @@ struct MenuItems {
 // that outlives the page: the content and default host it points at are that page's.
 struct MenuBuild {
     const char* content = nullptr; // null when nothing waits to be parsed
+    bool growing = false;          // the content is still arriving: its last line may be cut
     std::size_t next = 0;          // offset of the first byte not parsed yet
     std::size_t capacity = 0;      // of the item array, in items
     const char* default_host = "";
     int default_port = 0;
 };
 
-// build_menu_items, stopping once `wanted` items are made (the rows of the first screen): until
+// Starts a build, stopping once `wanted` items are made (the rows of the first screen): until
 // finish_menu_items, count and selectable_count count only those. The content and default host
 // must stay until the build finishes.
 void start_menu_items(MenuItems* menu, MenuBuild* build, const char* content,
-                      const char* default_host, int default_port, int wanted);
+                      const char* default_host, int default_port, int wanted, bool growing = false);
 
-// Parses what start_menu_items left; afterwards the items are exactly what build_menu_items
+// The content has grown (it may have moved: content is where it is now) and holds complete
+// lines up to its end, or up to its last LF while it is still growing: parses them, up to
+// `wanted` items. Once the content has stopped growing, finish_menu_items parses the rest.
+void extend_menu_items(MenuItems* menu, MenuBuild* build, const char* content, bool growing,
+                       int wanted);
+
+// Parses what start_menu_items left; afterwards the items are exactly what a whole build
 // makes. Without anything waiting it does nothing.
 void finish_menu_items(MenuItems* menu, MenuBuild* build);

@@ -23,14 +23,22 @@ struct AddrInfoDeleter {
 };
 
 constexpr std::size_t first_capacity = 4096;
+constexpr std::size_t receive_step_bytes = std::size_t{4} << 20;
+
+Content& transaction_buffer(Transaction* t) {
+    return t->into != nullptr ? *t->into : t->content;
+}
 
 void fail(Transaction* t, const char* message) {
     t->state = TransactionState::failed;
     t->failure = message;
     t->socket.reset();
-    t->content.reset();
-    t->used = 0;
-    t->capacity = 0;
+    if (t->into == nullptr) {
+        t->content.reset();
+        t->used = 0;
+        t->capacity = 0;
+    }
+    // A buffer lent to a page keeps what arrived, terminated.
 }
 
 void set_blocking(int fd, bool blocking) {
@@ -123,6 +131,7 @@ void step_sending(Transaction* t, Clock::time_point now) {
     }
     t->capacity = first_capacity;
     t->used = 0;
+    t->content[0] = '\0';
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
     t->state = TransactionState::receiving;
 }
@@ -134,13 +143,45 @@ bool grow_buffer(Transaction* t) {
     if (wanted > most) {
         wanted = most;
     }
-    char* grown = static_cast<char*>(std::realloc(t->content.get(), wanted));
+    Content& buffer = transaction_buffer(t);
+    char* grown = static_cast<char*>(std::realloc(buffer.get(), wanted));
     if (grown == nullptr) {
         return false;
     }
-    std::ignore = t->content.release();
-    t->content.reset(grown);
+    std::ignore = buffer.release();
+    buffer.reset(grown);
     t->capacity = wanted;
+    return true;
+}
+
+// One read into the buffer, growing it when full. False when there is nothing more to read now
+// (the socket would block, the response ended or failed).
+bool read_some(Transaction* t, int flags, Clock::time_point now) {
+    char* bytes = transaction_buffer(t).get();
+    const ssize_t n = recv(t->socket.fd, bytes + t->used, t->capacity - t->used - 1, flags);
+    if (n < 0) {
+        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+            fail(t, fetch_error::read);
+        }
+        return false;
+    }
+    if (n == 0) {
+        t->socket.reset();
+        t->state = TransactionState::done;
+        return false;
+    }
+    t->used += static_cast<std::size_t>(n);
+    // What has arrived is always a terminated text, so a page can be shown while it loads.
+    bytes[t->used] = '\0';
+    t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
+    if (t->used > t->limits.response_cap) {
+        fail(t, fetch_error::too_large);
+        return false;
+    }
+    if (t->used >= t->capacity - 1 && !grow_buffer(t)) {
+        fail(t, fetch_error::grow);
+        return false;
+    }
     return true;
 }
 
@@ -151,25 +192,13 @@ void step_receiving(Transaction* t, short revents, Clock::time_point now) {
         }
         return;
     }
-    const ssize_t n = read(t->socket.fd, t->content.get() + t->used, t->capacity - t->used - 1);
-    if (n < 0) {
-        if (errno != EINTR && errno != EAGAIN) {
-            fail(t, fetch_error::read);
-        }
+    // What the socket holds is taken in one step, up to a bound that keeps keys answered while
+    // a fast server sends a large page: fewer turns of the loop, and the end seen with the rest.
+    const std::size_t start = t->used;
+    if (!read_some(t, 0, now)) {
         return;
     }
-    if (n == 0) {
-        t->content[t->used] = '\0';
-        t->socket.reset();
-        t->state = TransactionState::done;
-        return;
-    }
-    t->used += static_cast<std::size_t>(n);
-    t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
-    if (t->used > t->limits.response_cap) {
-        fail(t, fetch_error::too_large);
-    } else if (t->used >= t->capacity - 1 && !grow_buffer(t)) {
-        fail(t, fetch_error::grow);
+    while (t->used - start < receive_step_bytes && read_some(t, MSG_DONTWAIT, now)) {
     }
 }
 
@@ -237,6 +266,16 @@ void step_transaction(Transaction* transaction, short revents, Clock::time_point
     case TransactionState::failed:
         break;
     }
+}
+
+const char* received_bytes(const Transaction& transaction) {
+    const Content& buffer = transaction.into != nullptr ? *transaction.into : transaction.content;
+    return buffer ? buffer.get() : "";
+}
+
+void lend_buffer(Transaction* transaction, Content* owner) {
+    *owner = std::move(transaction->content);
+    transaction->into = owner;
 }
 
 bool transaction_finished(const Transaction& transaction) {

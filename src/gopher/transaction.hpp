@@ -60,8 +60,8 @@ enum class TransactionState {
     connecting, // trying the addresses in order
     sending,    // connected; the request goes out at the next step
     receiving,
-    done,   // content holds the response, NUL-terminated
-    failed, // failure holds the message; nothing received is kept
+    done,   // the buffer holds the response, NUL-terminated
+    failed, // failure holds the message; nothing received is kept, unless the buffer was lent
 };
 
 struct Transaction {
@@ -78,7 +78,10 @@ struct Transaction {
     Descriptor socket;
     // When the connect attempt or the wait for the next byte is given up.
     std::chrono::steady_clock::time_point deadline;
+    // What has arrived, NUL-terminated after every read: in content, or in the buffer it was
+    // lent to (lend_buffer), which then receives the rest.
     Content content;
+    Content* into = nullptr;
     std::size_t used = 0;
     std::size_t capacity = 0;
 };
@@ -106,6 +109,13 @@ void step_transaction(Transaction* transaction, short revents,
                       std::chrono::steady_clock::time_point now);
 
 [[nodiscard]] bool transaction_finished(const Transaction& transaction);
+
+// The bytes received so far, terminated ("" before any buffer exists).
+[[nodiscard]] const char* received_bytes(const Transaction& transaction);
+// Moves the buffer to owner, and the rest of the response goes there: a page shown while it
+// loads owns its bytes from its first screen on. The owner must outlive the transfer, or the
+// transaction must go first. A failure afterwards leaves what arrived in place.
+void lend_buffer(Transaction* transaction, Content* owner);
 
 // Bytes written (then equal to length), or -1 after a write error other than EINTR.
 [[nodiscard]] ssize_t write_all(int fd, const char* bytes, std::size_t length);

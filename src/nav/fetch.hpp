@@ -10,6 +10,11 @@ inline constexpr const char* cancelled_message = "Cancelled.";
 // A fetch that ends sooner draws nothing, so first screens cost no extra frame.
 inline constexpr int progress_delay_ms = 300;
 inline constexpr int progress_interval_ms = 100;
+// A page on screen while the rest of it arrives is drawn again at most this often.
+inline constexpr int loading_frame_ms = 100;
+inline constexpr const char* incomplete_note = " The page is incomplete.";
+
+struct Page;
 
 struct Fetch {
     bool active = false;
@@ -18,4 +23,12 @@ struct Fetch {
     std::chrono::steady_clock::time_point next_progress;
     // The bottom row's text while the page loads: empty until progress_delay_ms have passed.
     std::string progress;
+    // The page on screen whose content the rest of the response goes to, from its first screen
+    // on; null before. Keys act on it meanwhile.
+    Page* filling = nullptr;
+    std::chrono::steady_clock::time_point next_frame;
+    bool frame_due = false; // bytes arrived since the last frame
+    // LFs among the first `counted` bytes received.
+    std::size_t counted = 0;
+    std::size_t newlines = 0;
 };

@@ -35,8 +35,8 @@ struct Model {
     // Long lines of a text continue on the rows below; `w` cuts them instead, for the run.
     bool wrap = true;
     // A failed or cancelled fetch's words, shown in red on the bottom row over every frame
-    // until the next key; null for none. Always one of the program's own constant texts.
-    const char* message = nullptr;
+    // until the next key; empty for none.
+    std::string message;
     winsize window{};
     bool running = true;
     // The first page failed: the run ends with these on standard error (the system's lines,

@@ -6,7 +6,10 @@
 
 struct Page {
     Address address;
-    Content content;      // null until fetched
+    Content content; // null until fetched; grows while the page loads (Fetch::filling)
+    // The transfer stopped before the end (a failure, a cancel, the user left it): the content
+    // holds what arrived.
+    bool incomplete = false;
     Page* prev = nullptr; // older
     Page* next = nullptr; // newer
     // The fetch that gave the content (History::fetches then), 0 for none: with the page it

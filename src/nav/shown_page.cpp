@@ -5,7 +5,7 @@
 
 #include "gopher/menu.hpp"
 
-void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows) {
+void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows, bool growing) {
     const ShownKey key{page, page != nullptr ? page->fetch : 0};
     if (!(shown->key == key)) {
         *shown = ShownPage{};
@@ -13,13 +13,13 @@ void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows) {
         if (page != nullptr) {
             shown->kept_selected = page->selected > 0 ? page->selected : 1;
             shown->kept_top = page->menu_top;
-            shown->top = {nullptr, page->text_top, page->text_row};
+            shown->top = {0, page->text_top, page->text_row, false};
             shown->menu = content_is_menu(page->address.type, page->content.get());
             if (shown->menu && page->content) {
                 const long wanted = static_cast<long>(shown->kept_top) + first_rows;
                 start_menu_items(&shown->items, &shown->build, page->content.get(),
                                  page->address.host.c_str(), page->address.port,
-                                 wanted < INT_MAX ? static_cast<int>(wanted) : INT_MAX);
+                                 wanted < INT_MAX ? static_cast<int>(wanted) : INT_MAX, growing);
             }
         }
     }
@@ -31,7 +31,7 @@ void remember_place(const ShownPage& shown, Page* page) {
     }
     page->selected = shown_selected_ordinal(shown);
     page->menu_top = shown_menu_top(shown);
-    page->text_top = static_cast<int>(shown.top.line_index);
+    page->text_top = static_cast<int>(shown.top.line);
     page->text_row = shown.top.row;
 }
 

@@ -1,11 +1,17 @@
 // The fetch in flight in the model: started when a page is asked for, stepped by the loop's
-// events, cancelled by Esc or Ctrl-C, and ended into the history or a message.
+// events, shown from its first screen on while the rest arrives, cancelled by Esc or Ctrl-C,
+// and ended into the history or a message.
 #include "ui/fetch_work.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 
+#include "gopher/fields.hpp"
+#include "gopher/menu.hpp"
+#include "nav/line_count.hpp"
 #include "nav/model.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/status_line.hpp"
@@ -14,15 +20,88 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// LFs in the bytes received since the last look.
+void count_received(Fetch* fetch) {
+    const Transaction& t = fetch->transaction;
+    if (t.used > fetch->counted) {
+        fetch->newlines += newlines_in(received_bytes(t) + fetch->counted, t.used - fetch->counted);
+        fetch->counted = t.used;
+    }
+}
+
+// Whether the page asked for can be shown: its whole response is there, or enough of it for
+// the first screen at the place it keeps. A page whose kind its first line decides waits for
+// that line.
+bool first_screen_arrived(const Model& model) {
+    const Fetch& fetch = model.fetch;
+    const Transaction& t = fetch.transaction;
+    if (t.state == TransactionState::done) {
+        return true;
+    }
+    if (t.state != TransactionState::receiving || t.used == 0) {
+        return false;
+    }
+    const Page* page = page_to_fetch(&model.history);
+    const char* bytes = received_bytes(t);
+    const char type = page->address.type;
+    if ((type == '\0' || type == '1' || type == '7') && t.used < display_max &&
+        std::memchr(bytes, '\n', t.used) == nullptr) {
+        return false;
+    }
+    const bool menu = content_is_menu(type, bytes);
+    const long top = menu ? page->menu_top : page->text_top;
+    return static_cast<long>(fetch.newlines) >= top + rows_of(model);
+}
+
+// The page asked for takes the place of the page left (or of its old content, on a reload),
+// and the rest of the response goes into its content.
+void show_first_screen(Model* model) {
+    Fetch& fetch = model->fetch;
+    leave_current_page(model);
+    accept_fetched(&model->history, Content{});
+    Page* page = model->history.current;
+    page->incomplete = false;
+    lend_buffer(&fetch.transaction, &page->content);
+    fetch.filling = page;
+    show_current_page(model);
+}
+
+// The transfer is over, whatever ended it: the page keeps what arrived, whole or cut.
+void stop_filling(Model* model, bool complete) {
+    Fetch& fetch = model->fetch;
+    Page* page = fetch.filling;
+    fetch.filling = nullptr;
+    fetch.active = false;
+    fetch.progress.clear();
+    fetch.transaction = Transaction{};
+    if (page == nullptr) {
+        return;
+    }
+    page->incomplete = !complete;
+    if (page == model->history.current) {
+        page_loaded(model);
+    }
+}
 
 void end_fetch(Model* model) {
     Fetch& fetch = model->fetch;
     Transaction& t = fetch.transaction;
+    if (fetch.filling != nullptr) {
+        const bool complete = t.state == TransactionState::done;
+        if (!complete) {
+            model->message = std::string(t.failure) + incomplete_note;
+        }
+        stop_filling(model, complete);
+        return;
+    }
     fetch.active = false;
     fetch.progress.clear();
     if (t.state == TransactionState::done) {
         leave_current_page(model);
         accept_fetched(&model->history, std::move(t.content));
+        model->history.current->incomplete = false;
         t = Transaction{};
         show_current_page(model);
         return;
@@ -39,10 +118,37 @@ void end_fetch(Model* model) {
     t = Transaction{};
 }
 
+// Progress on the bottom row from progress_delay_ms on. True when its text changed.
+bool show_progress(Model* model, Clock::time_point now) {
+    Fetch& fetch = model->fetch;
+    if (now < fetch.next_progress) {
+        return false;
+    }
+    fetch.next_progress = now + milliseconds(progress_interval_ms);
+    const Transaction& t = fetch.transaction;
+    const Page* page = fetch.filling != nullptr ? fetch.filling : page_to_fetch(&model->history);
+    std::string text = t.state == TransactionState::connecting
+                           ? connecting_text(page->address.host, page->address.port)
+                           : receiving_text(t.used);
+    if (text == fetch.progress) {
+        return false;
+    }
+    fetch.progress = std::move(text);
+    return true;
+}
+
 } // namespace
 
 bool wants_fetch(const Model& model) {
     return model.running && !model.fetch.active && page_to_fetch(&model.history) != nullptr;
+}
+
+bool keys_held(const Model& model) {
+    return model.fetch.active && model.fetch.filling == nullptr;
+}
+
+bool page_loading(const Model& model) {
+    return model.fetch.filling != nullptr && model.fetch.filling == model.history.current;
 }
 
 void start_fetch(Model* model, Clock::time_point now) {
@@ -53,8 +159,13 @@ void start_fetch(Model* model, Clock::time_point now) {
     Fetch& fetch = model->fetch;
     fetch.transaction = Transaction{};
     fetch.active = true;
+    fetch.filling = nullptr;
+    fetch.counted = 0;
+    fetch.newlines = 0;
     fetch.progress.clear();
-    fetch.next_progress = now + std::chrono::milliseconds(progress_delay_ms);
+    fetch.next_progress = now + milliseconds(progress_delay_ms);
+    fetch.next_frame = now;
+    fetch.frame_due = false;
     begin_transaction(&fetch.transaction, page->address, fetch.limits);
     if (transaction_finished(fetch.transaction)) {
         end_fetch(model);
@@ -62,13 +173,19 @@ void start_fetch(Model* model, Clock::time_point now) {
 }
 
 void cancel_fetch(Model* model) {
-    if (!model->fetch.active) {
+    Fetch& fetch = model->fetch;
+    if (!fetch.active) {
         return;
     }
-    model->fetch.active = false;
-    model->fetch.progress.clear();
-    std::string notes = std::move(model->fetch.transaction.notes);
-    model->fetch.transaction = Transaction{};
+    if (fetch.filling != nullptr) {
+        model->message = std::string(cancelled_message) + incomplete_note;
+        stop_filling(model, false);
+        return;
+    }
+    fetch.active = false;
+    fetch.progress.clear();
+    std::string notes = std::move(fetch.transaction.notes);
+    fetch.transaction = Transaction{};
     if (model->history.current == nullptr) {
         model->fatal_message = cancelled_message;
         model->fatal_notes = std::move(notes);
@@ -79,6 +196,18 @@ void cancel_fetch(Model* model) {
     model->message = cancelled_message;
 }
 
+void leave_loading_page(Model* model) {
+    Fetch& fetch = model->fetch;
+    if (fetch.filling == nullptr) {
+        return;
+    }
+    const bool left =
+        fetch.filling != model->history.current || page_to_fetch(&model->history) != nullptr;
+    if (left) {
+        stop_filling(model, false);
+    }
+}
+
 bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
     Fetch& fetch = model->fetch;
     if (!fetch.active) {
@@ -86,28 +215,43 @@ bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
     }
     Transaction& t = fetch.transaction;
     const TransactionWait wanted = transaction_wait(t);
+    const auto before = reinterpret_cast<std::uintptr_t>(received_bytes(t));
+    const std::size_t used = t.used;
     if (fd >= 0 && fd == wanted.fd) {
         step_transaction(&t, revents, now);
     } else if (now >= wanted.deadline) {
         step_transaction(&t, 0, now);
     }
+    // The buffer may have moved when it grew: nothing is read through the old address.
+    const bool moved = reinterpret_cast<std::uintptr_t>(received_bytes(t)) != before;
+    count_received(&fetch);
+    if (fetch.filling == nullptr) {
+        if (transaction_finished(t)) {
+            end_fetch(model);
+            return true;
+        }
+        if (first_screen_arrived(*model)) {
+            show_first_screen(model);
+            fetch.next_frame = now + milliseconds(loading_frame_ms);
+            return true;
+        }
+        return show_progress(model, now);
+    }
     if (transaction_finished(t)) {
         end_fetch(model);
         return true;
     }
-    if (now < fetch.next_progress) {
-        return false;
+    bool frame = show_progress(model, now);
+    if (t.used != used || moved) {
+        page_grew(model);
+        fetch.frame_due = true;
     }
-    fetch.next_progress = now + std::chrono::milliseconds(progress_interval_ms);
-    const Page* page = page_to_fetch(&model->history);
-    std::string text = t.state == TransactionState::connecting
-                           ? connecting_text(page->address.host, page->address.port)
-                           : receiving_text(t.used);
-    if (text == fetch.progress) {
-        return false;
+    if (fetch.frame_due && now >= fetch.next_frame) {
+        fetch.next_frame = now + milliseconds(loading_frame_ms);
+        fetch.frame_due = false;
+        frame = true;
     }
-    fetch.progress = std::move(text);
-    return true;
+    return frame;
 }
 
 void add_fetch_waits(const Model& model, Waits* waits) {
@@ -120,4 +264,7 @@ void add_fetch_waits(const Model& model, Waits* waits) {
         waits->fds.push_back({wanted.fd, wanted.events});
     }
     waits->deadline = std::min({waits->deadline, wanted.deadline, fetch.next_progress});
+    if (fetch.frame_due) {
+        waits->deadline = std::min(waits->deadline, fetch.next_frame);
+    }
 }

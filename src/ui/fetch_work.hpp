@@ -10,6 +10,13 @@ struct Waits;
 // A page waits to be fetched and none is loading: the loop then sends the fetch event.
 [[nodiscard]] bool wants_fetch(const Model& model);
 void start_fetch(Model* model, std::chrono::steady_clock::time_point now);
+// Keys wait while a page is asked for and not on screen yet; only a cancel is looked for.
+[[nodiscard]] bool keys_held(const Model& model);
+// The page on screen is still arriving.
+[[nodiscard]] bool page_loading(const Model& model);
+// After a key: a page on screen that is still arriving and that the user left (back, forward,
+// another page or a reload asked for) stops loading and keeps what arrived.
+void leave_loading_page(Model* model);
 // A descriptor was ready (fd and revents as poll gave them; fd -1 when none is), or a deadline
 // may have passed. True when the screen changed: the page arrived, the fetch failed, or the
 // progress row moved.
@@ -17,5 +24,6 @@ void start_fetch(Model* model, std::chrono::steady_clock::time_point now);
                               std::chrono::steady_clock::time_point now);
 // What the fetch waits for.
 void add_fetch_waits(const Model& model, Waits* waits);
-// The history as it was, "Cancelled." on the bottom row; on the first page the run ends.
+// Before the first screen: the history as it was, "Cancelled." on the bottom row; on the first
+// page the run ends. After it: the page keeps what arrived, marked incomplete.
 void cancel_fetch(Model* model);

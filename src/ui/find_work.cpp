@@ -57,13 +57,15 @@ void land_in_text(Model* model, const TextRows& rows, RowPlace line, std::string
     ShownPage& shown = model->shown;
     PageFind& find = model->find;
     const RowPlace match{line.line, line.line_index, row_of_byte(rows, line.line, span.from)};
-    shown.top = bounded_place(rows, match, text_visible_rows(model->window.ws_row));
+    set_text_top(model, rows,
+                 bounded_place(rows, match, text_visible_rows(model->window.ws_row)));
     if (!rows.wrap) {
         shown.left = left_showing(rows, bytes, span, shown.left);
     }
     find.found = true;
     find.key = shown.key;
-    find.match = {match, span.from, -1};
+    find.match = {static_cast<std::size_t>(line.line - rows.text.data()), line.line_index,
+                  span.from, -1};
     find.note = wrapped ? FindNote::wrapped : FindNote::none;
 }
 
@@ -73,16 +75,23 @@ void not_found(PageFind* find) {
     find->note = FindNote::not_found;
 }
 
-// A search of the text from the row `origin` (the rows of its line that `which` allows first,
-// then the other lines in turn, round the end, the origin's line last).
-void search_text(Model* model, RowPlace origin, Rows which, FindDirection direction) {
+// A search of the text from the first row on screen, or from the row of the match found last
+// (the rows of its line that `which` allows first, then the other lines in turn, round the end,
+// the origin's line last).
+void search_text(Model* model, bool from_match, Rows which, FindDirection direction) {
     measure_text_page(model);
     ShownPage& shown = model->shown;
     PageFind& find = model->find;
     const TextRows rows = text_rows(*model);
-    if (rows.text.empty() || origin.line == nullptr) {
+    if (rows.text.empty()) {
         not_found(&find);
         return;
+    }
+    RowPlace origin = text_top(*model, rows);
+    if (from_match && find.match.line_at < rows.text.size()) {
+        // The row as the lines are laid out now: `w` or a resize may have moved it.
+        const char* line = rows.text.data() + find.match.line_at;
+        origin = {line, find.match.line, row_of_byte(rows, line, find.match.byte)};
     }
     const RowCursor cursor = row_cursor(rows, {origin.line, origin.line_index, 0});
     const std::vector<MatchSpan> spans = find_in_line(cursor.line, find.needle, cursor.coding);
@@ -101,6 +110,8 @@ void search_text(Model* model, RowPlace origin, Rows which, FindDirection direct
     }
     find.state = find_start(rows.text, shown.text_lines, origin.line, origin.line_index,
                             find.needle, direction, false);
+    find.first_at = static_cast<std::size_t>(find.state.first - rows.text.data());
+    find.next_at = static_cast<std::size_t>(find.state.at - rows.text.data());
     find.running = true;
     find.key = shown.key;
     find.note = FindNote::none;
@@ -143,7 +154,7 @@ void land_in_menu(Model* model, long index, bool wrapped) {
     shown.place_rows = rows;
     find.found = true;
     find.key = shown.key;
-    find.match = {{}, 0, index};
+    find.match = {0, 0, 0, index};
     find.note = wrapped ? FindNote::wrapped : FindNote::none;
 }
 
@@ -181,7 +192,7 @@ void accept_find(Model* model, std::string_view typed) {
     if (shown.menu) {
         search_menu(model, shown.place.top, true, FindDirection::forward);
     } else {
-        search_text(model, shown.top, Rows::from, FindDirection::forward);
+        search_text(model, false, Rows::from, FindDirection::forward);
     }
 }
 
@@ -201,13 +212,9 @@ void find_again(Model* model, FindDirection direction) {
         return;
     }
     if (match_here(*model)) {
-        // The row as the lines are laid out now: `w` or a resize may have moved it.
-        measure_text_page(model);
-        RowPlace origin = match.place;
-        origin.row = row_of_byte(text_rows(*model), origin.line, match.byte);
-        search_text(model, origin, forward ? Rows::after : Rows::before, direction);
+        search_text(model, true, forward ? Rows::after : Rows::before, direction);
     } else {
-        search_text(model, shown.top, forward ? Rows::from : Rows::before, direction);
+        search_text(model, false, forward ? Rows::from : Rows::before, direction);
     }
 }
 
@@ -220,7 +227,17 @@ bool step_find(Model* model) {
         find.running = false; // the page it searched has gone
         return false;
     }
-    const FindResult result = find_step(find.state, step_bytes);
+    // The text may have grown or moved since the last step, while it arrives: the search goes
+    // on from the same lines.
+    measure_text_page(model);
+    const TextRows rows = text_rows(*model);
+    FindState& state = find.state;
+    state.text = rows.text;
+    state.line_count = model->shown.text_lines;
+    state.first = rows.text.data() + find.first_at;
+    state.at = rows.text.data() + find.next_at;
+    const FindResult result = find_step(state, step_bytes);
+    find.next_at = static_cast<std::size_t>(state.at - rows.text.data());
     switch (result.status) {
     case FindStatus::searching:
         return false;
@@ -231,7 +248,6 @@ bool step_find(Model* model) {
         break;
     }
     find.running = false;
-    const TextRows rows = text_rows(*model);
     const RowPlace line{result.line, result.line_index, 0};
     const RowCursor cursor = row_cursor(rows, line);
     const std::vector<MatchSpan> spans = find_in_line(cursor.line, find.needle, cursor.coding);
@@ -239,7 +255,7 @@ bool step_find(Model* model) {
         not_found(&find);
         return true;
     }
-    const bool forward = find.state.direction == FindDirection::forward;
+    const bool forward = state.direction == FindDirection::forward;
     land_in_text(model, rows, line, cursor.line, forward ? spans.front() : spans.back(),
                  result.wrapped);
     return true;

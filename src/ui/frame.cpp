@@ -41,7 +41,7 @@ void draw_frame(const Model& model) {
     }
     if (model.fetch.active && !model.fetch.progress.empty()) {
         draw_fetch_progress(model.window, model.fetch.progress);
-    } else if (model.message != nullptr) {
+    } else if (!model.message.empty()) {
         draw_error_message(model.window, model.message);
     } else {
         draw_find_note(model);

@@ -19,6 +19,8 @@ namespace {
 
 // First content row on screen: under the header bar and one blank row.
 constexpr int first_content_row = 4;
+// After the URL of a page whose transfer stopped before its end; centred and cut with it.
+constexpr std::string_view incomplete_mark = " (incomplete)";
 
 } // namespace
 
@@ -30,11 +32,15 @@ void draw_header(const Model& model) {
         return; // not a terminal: nothing to draw on
     }
     char url[address_max + 1] = "";
+    std::string text;
     if (const Page* page = model.history.current) {
         format_page_url(page->address, url, sizeof url);
+        text = url;
+        if (page->incomplete) {
+            text += incomplete_mark;
+        }
     }
     draw_band(cols);
-    const std::string_view text(url, std::strlen(url));
     const int col = centered_column(shown_width(text, TabShow::one_blank), cols);
     std::string shown;
     append_cut(shown, text, cols - col + 1, TabShow::one_blank);

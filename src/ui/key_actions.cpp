@@ -9,6 +9,7 @@
 #include "gopher/fields.hpp"
 #include "gopher/menu.hpp"
 #include "nav/model.hpp"
+#include "ui/fetch_work.hpp"
 #include "ui/find_work.hpp"
 #include "ui/geometry.hpp"
 #include "ui/keys.hpp"
@@ -94,14 +95,21 @@ void move_in_page(Model* model, Key key) {
     ShownPage& shown = model->shown;
     if (shown.menu) {
         if (shown.placed) {
-            shown.place = move_in_menu(shown.layout, shown.place, rows_of(*model), key);
+            const MenuPlace moved = move_in_menu(shown.layout, shown.place, rows_of(*model), key);
+            // While the menu arrives its last link is no end: Down does not wrap to the top.
+            if (key == Key::down && page_loading(*model) && moved.selected < shown.place.selected) {
+                return;
+            }
+            shown.place = moved;
             shown.place_rows = rows_of(*model);
         }
         return;
     }
     measure_text_page(model);
-    shown.top = scroll_text(text_rows(*model), shown.top, key,
-                            text_visible_rows(model->window.ws_row), shown.text_lines);
+    const TextRows rows = text_rows(*model);
+    set_text_top(model, rows,
+                 scroll_text(rows, text_top(*model, rows), key,
+                             text_visible_rows(model->window.ws_row), shown.text_lines));
 }
 
 // Right and Left scroll a text sideways while its lines are cut; elsewhere they do nothing.
@@ -111,7 +119,8 @@ void move_sideways(Model* model, Key key) {
         return;
     }
     measure_text_page(model);
-    shown.left = scroll_sideways(text_rows(*model), shown.top, shown.left, key,
+    const TextRows rows = text_rows(*model);
+    shown.left = scroll_sideways(rows, text_top(*model, rows), shown.left, key,
                                  text_visible_rows(model->window.ws_row));
 }
 

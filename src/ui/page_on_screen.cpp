@@ -2,6 +2,9 @@
 // window, and the work left for after its first frame.
 #include "ui/page_on_screen.hpp"
 
+#include <climits>
+#include <cstring>
+
 #include "nav/line_count.hpp"
 #include "nav/model.hpp"
 #include "nav/text_position.hpp"
@@ -19,6 +22,35 @@ void place_menu(Model* model) {
         bound_menu_place(shown.layout, shown.kept_selected, shown.kept_top, rows_of(*model));
     shown.place_rows = rows_of(*model);
     shown.placed = true;
+}
+
+// The items grew: the layout is found again (the array may have moved), the place kept; a
+// menu that had no link on screen gets its kept one once it has arrived.
+void relayout_menu(Model* model) {
+    ShownPage& shown = model->shown;
+    shown.layout =
+        menu_layout({shown.items.items.get(), static_cast<std::size_t>(shown.items.count)});
+    if (shown.place.selected < 0 && shown.layout.first_link >= 0) {
+        shown.place =
+            bound_menu_place(shown.layout, shown.kept_selected, shown.place.top, rows_of(*model));
+        shown.place_rows = rows_of(*model);
+    }
+}
+
+// The text received so far: its lines from the fetch's count, its length up to the first NUL,
+// found in the bytes that came since the last look.
+void count_arrived(Model* model) {
+    ShownPage& shown = model->shown;
+    const char* content = current_content(*model);
+    const std::size_t used = model->fetch.transaction.used;
+    shown.text_lines = loaded_lines(*model);
+    if (!shown.text_nul && used > shown.text_size) {
+        const void* nul = std::memchr(content + shown.text_size, '\0', used - shown.text_size);
+        shown.text_nul = nul != nullptr;
+        shown.text_size = nul != nullptr ? static_cast<std::size_t>(
+                                               static_cast<const char*>(nul) - content)
+                                         : used;
+    }
 }
 
 } // namespace
@@ -51,35 +83,87 @@ void bound_text(Model* model) {
     if (content == nullptr) {
         return;
     }
-    const TextRows rows = text_rows(*model);
-    if (shown.top.line == nullptr) {
+    if (!shown.top.found) {
         // A line kept from a visit before: found once, within the text.
-        long line = shown.top.line_index;
+        long line = shown.top.line;
         const long last = shown.text_lines > 0 ? shown.text_lines - 1 : 0;
         line = line < 0 ? 0 : (line > last ? last : line);
-        shown.top = {skip_lines(content, line), line, shown.top.row};
+        shown.top = {static_cast<std::size_t>(skip_lines(content, line) - content), line,
+                     shown.top.row, true};
     }
-    shown.top = bounded_place(rows, shown.top, text_visible_rows(model->window.ws_row));
+    const TextRows rows = text_rows(*model);
+    set_text_top(model, rows,
+                 bounded_place(rows, text_top(*model, rows),
+                               text_visible_rows(model->window.ws_row)));
 }
 
 void show_current_page(Model* model) {
     ShownPage& shown = model->shown;
-    prepare_shown_page(&shown, model->history.current, rows_of(*model));
+    const bool loading = model->fetch.filling == model->history.current;
+    prepare_shown_page(&shown, model->history.current, rows_of(*model), loading);
     const char* content = current_content(*model);
     if (content == nullptr) {
         return;
     }
     if (shown.menu) {
-        if (!shown.placed && shown.build.content == nullptr) {
+        // A menu still arriving is placed among the items there are; more come as they arrive.
+        if (!shown.placed && loading) {
+            extend_menu_items(&shown.items, &shown.build, content, true, INT_MAX);
+            place_menu(model);
+        } else if (!shown.placed && shown.build.content == nullptr) {
             place_menu(model);
         }
         return;
     }
-    // A place kept from a visit or a fetch before is bounded to this content first; the top is
-    // always within the text.
-    if (shown.top.line == nullptr && (shown.top.line_index != 0 || shown.top.row != 0)) {
+    if (loading) {
+        count_arrived(model);
+    } else if (!shown.top.found && (shown.top.line != 0 || shown.top.row != 0)) {
+        // A place kept from a visit or a fetch before is bounded to this content first; the
+        // top is always within the text.
         measure_text_page(model);
     }
+    bound_text(model);
+}
+
+int loaded_lines(const Model& model) {
+    const Fetch& fetch = model.fetch;
+    const Transaction& t = fetch.transaction;
+    const char* bytes = current_content(model);
+    const bool cut = t.used > 0 && bytes != nullptr && bytes[t.used - 1] != '\n';
+    const std::size_t lines = fetch.newlines + (cut ? 1 : 0);
+    return lines > INT_MAX ? INT_MAX : static_cast<int>(lines);
+}
+
+void page_grew(Model* model) {
+    ShownPage& shown = model->shown;
+    const char* content = current_content(*model);
+    if (content == nullptr || !(shown.key.page == model->history.current)) {
+        return;
+    }
+    if (shown.menu) {
+        extend_menu_items(&shown.items, &shown.build, content, true, INT_MAX);
+        relayout_menu(model);
+        return;
+    }
+    count_arrived(model);
+    bound_text(model);
+}
+
+void page_loaded(Model* model) {
+    ShownPage& shown = model->shown;
+    const char* content = current_content(*model);
+    if (content == nullptr || !(shown.key.page == model->history.current)) {
+        return;
+    }
+    if (shown.menu) {
+        // The last read may have moved the content: the build goes on where it is now.
+        extend_menu_items(&shown.items, &shown.build, content, false, INT_MAX);
+        finish_menu_items(&shown.items, &shown.build);
+        relayout_menu(model);
+        return;
+    }
+    shown.text_lines = -1;
+    measure_text_page(model);
     bound_text(model);
 }
 
@@ -108,9 +192,11 @@ void fit_to_window(Model* model, const winsize& window) {
     }
     // The row that held the first byte on screen holds it after the lines are laid out again.
     const TextRows before = text_rows(*model);
+    const RowPlace top = text_top(*model, before);
     model->window = window;
-    if (shown.top.line != nullptr) {
-        shown.top = reflow_place(before, text_rows(*model), shown.top);
+    const TextRows after = text_rows(*model);
+    if (shown.top.found) {
+        set_text_top(model, after, reflow_place(before, after, top));
     }
     bound_text(model);
 }
@@ -118,15 +204,18 @@ void fit_to_window(Model* model, const winsize& window) {
 void switch_wrap(Model* model) {
     ShownPage& shown = model->shown;
     const bool text = current_content(*model) != nullptr && !shown.menu;
+    if (text) {
+        measure_text_page(model);
+    }
     const TextRows before = text ? text_rows(*model) : TextRows{};
     model->wrap = !model->wrap;
     if (!text) {
         return;
     }
-    measure_text_page(model);
     shown.left = 0;
-    if (shown.top.line != nullptr) {
-        shown.top = reflow_place(before, text_rows(*model), shown.top);
+    if (shown.top.found) {
+        const TextRows after = text_rows(*model);
+        set_text_top(model, after, reflow_place(before, after, text_top(*model, before)));
     }
     bound_text(model);
 }

@@ -16,6 +16,14 @@ struct Page;
 // screen before the rest is parsed, a text its first screen before its lines are counted
 // (has_pending_work, then do_pending_work).
 void show_current_page(Model* model);
+// The page on screen is still arriving: its content has grown (and may have moved). The items
+// or lines that arrived become reachable.
+void page_grew(Model* model);
+// Its transfer has ended, whole or cut: the last line, which may have no LF, is taken too.
+void page_loaded(Model* model);
+// Lines of the content received so far, from the fetch's count.
+[[nodiscard]] int loaded_lines(const Model& model);
+
 // Before the history moves or a new content replaces the page: it keeps where the user was.
 void leave_current_page(Model* model);
 

@@ -38,16 +38,20 @@ std::string_view first_lines(const char* text, long lines) {
     return {text, static_cast<std::size_t>(end - text)};
 }
 
-// A place of this text, or its first row when the record holds none of it.
-RowPlace place_in(const TextRows& rows, RowPlace place) {
-    const char* start = rows.text.data();
-    if (place.line == nullptr || place.line < start || place.line >= start + rows.text.size()) {
+} // namespace
+
+RowPlace text_top(const Model& model, const TextRows& rows) {
+    const TextTop& top = model.shown.top;
+    if (!top.found || top.at >= rows.text.size()) {
         return first_place(rows);
     }
-    return clamp_place(rows, place);
+    return clamp_place(rows, {rows.text.data() + top.at, top.line, top.row});
 }
 
-} // namespace
+void set_text_top(Model* model, const TextRows& rows, RowPlace place) {
+    model->shown.top = {static_cast<std::size_t>(place.line - rows.text.data()), place.line_index,
+                        place.row, true};
+}
 
 int text_room(int cols) {
     const int room = cols - content_column(cols) + 1;
@@ -98,7 +102,7 @@ long scroll_sideways(const TextRows& rows, RowPlace top, long left, Key key, lon
         return left;
     }
     long longest = 0;
-    RowCursor cursor = row_cursor(rows, place_in(rows, top));
+    RowCursor cursor = row_cursor(rows, top);
     for (long k = 0; k < visible; ++k) {
         const long width = shown_width(cursor.line, TabShow::to_tab_stop, cursor.coding);
         longest = width > longest ? width : longest;
@@ -121,7 +125,7 @@ void draw_text(const Model& model) {
     std::vector<MatchSpan> matches;
     const char* matched_line = nullptr;
     std::string row;
-    RowCursor cursor = row_cursor(rows, place_in(rows, model.shown.top));
+    RowCursor cursor = row_cursor(rows, text_top(model, rows));
     for (int k = 0; k < visible && !rows.text.empty(); ++k) {
         if (marked && cursor.line.data() != matched_line) {
             // Once per line, however many rows it takes.

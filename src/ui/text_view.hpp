@@ -15,6 +15,11 @@ struct Model;
 // first screen of lines, which is all that frame can show.
 [[nodiscard]] TextRows text_rows(const Model& model);
 
+// The record's first row of the text as a place of rows (the first row while a kept line is not
+// found yet), and the record set to a place of rows.
+[[nodiscard]] RowPlace text_top(const Model& model, const TextRows& rows);
+void set_text_top(Model* model, const TextRows& rows, RowPlace place);
+
 // The frame of the text on screen from the record's first row (found by the update step).
 void draw_text(const Model& model);
 

@@ -2,6 +2,7 @@
 #include "ui/update.hpp"
 
 #include "nav/model.hpp"
+#include "term/key_queue.hpp"
 #include "ui/fetch_work.hpp"
 #include "ui/find_work.hpp"
 #include "ui/key_actions.hpp"
@@ -13,7 +14,8 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     switch (event.kind) {
     case EventKind::fetch:
         start_fetch(model, now);
-        return false;
+        // A fetch that failed at once (a host that does not resolve) has its message to show.
+        return !model->fetch.active;
     case EventKind::resize:
         fit_to_window(model, event.window);
         return true;
@@ -36,15 +38,18 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         break;
     }
     // A failed fetch's words stay until the next key, which then acts as usual.
-    model->message = nullptr;
+    model->message.clear();
     // A search still looking stops at any key (Esc and Ctrl-C do only that); its words go.
     stop_find(model);
     model->find.note = FindNote::none;
     if (model->overlay.kind != OverlayKind::none) {
         key_in_overlay(model, event.key);
+    } else if (page_loading(*model) && cancels(event.key)) {
+        cancel_fetch(model);
     } else {
         key_in_view(model, event.key);
     }
+    leave_loading_page(model);
     // Every key read ends with a frame, even one that changes nothing.
     return true;
 }

@@ -2,10 +2,8 @@
 #include "gopher/address.hpp"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
-
-#include "gopher/bounded_copy.hpp"
-#include "nav/page.hpp"
 
 namespace {
 
@@ -18,12 +16,11 @@ struct Parsed {
 };
 
 Parsed parse(const std::string& address) {
-    char host[256] = {};
-    int port = 0;
-    char selector[1024] = {};
-    char type = 'x';
-    const int valid = parse_gopher_address(address.c_str(), host, &port, selector, &type);
-    return {valid, host, port, type, selector};
+    const std::optional<Address> parsed = parse_gopher_address(address);
+    if (!parsed) {
+        return {0, "", 0, 'x', ""};
+    }
+    return {1, parsed->host, parsed->port, parsed->type, parsed->selector};
 }
 
 TEST(ParseGopherAddress, AcceptsTheAddressForms) {
@@ -102,11 +99,6 @@ TEST(ParseGopherAddress, RejectsMalformedAddresses) {
                                 "alpha.lan:-99999999999"}) {
         EXPECT_EQ(parse(address).valid, 0) << "address=" << address;
     }
-    char host[256];
-    int port;
-    char selector[1024];
-    char type;
-    EXPECT_EQ(parse_gopher_address(nullptr, host, &port, selector, &type), 0);
 }
 
 TEST(ParseGopherAddress, DecodesPercentEscapesInTheSelectorOfAUrlOnly) {
@@ -197,18 +189,13 @@ TEST(ParseGopherAddress, CutsOverlongInputInsteadOfRejectingIt) {
     EXPECT_EQ(p.host, long_host.substr(0, 255));
 }
 
-Page make_page(const char* host, int port, char type, const std::string& selector) {
-    Page page{};
-    copy_bounded(page.host, host, 255);
-    page.port = port;
-    page.type = type;
-    copy_bounded(page.selector, selector.c_str(), 1023);
-    return page;
+Address make_page(const char* host, int port, char type, const std::string& selector) {
+    return {.host = host, .port = port, .type = type, .selector = selector};
 }
 
-std::string render(const Page& page, std::size_t size = 1290) {
+std::string render(const Address& page, std::size_t size = 1290) {
     std::string out(size, '#');
-    format_page_url(&page, out.data(), size);
+    format_page_url(page, out.data(), size);
     return out.c_str();
 }
 
@@ -240,11 +227,11 @@ TEST(FormatPageUrl, GivesTheEmptyStringWhenTheUrlDoesNotFit) {
     EXPECT_EQ(render(make_page(host.c_str(), 70, '1', "")), "gopher://" + host + ":70/");
 
     // The room test counts at least five characters for the port, and the terminator.
-    const Page page = make_page("alpha.lan", 70, '1', "/dir");
+    const Address page = make_page("alpha.lan", 70, '1', "/dir");
     const std::size_t exact = std::string("gopher://alpha.lan:70/1/dir").size() + 3 + 1;
     EXPECT_EQ(render(page, exact), "gopher://alpha.lan:70/1/dir");
     EXPECT_EQ(render(page, exact - 1), "");
-    const Page wide_port = make_page("alpha.lan", 1234567, '1', "/dir");
+    const Address wide_port = make_page("alpha.lan", 1234567, '1', "/dir");
     EXPECT_EQ(render(wide_port, 28 + 5), "gopher://alpha.lan:1234567/1/dir");
     EXPECT_EQ(render(wide_port, 28 + 4), "");
 }

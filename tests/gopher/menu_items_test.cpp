@@ -9,28 +9,34 @@
 #include <vector>
 
 #include "gopher/menu.hpp"
-#include "support/browser_fixture.hpp"
+#include "support/menu_build.hpp"
 #include "support/reference.hpp"
 
 namespace {
 
 using reference::Item;
 
-struct Shown : OwnedBrowser {
+// A menu of a page on alpha.lan port 70, its items and its build, as the record of the page
+// on screen holds them.
+struct Shown {
+    std::vector<char> text; // exact size, so that a read past the NUL is caught
+    MenuItems menu;
     MenuBuild build;
-    explicit Shown(const std::string& menu) : OwnedBrowser("alpha.lan", 70, "", '1') {
-        give_content(menu);
+    explicit Shown(const std::string& content) { give_content(content); }
+    // New content for the page, as a reload stores it: the old buffer goes.
+    void give_content(const std::string& content) {
+        text = std::vector<char>(content.c_str(), content.c_str() + content.size() + 1);
     }
-    void start(int wanted) { start_menu_items(&browser, &build, content(), wanted); }
-    void finish() { finish_menu_items(&browser, &build); }
+    const char* content() const { return text.data(); }
+    void start(int wanted) { start_menu_items(&menu, &build, content(), "alpha.lan", 70, wanted); }
+    void finish() { finish_menu_items(&menu, &build); }
 };
 
-// The first `count` items of the browser are those of the reference.
+// The first `count` items of the menu are those of the reference.
 void expect_items(const Shown& shown, const std::vector<Item>& want, std::size_t count,
                   const std::string& label) {
     ASSERT_GE(want.size(), count) << label;
-    const std::vector<Item> got =
-        reference::written_out(shown.browser, shown.content(), shown.browser.current->host);
+    const std::vector<Item> got = reference::written_out(shown.menu, shown.content(), "alpha.lan");
     ASSERT_GE(got.size(), count) << label;
     for (std::size_t i = 0; i < count; ++i) {
         EXPECT_EQ(got[i].type, want[i].type) << label << " i=" << i;
@@ -77,21 +83,17 @@ TEST(MenuItems, StartThenFinishGivesWhatTheLinesGive) {
             const std::string label =
                 "lines=" + std::to_string(lines) + " wanted=" + std::to_string(wanted);
             Shown shown{content};
-            shown.browser.selected = 9;
-            shown.browser.menu_top = 4;
             shown.start(wanted);
 
             // The first screen's items, and nothing else yet.
             const std::size_t first = std::min(want.size(), static_cast<std::size_t>(wanted));
-            ASSERT_EQ(shown.browser.item_count, static_cast<int>(first)) << label;
-            EXPECT_EQ(shown.browser.selectable_count, selectable_in(want, first)) << label;
-            EXPECT_EQ(shown.browser.selected, 1) << label;
-            EXPECT_EQ(shown.browser.menu_top, 4) << label;
+            ASSERT_EQ(shown.menu.count, static_cast<int>(first)) << label;
+            EXPECT_EQ(shown.menu.selectable_count, selectable_in(want, first)) << label;
             expect_items(shown, want, first, label);
 
             shown.finish();
-            ASSERT_EQ(shown.browser.item_count, static_cast<int>(want.size())) << label;
-            EXPECT_EQ(shown.browser.selectable_count, selectable_in(want, want.size())) << label;
+            ASSERT_EQ(shown.menu.count, static_cast<int>(want.size())) << label;
+            EXPECT_EQ(shown.menu.selectable_count, selectable_in(want, want.size())) << label;
             expect_items(shown, want, want.size(), label);
         }
     }
@@ -101,16 +103,16 @@ TEST(MenuItems, BuildMenuItemsParsesTheWholeMenuAtOnce) {
     const std::string content = mixed_menu(230);
     const std::vector<Item> want = reference::items(content, "alpha.lan", 70);
     Shown shown{content};
-    build_menu_items(&shown.browser, shown.content());
-    ASSERT_EQ(shown.browser.item_count, static_cast<int>(want.size()));
+    build_menu_items(&shown.menu, shown.content(), "alpha.lan", 70);
+    ASSERT_EQ(shown.menu.count, static_cast<int>(want.size()));
     expect_items(shown, want, want.size(), "build");
     shown.finish(); // nothing is left waiting
-    EXPECT_EQ(shown.browser.item_count, static_cast<int>(want.size()));
+    EXPECT_EQ(shown.menu.count, static_cast<int>(want.size()));
 }
 
 // Two builds in flight at once, as tests and the fuzz targets make them: each record finishes
-// its own, and neither writes into the other's browser.
-TEST(MenuItems, BuildsOfTwoBrowsersAreIndependent) {
+// its own, and neither writes into the other's items.
+TEST(MenuItems, BuildsOfTwoMenusAreIndependent) {
     const std::string first = mixed_menu(120);
     const std::string second = mixed_menu(60);
     Shown one{first};
@@ -118,18 +120,18 @@ TEST(MenuItems, BuildsOfTwoBrowsersAreIndependent) {
         Shown two{second};
         one.start(10);
         two.start(10);
-        EXPECT_EQ(one.browser.item_count, 10);
+        EXPECT_EQ(one.menu.count, 10);
         two.finish();
         expect_items(two, reference::items(second, "alpha.lan", 70),
                      reference::items(second, "alpha.lan", 70).size(), "second");
     }
     const std::vector<Item> want = reference::items(first, "alpha.lan", 70);
     one.finish();
-    ASSERT_EQ(one.browser.item_count, static_cast<int>(want.size()));
+    ASSERT_EQ(one.menu.count, static_cast<int>(want.size()));
     expect_items(one, want, want.size(), "first, finished after the second went");
 }
 
-TEST(MenuItems, ANewBuildForTheSameBrowserDropsTheRestOfTheOldMenu) {
+TEST(MenuItems, ANewBuildForTheSameItemsDropsTheRestOfTheOldMenu) {
     const std::string old_menu = mixed_menu(120);
     const std::string new_menu = mixed_menu(30);
     Shown shown{old_menu};
@@ -139,7 +141,7 @@ TEST(MenuItems, ANewBuildForTheSameBrowserDropsTheRestOfTheOldMenu) {
     shown.finish();
 
     const std::vector<Item> want = reference::items(new_menu, "alpha.lan", 70);
-    ASSERT_EQ(shown.browser.item_count, static_cast<int>(want.size()));
+    ASSERT_EQ(shown.menu.count, static_cast<int>(want.size()));
     expect_items(shown, want, want.size(), "new menu");
 }
 

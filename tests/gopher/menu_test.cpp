@@ -4,21 +4,26 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
-#include "support/browser_fixture.hpp"
+#include "gopher/menu_items.hpp"
+#include "support/menu_build.hpp"
 #include "support/reference.hpp"
 
 namespace {
 
-struct MenuFixture : OwnedBrowser {
-    explicit MenuFixture(const char* selector = "", char type = '1')
-        : OwnedBrowser("alpha.lan", 70, selector, type) {}
-    void build(const std::string& content) {
-        give_content(content);
-        build_menu_items(&browser, this->content());
+// The items of one content, parsed for a page on alpha.lan port 70.
+struct MenuFixture {
+    std::vector<char> content; // exact size, so that a read past the NUL is caught
+    MenuItems items;
+
+    void build(const std::string& text) {
+        content.assign(text.c_str(), text.c_str() + text.size() + 1);
+        build_menu_items(&items, content.data(), "alpha.lan", 70);
     }
+    const MenuItem& item(int i) const { return items.items[static_cast<std::size_t>(i)]; }
     reference::Item written(int i) const {
-        return reference::written_out(item(i), content(), browser.current->host);
+        return reference::written_out(item(i), content.data(), "alpha.lan");
     }
 };
 
@@ -53,9 +58,8 @@ TEST(BuildMenuItems, ParsesTheWorkedExample) {
         {'J', "ust a note", "", "", 0, 0, 0},
         {'9', "Tarball", "", "", 0, 0, 0},
     };
-    ASSERT_EQ(f.browser.item_count, 9);
-    EXPECT_EQ(f.browser.selectable_count, 4);
-    EXPECT_EQ(f.browser.selected, 1);
+    ASSERT_EQ(f.items.count, 9);
+    EXPECT_EQ(f.items.selectable_count, 4);
     for (int i = 0; i < 9; ++i) {
         const auto& e = expected[i];
         const reference::Item item = f.written(i);
@@ -156,7 +160,7 @@ TEST(ParseMenuLine, PortsOutside1To65535AreNotSelectable) {
     }
 }
 
-TEST(TrimTrailingSpace, KeepsLeadingWhiteSpace) {
+TEST(TrimmedLength, KeepsLeadingWhiteSpace) {
     const struct {
         const char* in;
         const char* out;
@@ -166,24 +170,22 @@ TEST(TrimTrailingSpace, KeepsLeadingWhiteSpace) {
     };
     for (const auto& c : cases) {
         std::string text = c.in;
-        trim_trailing_space(text.data());
-        EXPECT_STREQ(text.c_str(), c.out) << "in=" << c.in;
+        text.resize(trimmed_length(text.data(), text.size()));
+        EXPECT_EQ(text, c.out) << "in=" << c.in;
     }
 }
 
 TEST(BuildMenuItems, EmptyPiecesAndLinesAfterTheFullStopLine) {
     MenuFixture f;
-    f.browser.menu_top = 3;
     f.build("\n\n1A\t/a\th.lan\t70\n\n.\n1B\t/b\th.lan\t70\n\n");
-    ASSERT_EQ(f.browser.item_count, 2);
+    ASSERT_EQ(f.items.count, 2);
     EXPECT_EQ(f.written(1).display, "B");
     EXPECT_EQ(f.item(1).ordinal, 2);
-    EXPECT_EQ(f.browser.menu_top, 3) << "a rebuild keeps the scroll position";
 
+    // A rebuild replaces the items of the content before.
     f.build("");
-    EXPECT_EQ(f.browser.item_count, 0);
-    EXPECT_EQ(f.browser.selectable_count, 0);
-    EXPECT_EQ(f.browser.selected, 1);
+    EXPECT_EQ(f.items.count, 0);
+    EXPECT_EQ(f.items.selectable_count, 0);
 }
 
 TEST(BuildMenuItems, GrowsPastFiftyAndAHundredItems) {
@@ -194,15 +196,16 @@ TEST(BuildMenuItems, GrowsPastFiftyAndAHundredItems) {
                    "\th.lan\t70\r\n";
     }
     f.build(content);
-    ASSERT_EQ(f.browser.item_count, 205);
-    EXPECT_EQ(f.browser.selectable_count, 102);
+    ASSERT_EQ(f.items.count, 205);
+    EXPECT_EQ(f.items.selectable_count, 102);
     for (int i = 0; i < 205; ++i) {
         EXPECT_EQ(f.item(i).ordinal, i % 2 ? (i + 1) / 2 : 0) << "item=" << i;
     }
     EXPECT_EQ(f.written(204).display, "Info 204");
 }
 
-TEST(PageIsMenu, DecidesOnThePagesType) {
+// The selector is not asked: "help" once made a type-1 page text, "/1" a document a menu.
+TEST(ContentIsMenu, DecidesOnThePagesType) {
     const std::string menu_line = "1A\t/a\th\t70\r\n";
     const struct {
         char type;
@@ -237,18 +240,16 @@ TEST(PageIsMenu, DecidesOnThePagesType) {
         {'\0', "", 0},
     };
     for (const auto& c : cases) {
-        // The selector has no say: "help" once made a type-1 page text, "/1" a document a menu.
-        for (const char* selector : {"", "1", "0", "help", "/1"}) {
-            MenuFixture f(selector, c.type);
-            f.give_content(c.content);
-            EXPECT_EQ(page_is_menu(f.browser.current), c.menu)
-                << "type=" << static_cast<int>(c.type) << " selector=" << selector
-                << " content=" << c.content.substr(0, 20);
-        }
+        // An exact-size copy, so that a look past the first line's end is caught.
+        const std::vector<char> content(c.content.c_str(),
+                                        c.content.c_str() + c.content.size() + 1);
+        EXPECT_EQ(content_is_menu(c.type, content.data()), c.menu == 1)
+            << "type=" << static_cast<int>(c.type) << " content=" << c.content.substr(0, 20);
     }
-    MenuFixture without_content("", '1');
-    EXPECT_EQ(page_is_menu(without_content.browser.current), 0);
-    EXPECT_EQ(page_is_menu(nullptr), 0);
+    // Before the content arrives, whatever the type.
+    for (const char type : {'1', '7', '\0', '0'}) {
+        EXPECT_FALSE(content_is_menu(type, nullptr)) << "type=" << static_cast<int>(type);
+    }
 }
 
 } // namespace

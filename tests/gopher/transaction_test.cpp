@@ -1,47 +1,54 @@
 // The Gopher transaction against a loopback server, in-process and through the program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/socket.h>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
+#include "app/event_loop.hpp"
 #include "gopher/descriptor.hpp"
 #include "gopher/transaction.hpp"
-#include "nav/fetch.hpp"
+#include "nav/model.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
+#include "support/transaction_driver.hpp"
 
 namespace {
 
 using Socket = Descriptor;
 
-// A fetch that watches no keyboard and draws nothing.
-constexpr FetchWatch quiet{.input_fd = -1, .show_progress = false};
+Address address_of(const GopherServer& server, std::string_view selector, char type = '1') {
+    return {.host = server.address,
+            .port = server.port,
+            .type = type,
+            .selector = std::string(selector)};
+}
 
-// A Browser whose one page has been fetched from the server; frees the history at the end.
+// One transaction with the server, run to its end.
 struct Fetched {
-    Browser browser{};
-    FetchResult result;
+    Transaction transaction;
 
-    Fetched(const GopherServer& server, const char* selector, const FetchWatch& watch = quiet,
-            std::string_view queued_before = "") {
-        std::memcpy(browser.keys.bytes.data(), queued_before.data(), queued_before.size());
-        browser.keys.length = static_cast<int>(queued_before.size());
-        result =
-            fetch_address(&browser, nullptr, server.address.c_str(), server.port, selector, watch);
+    Fetched(const GopherServer& server, std::string_view selector, TransactionLimits limits = {}) {
+        begin_transaction(&transaction, address_of(server, selector), limits);
+        run_transaction(&transaction);
     }
 
-    const char* content() const { return result.content.get(); }
-    std::string queued() const {
-        return {reinterpret_cast<const char*>(browser.keys.bytes.data()),
-                static_cast<std::size_t>(browser.keys.length)};
+    const char* content() const { return transaction.content.get(); }
+    // The content as a string; a failure shows as its message.
+    std::string text() const {
+        return content() != nullptr ? std::string(content())
+                                    : std::string("(failed: ") + transaction.failure + ")";
     }
 };
 
@@ -79,19 +86,21 @@ struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 
-// Everything call writes to standard error, which meanwhile goes to a temporary file.
-std::string stderr_of(const std::function<void()>& call) {
-    std::fflush(stderr);
+// Everything call writes to descriptor fd (with C stdio flushed around it), which meanwhile goes
+// to a temporary file.
+std::string written_to(int fd, const std::function<void()>& call) {
+    std::fflush(nullptr);
     const std::unique_ptr<std::FILE, FileCloser> file{std::tmpfile()};
-    const int saved = dup(STDERR_FILENO);
-    dup2(fileno(file.get()), STDERR_FILENO);
+    const int saved = dup(fd);
+    dup2(fileno(file.get()), fd);
     call();
-    std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
+    std::fflush(nullptr);
+    dup2(saved, fd);
     close(saved);
-    std::string text(static_cast<std::size_t>(std::ftell(file.get())), '\0');
-    std::rewind(file.get());
-    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+    std::string text(static_cast<std::size_t>(lseek(fileno(file.get()), 0, SEEK_CUR)), '\0');
+    lseek(fileno(file.get()), 0, SEEK_SET);
+    text.resize(static_cast<std::size_t>(
+        std::max<ssize_t>(0, read(fileno(file.get()), text.data(), text.size()))));
     return text;
 }
 
@@ -104,13 +113,54 @@ std::string pattern(std::size_t size) {
     return text;
 }
 
+Content content_of(std::string_view text) {
+    Content content{static_cast<char*>(std::malloc(text.size() + 1))};
+    std::memcpy(content.get(), text.data(), text.size());
+    content[text.size()] = '\0';
+    return content;
+}
+
+// A run of the program's event loop in-process, on a window of 24 rows. The page asked for is
+// fetched while the keys typed wait in a pipe that ends after them; the run ends once the model
+// stops running (the end of input does it once the keys are taken). Frames go to a temporary
+// file. The fetch limits are the safety net: a fetch that nothing cancels ends by them.
+struct LoopRun {
+    Model model;
+
+    explicit LoopRun(TransactionLimits limits = {.connect_timeout_ms = 5000,
+                                                 .idle_timeout_ms = 5000}) {
+        model.window.ws_row = 24;
+        model.window.ws_col = 80;
+        model.fetch.limits = limits;
+    }
+    // A page already on screen, as a fetch before left it.
+    void show(const Address& address, std::string_view content) {
+        push_page(&model.history, address);
+        accept_fetched(&model.history, content_of(content));
+        prepare_shown_page(&model.shown, model.history.current, 20);
+    }
+    void run(std::string_view typed) {
+        TypedKeys keys(typed);
+        close(std::exchange(keys.ends[1], -1));
+        std::ignore = written_to(STDOUT_FILENO, [&] { run_event_loop(&model, keys.ends[0]); });
+    }
+    // What the address prompt holds when it is open: the keys that reached it.
+    std::string prompt() const {
+        return model.overlay.kind == OverlayKind::prompt ? model.overlay.typed : "(no prompt)";
+    }
+    std::string current_content() const {
+        const Page* page = model.history.current;
+        return page != nullptr && page->content ? page->content.get() : "(none)";
+    }
+};
+
 } // namespace
 
 TEST(Transaction, SendsTheSelectorAndCrLfOnly) {
     auto server = start_gopher_server();
     const std::vector<std::string> selectors = {"", "/find\tword", "/dir/a:b"};
     for (const std::string& selector : selectors) {
-        const Fetched fetched(*server, selector.c_str());
+        const Fetched fetched(*server, selector);
     }
     ASSERT_TRUE(wait_for_closed(*server, selectors.size()));
     const std::vector<std::string> seen = requests(*server);
@@ -135,7 +185,7 @@ TEST(Transaction, ContentIsTheWholeResponseAroundBufferSizes) {
         const std::string response = pattern(size);
         serve_default(*server, Script{response});
         const Fetched fetched(*server, "");
-        EXPECT_EQ(std::string(fetched.content()), response) << "case=" << size;
+        EXPECT_EQ(fetched.text(), response) << "case=" << size;
     }
 }
 
@@ -144,7 +194,7 @@ TEST(Transaction, ResponseInSmallPiecesArrivesWhole) {
     const std::string response = pattern(3 * 1024 * 1024 + 123);
     serve_default(*server, Script{response, Reply::in_pieces, 7919, 1});
     const Fetched fetched(*server, "/big");
-    EXPECT_TRUE(std::string(fetched.content()) == response);
+    EXPECT_TRUE(fetched.text() == response);
 }
 
 TEST(Transaction, NulByteEndsTheContent) {
@@ -158,7 +208,7 @@ TEST(Transaction, FirstAddressThatAcceptsIsUsedSilently) {
     auto server = start_gopher_server("127.0.0.1");
     // Nothing listens on 127.0.0.2 at this port, so it refuses.
     int fd = -1;
-    const std::string messages = stderr_of([&] {
+    const std::string messages = written_to(STDERR_FILENO, [&] {
         fd = connect_first({ipv4("127.0.0.2"), ipv4("127.0.0.1")}, server->port);
     });
     const Socket connected{fd};
@@ -218,23 +268,24 @@ TEST(Transaction, FailureGivesItsMessageAndNoContent) {
         {"127.0.0.1", server->port, "/over", "Error: Response too large."},
         {"127.0.0.1", server->port, "/at", nullptr},
     };
-    FetchWatch watch = quiet;
-    watch.limits = {.connect_timeout_ms = 300, .idle_timeout_ms = 300, .response_cap = cap};
+    const TransactionLimits limits{
+        .connect_timeout_ms = 300, .idle_timeout_ms = 300, .response_cap = cap};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("case=") + c.host + ":" + std::to_string(c.port) + c.selector);
-        Browser browser{};
-        const FetchResult result =
-            fetch_address(&browser, nullptr, c.host.c_str(), c.port, c.selector, watch);
+        Transaction t;
+        begin_transaction(&t, {.host = c.host, .port = c.port, .type = '1', .selector = c.selector},
+                          limits);
+        run_transaction(&t);
         if (c.message == nullptr) {
-            EXPECT_EQ(result.status, FetchStatus::done);
-            ASSERT_NE(result.content, nullptr);
-            EXPECT_EQ(std::string(result.content.get()), pattern(cap));
+            EXPECT_EQ(t.state, TransactionState::done);
+            ASSERT_NE(t.content, nullptr);
+            EXPECT_EQ(std::string(t.content.get()), pattern(cap));
             continue;
         }
-        EXPECT_EQ(result.status, FetchStatus::failed);
-        EXPECT_STREQ(result.message, c.message);
-        EXPECT_EQ(result.content, nullptr) << "a partial response is discarded";
-        EXPECT_EQ(result.notes, "");
+        EXPECT_EQ(t.state, TransactionState::failed);
+        EXPECT_STREQ(t.failure, c.message);
+        EXPECT_EQ(t.content, nullptr) << "a partial response is discarded";
+        EXPECT_EQ(t.notes, "");
     }
 }
 
@@ -242,63 +293,94 @@ TEST(Transaction, ResponseCapOfTheProgramIs256MiB) {
     EXPECT_EQ(TransactionLimits{}.response_cap, 256u * 1024 * 1024);
 }
 
+// The keys typed while a page loads, through the program's loop: a lone Esc or a Ctrl-C cancels,
+// every other key (an escape sequence too) waits, in order, and acts once the page is left
+// alone. "o" opens the address prompt, so the keys after it show as the text typed there.
 TEST(Transaction, EscOrInterruptCancelsAStalledFetchAndKeepsTheKeysBefore) {
     auto server = start_gopher_server();
     serve_default(*server, Script{"partly", Reply::stall});
     struct Case {
         std::string typed;
-        std::string kept;
+        std::string prompt; // what reaches the prompt afterwards
     };
     const Case cases[] = {
-        {"\x1b", ""},
-        {"\x03", ""},
-        {"ab\x1b[Ac\x03zz", "ab\x1b[Aczz"},
-        {"j\x1b", "j"},
+        {"\x1b", "(no prompt)"},
+        {"\x03", "(no prompt)"},
+        // Were the Esc of the arrow or the Ctrl-C taken for a key, the prompt would close.
+        {"oab\x1b[Ac\x03zz", "abczz"},
+        {"oj\x1b", "j"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("case=" + testing::PrintToString(c.typed));
-        const TypedKeys keys(c.typed);
-        // The idle limit stays long: only the key can end this fetch in time.
-        const Fetched fetched(*server, "", {.input_fd = keys.ends[0], .show_progress = false});
-        EXPECT_EQ(fetched.result.status, FetchStatus::cancelled);
-        EXPECT_STREQ(fetched.result.message, "Cancelled.");
-        EXPECT_EQ(fetched.result.content, nullptr);
-        EXPECT_EQ(fetched.queued(), c.kept);
+        {
+            // The first page: a cancel ends the run at once, before any key acts.
+            LoopRun first;
+            push_page(&first.model.history, address_of(*server, "/first"));
+            first.run(c.typed);
+            EXPECT_STREQ(first.model.fatal_message, "Cancelled.");
+            EXPECT_EQ(first.model.history.current, nullptr);
+        }
+        LoopRun later;
+        later.show(address_of(*server, "/shown", '0'), "the page on screen\n");
+        push_page(&later.model.history, address_of(*server, "/next"));
+        later.run(c.typed);
+        EXPECT_EQ(later.model.fatal_message, nullptr);
+        EXPECT_EQ(later.model.history.pending, nullptr);
+        EXPECT_EQ(later.model.history.current->address.selector, "/shown");
+        EXPECT_EQ(later.current_content(), "the page on screen\n");
+        EXPECT_EQ(later.prompt(), c.prompt);
+        if (c.prompt == "(no prompt)") {
+            // No key came after it: the words stay.
+            EXPECT_EQ(later.model.message, "Cancelled.");
+        }
     }
 }
 
-// Enter and Esc in one burst: the Esc is queued before the fetch looks, and still cancels it.
+// Enter and Esc in one burst: the Esc is queued before the fetch looks, and still cancels it;
+// the keys between stay for afterwards. Were the Esc missed, the fetch would fail by its limit
+// and the Esc would close the prompt the keys open.
 TEST(Transaction, EscQueuedWhenTheFetchBeginsCancelsIt) {
     auto server = start_gopher_server();
     serve_default(*server, Script{"partly", Reply::stall});
-    const TypedKeys keys("");
-    const Fetched fetched(*server, "", {.input_fd = keys.ends[0], .show_progress = false},
-                          "x\x1b[Ay\x1b");
-    EXPECT_EQ(fetched.result.status, FetchStatus::cancelled);
-    EXPECT_EQ(fetched.queued(), "x\x1b[Ay");
+    LoopRun run;
+    run.show(address_of(*server, "/menu"),
+             menu_line('1', "Stalls", "/stall", "127.0.0.1", server->port) + ".\r\n");
+    run.run("\rox\x1b[Ay\x1b");
+    EXPECT_EQ(run.model.history.pending, nullptr);
+    EXPECT_EQ(run.model.history.current->address.selector, "/menu");
+    EXPECT_EQ(run.prompt(), "xy");
 }
 
 TEST(Transaction, KeysTypedDuringAFetchAreQueuedInOrder) {
     auto server = start_gopher_server();
     serve(*server, "/stall", Script{"", Reply::stall});
     // An escape sequence is a key, not a cancel; the fetch ends by its idle limit.
-    const std::string typed = "q\x1b[Bx\x1bOA";
-    const TypedKeys keys(typed);
-    const Fetched fetched(
-        *server, "/stall",
-        {.input_fd = keys.ends[0], .show_progress = false, .limits = {.idle_timeout_ms = 300}});
-    EXPECT_EQ(fetched.result.status, FetchStatus::failed);
-    EXPECT_EQ(fetched.queued(), typed);
+    const std::string typed = "q\x1b[Bx\x1bOAy";
+    const TransactionLimits short_idle{.idle_timeout_ms = 300};
+    {
+        LoopRun first{short_idle};
+        push_page(&first.model.history, address_of(*server, "/stall"));
+        first.run(typed);
+        EXPECT_STREQ(first.model.fatal_message, "Error: Failed to read from socket.");
+    }
+    LoopRun later{short_idle};
+    later.show(address_of(*server, "/shown", '0'), "the page on screen\n");
+    push_page(&later.model.history, address_of(*server, "/stall"));
+    later.run("o" + typed);
+    EXPECT_EQ(later.model.history.current->address.selector, "/shown");
+    EXPECT_EQ(later.model.history.pending, nullptr);
+    // A sequence taken for a lone Esc would have cancelled, or closed the prompt.
+    EXPECT_EQ(later.prompt(), "qxy");
 }
 
 TEST(Transaction, EndedInputIsLeftAloneAndTheFetchGoesOn) {
     auto server = start_gopher_server();
     serve_default(*server, Script{"whole", Reply::in_pieces, 1, 50});
-    TypedKeys keys("");
-    close(std::exchange(keys.ends[1], -1));
-    const Fetched fetched(*server, "", {.input_fd = keys.ends[0], .show_progress = false});
-    EXPECT_EQ(fetched.result.status, FetchStatus::done);
-    EXPECT_STREQ(fetched.content(), "whole");
+    LoopRun run;
+    push_page(&run.model.history, address_of(*server, "/0/x", '0'));
+    run.run("");
+    EXPECT_EQ(run.model.fatal_message, nullptr);
+    EXPECT_EQ(run.current_content(), "whole");
 }
 
 TEST(Transaction, ReceiveAllKeepsEveryByteUpToTheCap) {

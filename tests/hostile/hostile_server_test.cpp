@@ -51,6 +51,8 @@ struct HostileCase {
     std::vector<Expect> shown;      // once the page is drawn
     std::vector<std::string> never; // not on the screen then
     std::string keys;               // typed next
+    bool keys_after_end = false;    // typed once the server has sent it all: a page is shown and
+                                    // answers keys while the rest of it arrives
     std::vector<Expect> shown_after;
     int status = 0;    // 0: runs until 'q'; else the program ends by itself with it
     std::string error; // its message on standard error
@@ -136,6 +138,7 @@ std::vector<HostileCase> hostile_cases() {
     menu_100k.tail = ".\r\n";
     menu_100k.shown = {{"->Item 0000001", 4, 2}, {"  Item 0000020", 23, 2}};
     menu_100k.keys = "\033[A"; // Up from the first item wraps to the last
+    menu_100k.keys_after_end = true;
     menu_100k.shown_after = {{"->Item 0100000", 23, 2}};
     menu_100k.report_memory = true;
     cases.push_back(menu_100k);
@@ -429,6 +432,9 @@ TEST_P(HostileServer, ProgramSurvivesAndShowsOnlyFilteredText) {
         << describe(run, shown) << describe_end(run) << run.errors;
     for (const std::string& text : c.never) {
         EXPECT_FALSE(screen_contains(run, text)) << text << "\n" << screen_text(run);
+    }
+    if (c.keys_after_end) {
+        ASSERT_TRUE(wait_for_closed(*server, 1)) << describe_end(run);
     }
     if (!c.keys.empty()) {
         const std::size_t mark = run.output.size();

@@ -37,7 +37,9 @@ struct Site {
               Script{menu_line('i', "Second menu", "", "x", 1) +
                      menu_line('0', "Good again", "/good", "127.0.0.1", server->port) + ".\r\n"});
         serve(*server, "/stall", Script{"Half a li", Reply::stall});
-        serve(*server, "/reset", Script{long_text(300), Reply::reset});
+        // Reset before a screenful has arrived: a page cut after its first screen is kept
+        // (tests/nav/loading_e2e_test.cpp).
+        serve(*server, "/reset", Script{long_text(3), Reply::reset});
         serve(*server, "/big", Script{std::string(KESMOR_SMALL_CAP + 1, 'a')});
         serve(*server, "/slow", Script{long_text(30), Reply::in_pieces, 20, 100});
     }

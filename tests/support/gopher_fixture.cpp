@@ -119,7 +119,44 @@ bool send_all(const GopherServer& server, int fd, std::string_view bytes) {
     return true;
 }
 
-void answer(const GopherServer& server, int fd, const Script& script) {
+// Until the gate opens (true), the server stops or the client closes its side (false).
+bool gate_opened(const GopherServer& server, int fd) {
+    for (;;) {
+        pollfd fds[3] = {
+            {server.stop_read, POLLIN, 0}, {server.gate_read, POLLIN, 0}, {fd, POLLIN, 0}};
+        const int n = poll(fds, 3, -1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0 || fds[0].revents != 0) {
+            return false;
+        }
+        if (fds[2].revents != 0) {
+            char byte = 0;
+            const ssize_t got = recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+                return false;
+            }
+        }
+        if (fds[1].revents != 0) {
+            char byte = 0;
+            return read(server.gate_read, &byte, 1) == 1;
+        }
+    }
+}
+
+// How the connection ends: the reply, or for a gated one the reply after the gate.
+Reply answer(const GopherServer& server, int fd, const Script& script) {
+    if (script.reply == Reply::gated) {
+        send_all(server, fd, script.response);
+        if (!gate_opened(server, fd)) {
+            return Reply::close_at_once;
+        }
+        Script after = script;
+        after.reply = script.after == Reply::gated ? Reply::whole : script.after;
+        after.response = script.rest;
+        return answer(server, fd, after);
+    }
     switch (script.reply) {
     case Reply::whole:
         send_all(server, fd, script.response);
@@ -142,16 +179,19 @@ void answer(const GopherServer& server, int fd, const Script& script) {
         const std::size_t piece = script.piece_size > 0 ? script.piece_size : 1;
         while (!rest.empty()) {
             if (!send_all(server, fd, rest.substr(0, piece))) {
-                return;
+                return script.reply;
             }
             rest.remove_prefix(std::min(piece, rest.size()));
             if (!rest.empty() && script.pause_ms > 0 && stopped_within(server, script.pause_ms)) {
-                return;
+                return script.reply;
             }
         }
         break;
     }
+    case Reply::gated:
+        break;
     }
+    return script.reply;
 }
 
 void serve_connection(GopherServer& server, int fd) {
@@ -183,11 +223,11 @@ void serve_connection(GopherServer& server, int fd) {
     if (!open || stopping(server)) {
         return;
     }
-    answer(server, fd, script);
-    if (script.reply == Reply::reset) {
+    const Reply ended = answer(server, fd, script);
+    if (ended == Reply::reset) {
         return;
     }
-    if (script.reply != Reply::stall) {
+    if (ended != Reply::stall) {
         shutdown(fd, SHUT_WR);
     }
     // Record whatever else the client sends until it closes (or, when stalled, until the
@@ -224,6 +264,8 @@ GopherServer::~GopherServer() {
     close_fd(listener);
     close_fd(stop_read);
     close_fd(stop_write);
+    close_fd(gate_read);
+    close_fd(gate_write);
 }
 
 std::unique_ptr<GopherServer> start_gopher_server(const char* address, int port) {
@@ -239,6 +281,11 @@ std::unique_ptr<GopherServer> start_gopher_server(const char* address, int port)
     }
     server->stop_read = ends[0];
     server->stop_write = ends[1];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        throw std::runtime_error("no pipe");
+    }
+    server->gate_read = ends[0];
+    server->gate_write = ends[1];
     server->thread = std::thread(serve_loop, std::ref(*server));
     return server;
 }
@@ -246,6 +293,12 @@ std::unique_ptr<GopherServer> start_gopher_server(const char* address, int port)
 void serve(GopherServer& server, std::string selector, Script script) {
     const std::lock_guard lock(server.mutex);
     server.scripts.insert_or_assign(std::move(selector), std::move(script));
+}
+
+void open_gate(GopherServer& server) {
+    const char byte = 1;
+    while (write(server.gate_write, &byte, 1) < 0 && errno == EINTR) {
+    }
 }
 
 void serve_default(GopherServer& server, Script script) {

@@ -35,6 +35,9 @@ enum class Reply {
     stall,         // send the response (often nothing), then neither send nor close while
                    // the server runs
     reset,         // send the response, then abort the connection: the client reads a reset
+    gated,         // send the response, wait until the test opens the gate (open_gate), then
+                   // send `rest` and end as `after` says (whole, stall or reset); a client that
+                   // closes meanwhile ends it
 };
 
 struct Script {
@@ -42,6 +45,8 @@ struct Script {
     Reply reply = Reply::whole;
     std::size_t piece_size = 64;
     int pause_ms = 1;
+    std::string rest = {};      // gated: what follows the gate
+    Reply after = Reply::whole; // gated: whole, stall or reset
 };
 
 struct GopherServer {
@@ -50,6 +55,8 @@ struct GopherServer {
     int listener = -1;
     int stop_read = -1; // readable once the server is stopping
     int stop_write = -1;
+    int gate_read = -1; // a byte per gated answer let through
+    int gate_write = -1;
     std::thread thread;
 
     mutable std::mutex mutex; // guards everything below
@@ -72,6 +79,9 @@ struct GopherServer {
 void serve(GopherServer& server, std::string selector, Script script);
 // The answer to any selector without a script of its own (at first: an empty response).
 void serve_default(GopherServer& server, Script script);
+
+// Lets one gated answer go on past its gate.
+void open_gate(GopherServer& server);
 
 // Copies, safe while the server runs.
 [[nodiscard]] std::vector<std::string> requests(const GopherServer& server);

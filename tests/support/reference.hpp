@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "gopher/menu.hpp"
-#include "nav/browser.hpp"
+#include "gopher/menu_items.hpp"
 
 // Left out of the coverage that steers a fuzzer, which is the program's, and of its cost.
 #if defined(__clang__)
@@ -88,13 +88,14 @@ inline Item written_out(const MenuItem& item, const char* content, const char* d
             item.ordinal};
 }
 
-// The browser's items, written out.
-inline std::vector<Item> written_out(const Browser& browser, const char* content,
+// The menu's items, written out.
+inline std::vector<Item> written_out(const MenuItems& menu, const char* content,
                                      const char* default_host) {
     std::vector<Item> items;
-    for (int i = 0; i < browser.item_count; ++i) {
+    items.reserve(static_cast<std::size_t>(menu.count));
+    for (int i = 0; i < menu.count; ++i) {
         items.push_back(
-            written_out(browser.items[static_cast<std::size_t>(i)], content, default_host));
+            written_out(menu.items[static_cast<std::size_t>(i)], content, default_host));
     }
     return items;
 }
@@ -124,31 +125,31 @@ inline std::vector<Item> items(const std::string& content, const char* default_h
 }
 
 // The selected item's index as the walk from the top finds it, the scroll that follows, and
-// the key's effect on selected: the moves of old, which still hold where every row was within
-// reach.
-inline void move_selection(Browser* browser, unsigned char key) {
-    const int page = browser->winsize.ws_row >= 5 ? browser->winsize.ws_row - 4 : 0;
-    const int count = browser->selectable_count;
+// the key's effect on the selected ordinal (from 1): the moves of old, which still hold where
+// every row was within reach. window_rows is the whole window's height.
+inline void move_selection(const MenuItems& menu, int window_rows, int* selected, int* menu_top,
+                           unsigned char key) {
+    const int page = window_rows >= 5 ? window_rows - 4 : 0;
+    const int count = menu.selectable_count;
     if (count == 0) {
         return;
     }
-    int& selected = browser->selected;
     if (key == '5') {
-        selected = selected - page < 1 ? 1 : selected - page;
+        *selected = *selected - page < 1 ? 1 : *selected - page;
     } else if (key == '6') {
-        selected = selected + page > count ? count : selected + page;
+        *selected = *selected + page > count ? count : *selected + page;
     } else if (key == 'A') {
-        selected = selected >= 2 ? selected - 1 : count;
+        *selected = *selected >= 2 ? *selected - 1 : count;
     } else if (key == 'B') {
-        selected = selected < count ? selected + 1 : 1;
+        *selected = *selected < count ? *selected + 1 : 1;
     }
     int seen = 0;
-    for (int i = 0; i < browser->item_count; ++i) {
-        if (browser->items[i].selectable && ++seen == selected) {
-            if (i < browser->menu_top) {
-                browser->menu_top = i;
-            } else if (i >= browser->menu_top + page) {
-                browser->menu_top = i - page + 1;
+    for (int i = 0; i < menu.count; ++i) {
+        if (menu.items[static_cast<std::size_t>(i)].selectable && ++seen == *selected) {
+            if (i < *menu_top) {
+                *menu_top = i;
+            } else if (i >= *menu_top + page) {
+                *menu_top = i - page + 1;
             }
             return;
         }

@@ -22,10 +22,10 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
     draw_about_screen(f.model);
     const std::string out = stdio.output();
     // The arrow closes it, whole, and changes nothing else; what follows acts in the view.
-    const RowPlace top = f.model.shown.top;
+    const long top = f.model.shown.top.line;
     std::ignore = f.press("\x1b[A");
     EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
-    EXPECT_EQ(f.model.shown.top, top);
+    EXPECT_EQ(f.model.shown.top.line, top);
     const std::string expected[] = {
         frame_start("About Kesmor"),
         std::string(seq::bold_green) + at(3, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",

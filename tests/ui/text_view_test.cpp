@@ -108,7 +108,8 @@ struct TextPage : ModelFixture {
     void draw() {
         Model& m = model;
         const int top = m.history.current->text_top;
-        m.shown.top = {skip_lines(content(), top), top, 0};
+        m.shown.top = {static_cast<std::size_t>(skip_lines(content(), top) - content()), top, 0,
+                       true};
         draw_text(m);
     }
 };
@@ -158,7 +159,7 @@ TEST(TextView, LoopBoundsBeforeDrawingAndKeepsControlForMovement) {
                              "f");
     EXPECT_TRUE(page.model.running) << "'f' keeps running";
     EXPECT_EQ(page.model.shown.text_lines, 10);
-    EXPECT_EQ(page.model.shown.top.line_index, 3) << "Page Down";
+    EXPECT_EQ(page.model.shown.top.line, 3) << "Page Down";
     const std::string out = stdio.output();
     EXPECT_NE(out.find(at(4, 2) + "4" + at(5, 2) + "5"), std::string::npos);
 }
@@ -175,7 +176,7 @@ TEST(TextView, NoFrameShowsEmptyRowsWhileLinesRemain) {
         TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, c.top);
         std::ignore = page.press(c.keys);
         EXPECT_TRUE(page.model.running);
-        EXPECT_EQ(page.model.shown.top.line_index, 7)
+        EXPECT_EQ(page.model.shown.top.line, 7)
             << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(stdio.output().find(at(4, 2) + "9"), std::string::npos)
             << "case=" << testing::PrintToString(c.keys);
@@ -229,7 +230,7 @@ TEST(TextView, RecordOfEarlierCallsChangesNoFrame) {
         StdioSwap stdio("");
         std::ignore = fresh.press(keys);
         EXPECT_EQ(with_record, stdio.output()) << "case=" << testing::PrintToString(keys);
-        EXPECT_EQ(kept.model.shown.top.line_index, fresh.model.shown.top.line_index);
+        EXPECT_EQ(kept.model.shown.top.line, fresh.model.shown.top.line);
         EXPECT_EQ(kept.model.shown.top.row, fresh.model.shown.top.row);
         EXPECT_EQ(kept.model.shown.text_lines, fresh.model.shown.text_lines);
     }
