@@ -182,6 +182,30 @@ FindResult find_step(FindState& state, std::size_t byte_budget) {
     return {FindStatus::no_match, nullptr, 0, state.wrapped};
 }
 
+namespace {
+
+// One piece of the filter with what it shows appended to `shown`.
+UntrustedPiece append_piece(std::string& shown, std::string_view line, std::size_t i,
+                            LineCoding coding) {
+    const UntrustedPiece piece = next_untrusted_piece(line, i, coding);
+    switch (piece.shown) {
+    case ShownAs::nothing:
+        break;
+    case ShownAs::bytes:
+        shown.append(line.data() + i, piece.next - i);
+        break;
+    case ShownAs::question:
+        shown += '?';
+        break;
+    case ShownAs::cp1252:
+        shown += cp1252_character(static_cast<unsigned char>(line[i]));
+        break;
+    }
+    return piece;
+}
+
+} // namespace
+
 std::vector<MatchSpan> find_in_line(std::string_view line, std::string_view needle,
                                     LineCoding coding) {
     std::vector<MatchSpan> matches;
@@ -189,30 +213,38 @@ std::vector<MatchSpan> find_in_line(std::string_view line, std::string_view need
     if (fold_needle.empty()) {
         return matches;
     }
-    // The shown text, and for each of its bytes the piece of the line it comes from.
+    // The matches in the shown text first, then the pieces of the line they come from, found
+    // in a second walk: memory for the shown text only, however long the line.
     std::string shown;
-    std::vector<MatchSpan> source;
     for (std::size_t i = 0; i < line.size();) {
-        const UntrustedPiece piece = next_untrusted_piece(line, i, coding);
-        switch (piece.shown) {
-        case ShownAs::nothing:
-            break;
-        case ShownAs::bytes:
-            shown.append(line.data() + i, piece.next - i);
-            break;
-        case ShownAs::question:
-            shown += '?';
-            break;
-        case ShownAs::cp1252:
-            shown += cp1252_character(static_cast<unsigned char>(line[i]));
-            break;
-        }
-        source.resize(shown.size(), MatchSpan{i, piece.next});
-        i = piece.next;
+        i = append_piece(shown, line, i, coding).next;
     }
+    std::vector<std::size_t> starts;
     for (std::size_t at = find_folded(shown, fold_needle, 0); at != none;
          at = find_folded(shown, fold_needle, at + fold_needle.size())) {
-        matches.push_back({source[at].from, source[at + fold_needle.size() - 1].to});
+        starts.push_back(at);
+    }
+    // Only the count of shown bytes is needed now.
+    std::size_t count = 0;
+    std::size_t next = 0; // the first match not ended yet
+    for (std::size_t i = 0; i < line.size() && next < starts.size();) {
+        shown.clear();
+        const UntrustedPiece piece = append_piece(shown, line, i, coding);
+        const std::size_t before = count;
+        count += shown.size();
+        // A piece that shows the first byte of a match starts it; one that shows its last ends
+        // it (matches do not overlap, and a piece may hold both ends).
+        if (matches.size() == next && count > starts[next] && before <= starts[next]) {
+            matches.push_back({i, piece.next});
+        }
+        while (next < matches.size() && count >= starts[next] + fold_needle.size()) {
+            matches[next].to = piece.next;
+            ++next;
+            if (next < starts.size() && count > starts[next]) {
+                matches.push_back({i, piece.next}); // the next one starts in this piece too
+            }
+        }
+        i = piece.next;
     }
     return matches;
 }

@@ -9,6 +9,7 @@
 
 #include "gopher/menu_item.hpp"
 #include "nav/model.hpp"
+#include "term/wrap.hpp"
 #include "ui/geometry.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/text_view.hpp"
@@ -33,6 +34,26 @@ bool row_allowed(long row, long origin, Rows which) {
         return row < origin;
     }
     return false;
+}
+
+// The row of each match of the line, in order: one walk over the line's rows for all of them.
+std::vector<long> rows_of_matches(const TextRows& rows, std::string_view line,
+                                  const std::vector<MatchSpan>& spans) {
+    std::vector<long> out(spans.size(), 0);
+    if (!rows.wrap) {
+        return out;
+    }
+    const LineCoding coding = line_coding(line);
+    long row = 0;
+    WrappedRow next = next_wrapped_row(line, 0, 0, rows.room, coding);
+    for (std::size_t k = 0; k < spans.size(); ++k) {
+        while (next.next <= spans[k].from && next.next < line.size()) {
+            next = next_wrapped_row(line, next.next, next.next_col, rows.room, coding);
+            ++row;
+        }
+        out[k] = row;
+    }
+    return out;
 }
 
 // The first column shown so that the match is on screen while lines are cut: left as it is when
@@ -95,10 +116,11 @@ void search_text(Model* model, bool from_match, Rows which, FindDirection direct
     }
     const RowCursor cursor = row_cursor(rows, {origin.line, origin.line_index, 0});
     const std::vector<MatchSpan> spans = find_in_line(cursor.line, find.needle, cursor.coding);
+    const std::vector<long> span_rows = rows_of_matches(rows, cursor.line, spans);
     const MatchSpan* chosen = nullptr;
-    for (const MatchSpan& span : spans) {
-        if (row_allowed(row_of_byte(rows, origin.line, span.from), origin.row, which)) {
-            chosen = &span;
+    for (std::size_t k = 0; k < spans.size(); ++k) {
+        if (row_allowed(span_rows[k], origin.row, which)) {
+            chosen = &spans[k];
             if (direction == FindDirection::forward) {
                 break;
             }
