@@ -8,8 +8,9 @@ pager).
 With --baseline, another kesmor (an older build, say) is measured too, taking turns with the
 client run by run, and shown beside it with the ratio new/old; targets, with PASS or FAIL, then
 ask that the client's peak RSS (the ratio of the medians) and time to quit (the median of the
-paired ratios) be at most end_to_end.BASELINE_TOLERANCE (1.1) times the baseline's; the exit
-status is 1 when one fails.
+paired ratios) be at most end_to_end.BASELINE_TOLERANCE (1.1) times the baseline's (a quit may
+also take up to QUIT_ALLOWANCE_MS more: it lasts a few milliseconds, so a tenth of it is noise);
+the exit status is 1 when one fails.
 """
 import argparse
 import os
@@ -21,6 +22,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import end_to_end as e  # noqa: E402
+
+# Allowed beyond the baseline's quit time, whatever the ratio.
+QUIT_ALLOWANCE_MS = 1.0
 
 
 def one(argv, env, mark, last_row, quit):
@@ -101,7 +105,8 @@ def main():
             if args.baseline:
                 o = statistics.median(peaks["old"]) / 1024
                 cells += ["%12.1f" % o, "%8.2f" % (k / o)]
-                checks.append(("peak RSS <= %.1fx old" % e.BASELINE_TOLERANCE, w["name"], k / o,
+                checks.append(("peak RSS <= %.1fx old" % e.BASELINE_TOLERANCE, w["name"],
+                               k / o <= e.BASELINE_TOLERANCE,
                                "%.2fx (%.1f MiB against %.1f MiB)" % (k / o, k, o)))
             cells += ["%12.1f" % s, "%8.2f" % (k / s)]
             a = statistics.median(quits["kesmor"]) * 1000
@@ -110,7 +115,12 @@ def main():
                 x = statistics.median(n / o for n, o in zip(quits["kesmor"], quits["old"]))
                 b = statistics.median(quits["old"]) * 1000
                 cells += ["%10.1fms" % b, "%8.2f" % x]
-                checks.append(("quit <= %.1fx old" % e.BASELINE_TOLERANCE, w["name"], x,
+                # Quits take a few milliseconds: a tenth of that is below the noise, so a
+                # millisecond more than the old build's median is allowed too.
+                checks.append(("quit <= %.1fx or +%.0f ms old" % (e.BASELINE_TOLERANCE,
+                                                                  QUIT_ALLOWANCE_MS),
+                               w["name"],
+                               x <= e.BASELINE_TOLERANCE or a - b <= QUIT_ALLOWANCE_MS,
                                "%.2fx (%.1f ms against %.1f ms)" % (x, a, b)))
             if menu:
                 b = statistics.median(quits["sacc"]) * 1000
@@ -127,8 +137,7 @@ def main():
     print("Targets against the baseline (new/old at most %.1f: the same, give or take the noise):"
           % e.BASELINE_TOLERANCE)
     failed = 0
-    for title, name, ratio, text in checks:
-        ok = ratio <= e.BASELINE_TOLERANCE
+    for title, name, ok, text in checks:
         failed += not ok
         print("  %-4s %-25s %-20s %s" % (e.verdict(ok), title, name, text))
     print()

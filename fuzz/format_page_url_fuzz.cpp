@@ -11,6 +11,7 @@
 
 #include "fuzz_check.hpp"
 #include "gopher/address.hpp"
+#include "gopher/host_port.hpp"
 
 namespace {
 
@@ -21,6 +22,10 @@ bool is_hex(char c) {
 bool host_passes_checks(const char* host) {
     if (*host == '\0' || std::strpbrk(host, " \t\n/") != nullptr) {
         return false;
+    }
+    // Typed in brackets.
+    if (is_ipv6_literal(host)) {
+        return true;
     }
     if (std::strchr(host, '.') != nullptr || (host[0] >= '0' && host[0] <= '9')) {
         return true;
@@ -42,9 +47,10 @@ bool survives_decoding(const char* selector) {
     return true;
 }
 
-// The URL as written out by hand, or "" when the room test says it does not fit.
+// The URL as written out by hand, or "" when the room test says it does not fit. An IPv6
+// literal goes in brackets.
 std::string expected_url(const Address& page, std::size_t size) {
-    const std::string& host = page.host;
+    const std::string host = is_ipv6_literal(page.host) ? "[" + page.host + "]" : page.host;
     const std::string& selector = page.selector;
     const std::string port = std::to_string(page.port);
     const std::size_t width = port.size() < 5 ? 5 : port.size();

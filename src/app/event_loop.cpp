@@ -53,11 +53,12 @@ struct Loop {
     void apply(const Event& event) { dirty = update(model, event, Clock::now()) || dirty; }
 
     void draw() {
-        if (dirty) {
+        // Plain output has no screen: the bytes it writes are the page.
+        if (dirty && !model->plain_output) {
             draw_frame(*model);
             std::fflush(stdout);
-            dirty = false;
         }
+        dirty = false;
     }
 
     // The next event that needs no waiting: a resize, work left after a frame, a whole key (or
@@ -97,7 +98,7 @@ struct Loop {
             apply({.kind = EventKind::key, .key = key});
             return true;
         }
-        if (queue.ended && queue.length == 0) {
+        if (input.fd >= 0 && queue.ended && queue.length == 0) {
             apply({.kind = EventKind::input_ended});
             return true;
         }
@@ -110,7 +111,7 @@ struct Loop {
         collect_waits(*model, &waits);
         std::vector<pollfd> watched;
         watched.reserve(waits.fds.size() + 1);
-        const bool keyboard = !input.queue.ended;
+        const bool keyboard = input.fd >= 0 && !input.queue.ended;
         if (keyboard) {
             watched.push_back({input.fd, POLLIN, 0});
         }

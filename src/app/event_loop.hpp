@@ -4,5 +4,6 @@
 
 struct Model;
 
-// Runs until the model stops running. input_fd is the keyboard.
+// Runs until the model stops running. input_fd is the keyboard; -1 for none (plain output,
+// whose run ends with its download).
 void run_event_loop(Model* model, int input_fd);

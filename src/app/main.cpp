@@ -1,4 +1,6 @@
 // Entry point: options, the start address, then the terminal and the event loop.
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "nav/history.hpp"
 #include "nav/model.hpp"
 #include "term/terminal.hpp"
+#include "ui/save_work.hpp"
 
 int main(int argc, char** argv) {
     install_out_of_memory_handler();
@@ -34,14 +37,22 @@ int main(int argc, char** argv) {
         fatal("Error: Invalid Gopher address format.");
     }
 
-    std::atexit(restore_terminal);
-    enable_raw_mode();
-
-    // Large (the fetch's buffers hang off it) and alive until the end of main.
+    // Large (the fetch's buffers hang off it) and alive until the end of main: a save still
+    // running then removes its temporary file as it goes.
     const auto model = std::make_unique<Model>();
-    query_window_size(&model->window);
-    push_page(&model->history, *address);
-    run_event_loop(model.get(), STDIN_FILENO);
+    if (isatty(STDOUT_FILENO) == 0) {
+        // A file or a pipe takes the bytes as they come; the terminal, if any, stays as it is.
+        // A reader that goes away is a write error, reported, not a silent death.
+        std::signal(SIGPIPE, SIG_IGN);
+        start_plain_output(model.get(), *address, std::chrono::steady_clock::now());
+        run_event_loop(model.get(), -1);
+    } else {
+        std::atexit(restore_terminal);
+        enable_raw_mode();
+        query_window_size(&model->window);
+        push_page(&model->history, *address);
+        run_event_loop(model.get(), STDIN_FILENO);
+    }
     if (model->fatal_message != nullptr) {
         fatal_after(model->fatal_notes, model->fatal_message);
     }

@@ -7,6 +7,7 @@
 #include "gopher/bounded_copy.hpp"
 #include "gopher/decimal.hpp"
 #include "gopher/fields.hpp"
+#include "gopher/host_port.hpp"
 
 namespace {
 
@@ -98,19 +99,25 @@ std::optional<Address> parse_gopher_address(std::string_view typed) {
         }
     }
 
-    // The last colon, so that alpha.lan:70:71 is the host alpha.lan:70 on port 71.
-    if (char* colon = std::strrchr(rest, ':')) {
-        *colon = '\0';
-        if (colon[1] == '\0') {
-            return std::nullopt;
-        }
-        address.port = read_decimal(colon + 1);
-    }
-
-    if (!host_acceptable(rest)) {
+    // An IPv6 literal in brackets, or the text before the last colon, so that alpha.lan:70:71
+    // is the host alpha.lan:70 on port 71.
+    const std::optional<HostPort> split = split_host_port(rest);
+    if (!split) {
         return std::nullopt;
     }
-    address.host.assign(rest, strnlen(rest, host_max));
+    if (split->has_port) {
+        if (split->port.empty()) {
+            return std::nullopt;
+        }
+        // The port runs to the end of rest, so it is terminated.
+        address.port = read_decimal(split->port.data());
+    }
+    // A literal in brackets is checked already; a name must pass for one.
+    const std::string host(split->host);
+    if (rest[0] != '[' && !host_acceptable(host.c_str())) {
+        return std::nullopt;
+    }
+    address.host.assign(host, 0, strnlen(host.c_str(), host_max));
     if (static_cast<unsigned>(address.port) - 1u >= 65535u) {
         return std::nullopt;
     }
@@ -125,7 +132,9 @@ void format_page_url(const Address& page, char* out, std::size_t size) {
     char port_text[16];
     const int port_length = std::snprintf(port_text, sizeof port_text, "%d", page.port);
     const std::size_t width = port_length < 5 ? 5 : static_cast<std::size_t>(port_length);
-    const std::size_t host_length = page.host.size();
+    // An IPv6 literal goes in brackets, so that its colons are not read as the port's.
+    const std::string host = url_host(page.host);
+    const std::size_t host_length = host.size();
     const std::size_t selector_length = page.selector.size();
 
     // Beyond host, port and selector a URL holds "gopher://", ":" and "/" (11 bytes), then the
@@ -133,10 +142,10 @@ void format_page_url(const Address& page, char* out, std::size_t size) {
     const bool root = page.selector.empty() || page.selector == "1";
     if (root) {
         if (host_length + width + 11 < size) {
-            std::snprintf(out, size, "gopher://%s:%d/", page.host.c_str(), page.port);
+            std::snprintf(out, size, "gopher://%s:%d/", host.c_str(), page.port);
         }
     } else if (host_length + selector_length + width + 12 < size) {
-        std::snprintf(out, size, "gopher://%s:%d/%c%s", page.host.c_str(), page.port, page.type,
+        std::snprintf(out, size, "gopher://%s:%d/%c%s", host.c_str(), page.port, page.type,
                       page.selector.c_str());
     }
 }

@@ -7,7 +7,8 @@
 #include <string_view>
 
 // Where an item lives: what a page, a menu link, a fetch and the prompts pass around. The host
-// holds at most 255 bytes and the selector at most 1023 (longer input is cut, never rejected).
+// holds at most 255 bytes (an IPv6 literal without its brackets) and the selector at most 1023
+// (longer input is cut, never rejected).
 struct Address {
     std::string host;
     int port = 70;
@@ -16,7 +17,10 @@ struct Address {
 };
 
 // The address typed (a command-line argument, the address prompt), or none when it is invalid.
+// An IPv6 literal in brackets is a host ("[::1]", "[::1]:7070", "gopher://[::1]:7070/1/dir");
+// brackets around anything else are invalid.
 [[nodiscard]] std::optional<Address> parse_gopher_address(std::string_view typed);
 
-// The page's URL, or the empty string when it does not fit in size bytes.
+// The page's URL, an IPv6 host in brackets, or the empty string when it does not fit in size
+// bytes.
 void format_page_url(const Address& page, char* out, std::size_t size);

@@ -5,6 +5,7 @@
 
 #include "gopher/decimal.hpp"
 #include "gopher/fields.hpp"
+#include "gopher/item_type.hpp"
 
 namespace {
 
@@ -14,10 +15,6 @@ constexpr std::size_t first_line_max = display_max;
 // The POSIX locale's white space, whatever locale is set.
 bool is_space(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-bool opens_as_page(char type) {
-    return type != '\0' && std::strchr("0127h", type) != nullptr;
 }
 
 // A port outside 1..65535 names no connection (an empty or non-numeric field reads as 0).
@@ -35,17 +32,11 @@ bool content_is_menu(char type, const char* content) {
     if (content == nullptr) {
         return false;
     }
-    switch (type) {
-    case '1':
-    case '7':
-        return true;
-    case '\0':
-        break;
-    default:
+    if (type != '1' && type != '7' && type != '\0') {
         return false;
     }
-    // A page asked for without a type is a menu unless its first line has no TAB: a server
-    // answering a menu request with plain text, usually an error message.
+    // A menu unless its first line has no TAB: a server answering a menu request with plain
+    // text, usually an error message, which as a menu would lose its first letter.
     const std::size_t room = strnlen(content, first_line_max);
     const void* line_end = std::memchr(content, '\n', room);
     const std::size_t line_length =
@@ -115,9 +106,9 @@ int parse_menu_line(std::string_view line, std::size_t at, MenuItem* item, const
     const std::string_view host = item->host_length > 0
                                       ? std::string_view{fields[2].data(), item->host_length}
                                       : std::string_view{default_host};
-    const bool openable =
-        opens_as_page(item->type) && !is_placeholder_host(host) && port_in_range(item->port);
-    item->selectable = openable ? 1 : 0;
+    const bool usable =
+        item_selectable_type(item->type) && !is_placeholder_host(host) && port_in_range(item->port);
+    item->selectable = usable ? 1 : 0;
     return 1;
 }
 

@@ -9,8 +9,8 @@
 struct MenuItems;
 
 // Whether a page of this type with this content (NUL-terminated; null before it arrives) is
-// shown as a menu: types 1 and 7 are; a page without a type is, unless its first line holds
-// no TAB (a server answering a menu request with plain text, usually an error message).
+// shown as a menu: a page of type 1, 7 or without a type is, unless its first line holds no
+// TAB (a server answering a menu request with plain text, usually an error message).
 [[nodiscard]] bool content_is_menu(char type, const char* content);
 // 1 when the line yields an item, 0 when it is skipped. The line is one line of a content,
 // without its LF, starting `at` bytes into that content: the item's offsets count from there.

@@ -1,4 +1,5 @@
-// One Gopher transaction: connect, send the selector, read until the server closes.
+// One Gopher transaction: look the host up, connect, send the selector, read until the server
+// closes.
 #include "gopher/transaction.hpp"
 
 #include <cerrno>
@@ -6,23 +7,21 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
-#include <netdb.h>
-#include <poll.h>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <sys/socket.h>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct AddrInfoDeleter {
-    void operator()(addrinfo* list) const noexcept { freeaddrinfo(list); }
-};
-
 constexpr std::size_t first_capacity = 4096;
+// A buffer whose bytes are taken after each step needs no more than a few reads' worth.
+constexpr std::size_t taken_capacity_max = std::size_t{1} << 18;
 constexpr std::size_t receive_step_bytes = std::size_t{4} << 20;
 
 Content& transaction_buffer(Transaction* t) {
@@ -32,6 +31,8 @@ Content& transaction_buffer(Transaction* t) {
 void fail(Transaction* t, const char* message) {
     t->state = TransactionState::failed;
     t->failure = message;
+    abandon_lookup(t->lookup);
+    t->connector = Connector{};
     t->socket.reset();
     if (t->into == nullptr) {
         t->content.reset();
@@ -46,76 +47,53 @@ void set_blocking(int fd, bool blocking) {
     fcntl(fd, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK);
 }
 
-// A non-blocking connect to one address. The socket, or -1 when none could be made (the
-// system's reason then goes to notes). connected tells whether it is already done.
-int start_connect(const in_addr& ip, int port, std::string* notes, bool* connected) {
-    Descriptor socket{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)};
-    if (socket.fd < 0) {
-        *notes += "socket: ";
-        *notes += std::strerror(errno);
-        *notes += '\n';
-        return -1;
+// The connector's notes belong to the fetch, whatever becomes of the connection.
+void take_connector_notes(Transaction* t) {
+    t->notes += t->connector.notes;
+    t->connector.notes.clear();
+}
+
+// Moves on from connecting once the race is won or lost.
+void after_connector(Transaction* t) {
+    take_connector_notes(t);
+    Connector& c = t->connector;
+    if (c.state == ConnectorState::connected) {
+        t->socket = take_connection(c);
+        c = Connector{};
+        set_blocking(t->socket.fd, true);
+        t->state = TransactionState::sending;
+    } else if (c.state == ConnectorState::failed) {
+        fail(t, fetch_error::connect);
     }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    // Menu lines carry any int; the wire takes its low 16 bits.
-    address.sin_port = htons(static_cast<std::uint16_t>(static_cast<unsigned>(port) & 0xFFFFu));
-    address.sin_addr = ip;
-    *connected =
-        connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (!*connected && errno != EINPROGRESS) {
-        return -1;
-    }
-    return socket.release();
 }
 
-bool connect_succeeded(int fd) {
-    int error = 0;
-    socklen_t length = sizeof error;
-    return getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+void start_connecting(Transaction* t, std::vector<SocketAddress> addresses, Clock::time_point now) {
+    t->state = TransactionState::connecting;
+    start_connector(t->connector, std::move(addresses), t->limits.connect_timeout_ms, now);
+    after_connector(t);
 }
 
-void connected(Transaction* t) {
-    set_blocking(t->socket.fd, true);
-    t->state = TransactionState::sending;
-}
-
-// Moves on to the next address that gives a socket; fails once none is left.
-void start_next_address(Transaction* t) {
-    while (t->next_address < t->addresses.size()) {
-        bool at_once = false;
-        t->socket = Descriptor{
-            start_connect(t->addresses[t->next_address++], t->port, &t->notes, &at_once)};
-        if (t->socket.fd < 0) {
-            continue;
-        }
-        if (at_once) {
-            connected(t);
+// Takes the lookup's result once it is in; gives the lookup up at its bound.
+void step_resolving(Transaction* t, Clock::time_point now) {
+    if (std::optional<LookupResult> result = take_lookup_result(t->lookup)) {
+        if (result->addresses.empty()) {
+            fail(t, fetch_error::resolve);
         } else {
-            t->deadline = Clock::now() + std::chrono::milliseconds(t->limits.connect_timeout_ms);
+            start_connecting(t, std::move(result->addresses), now);
         }
         return;
     }
-    fail(t, fetch_error::connect);
+    if (now >= t->deadline) {
+        abandon_lookup(t->lookup);
+        fail(t, fetch_error::resolve);
+    }
 }
 
-void step_connecting(Transaction* t, short revents, Clock::time_point now) {
-    if (t->socket.fd < 0) {
-        start_next_address(t);
-        return;
-    }
-    if (revents != 0) {
-        if (connect_succeeded(t->socket.fd)) {
-            connected(t);
-            return;
-        }
-        t->socket.reset();
-    } else if (now >= t->deadline) {
-        t->socket.reset();
-    }
-    if (t->socket.fd < 0) {
-        start_next_address(t);
-    }
+void step_connecting(Transaction* t, int fd, short revents, Clock::time_point now) {
+    const pollfd ready{fd, POLLOUT, revents};
+    connector_step(t->connector, std::span<const pollfd>(&ready, fd >= 0 && revents != 0 ? 1 : 0),
+                   now);
+    after_connector(t);
 }
 
 void step_sending(Transaction* t, Clock::time_point now) {
@@ -157,8 +135,12 @@ bool grow_buffer(Transaction* t) {
 // One read into the buffer, growing it when full. False when there is nothing more to read now
 // (the socket would block, the response ended or failed).
 bool read_some(Transaction* t, int flags, Clock::time_point now) {
+    const std::size_t room = t->capacity - t->used - 1;
+    if (room == 0) {
+        return false; // a taker's full buffer: the rest waits until its bytes are taken
+    }
     char* bytes = transaction_buffer(t).get();
-    const ssize_t n = recv(t->socket.fd, bytes + t->used, t->capacity - t->used - 1, flags);
+    const ssize_t n = recv(t->socket.fd, bytes + t->used, room, flags);
     if (n < 0) {
         if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
             fail(t, fetch_error::read);
@@ -174,19 +156,24 @@ bool read_some(Transaction* t, int flags, Clock::time_point now) {
     // What has arrived is always a terminated text, so a page can be shown while it loads.
     bytes[t->used] = '\0';
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
-    if (t->used > t->limits.response_cap) {
+    if (t->taken + t->used > t->limits.response_cap) {
         fail(t, fetch_error::too_large);
         return false;
     }
-    if (t->used >= t->capacity - 1 && !grow_buffer(t)) {
-        fail(t, fetch_error::grow);
-        return false;
+    if (t->used >= t->capacity - 1) {
+        if (t->taking && t->capacity >= taken_capacity_max) {
+            return false;
+        }
+        if (!grow_buffer(t)) {
+            fail(t, fetch_error::grow);
+            return false;
+        }
     }
     return true;
 }
 
-void step_receiving(Transaction* t, short revents, Clock::time_point now) {
-    if (revents == 0) {
+void step_receiving(Transaction* t, int fd, short revents, Clock::time_point now) {
+    if (fd != t->socket.fd || fd < 0 || revents == 0) {
         if (now >= t->deadline) {
             fail(t, fetch_error::read);
         }
@@ -205,62 +192,77 @@ void step_receiving(Transaction* t, short revents, Clock::time_point now) {
 } // namespace
 
 void begin_transaction(Transaction* transaction, const Address& address, TransactionLimits limits) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(address.host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        transaction->limits = limits;
-        fail(transaction, fetch_error::resolve);
-        return;
-    }
-    const std::unique_ptr<addrinfo, AddrInfoDeleter> list{found};
-    std::vector<in_addr> addresses;
-    for (const addrinfo* entry = list.get(); entry != nullptr; entry = entry->ai_next) {
-        addresses.push_back(reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr);
-    }
-    begin_transaction_to(transaction, std::move(addresses), address.port, address.selector, limits);
+    Transaction& t = *transaction;
+    const Clock::time_point now = Clock::now();
+    t.limits = limits;
+    t.request = address.selector;
+    t.request += "\r\n";
+    t.state = TransactionState::resolving;
+    t.deadline = now + std::chrono::milliseconds(limits.resolve_timeout_ms);
+    t.lookup = start_lookup(address.host, address.port);
+    // A numeric host has its answer already.
+    step_resolving(&t, now);
 }
 
-void begin_transaction_to(Transaction* transaction, std::vector<in_addr> addresses, int port,
+void begin_transaction_to(Transaction* transaction, std::vector<SocketAddress> addresses,
                           std::string_view selector, TransactionLimits limits) {
     Transaction& t = *transaction;
     t.limits = limits;
-    t.addresses = std::move(addresses);
-    t.next_address = 0;
-    t.port = port;
     t.request = selector;
     t.request += "\r\n";
-    t.state = TransactionState::connecting;
-    start_next_address(&t);
+    start_connecting(&t, std::move(addresses), Clock::now());
 }
 
-TransactionWait transaction_wait(const Transaction& transaction) {
+void transaction_watch(const Transaction& transaction, std::vector<pollfd>* out) {
     switch (transaction.state) {
+    case TransactionState::resolving:
+        if (const int fd = lookup_fd(transaction.lookup); fd >= 0) {
+            out->push_back({fd, POLLIN, 0});
+        }
+        break;
     case TransactionState::connecting:
-        return {transaction.socket.fd, POLLOUT, transaction.deadline};
+        connector_watch(transaction.connector, *out);
+        break;
     case TransactionState::receiving:
-        return {transaction.socket.fd, POLLIN, transaction.deadline};
+        out->push_back({transaction.socket.fd, POLLIN, 0});
+        break;
     case TransactionState::sending:
-        // Due now: the request goes out at the next step.
-        return {-1, 0, Clock::time_point::min()};
     case TransactionState::done:
     case TransactionState::failed:
         break;
     }
-    return {-1, 0, Clock::time_point::max()};
 }
 
-void step_transaction(Transaction* transaction, short revents, Clock::time_point now) {
-    switch (transaction->state) {
+Clock::time_point transaction_deadline(const Transaction& transaction) {
+    switch (transaction.state) {
+    case TransactionState::resolving:
+    case TransactionState::receiving:
+        return transaction.deadline;
     case TransactionState::connecting:
-        step_connecting(transaction, revents, now);
+        return connector_deadline(transaction.connector);
+    case TransactionState::sending:
+        // Due now: the request goes out at the next step.
+        return Clock::time_point::min();
+    case TransactionState::done:
+    case TransactionState::failed:
+        break;
+    }
+    return Clock::time_point::max();
+}
+
+void step_transaction(Transaction* transaction, int fd, short revents, Clock::time_point now) {
+    switch (transaction->state) {
+    case TransactionState::resolving:
+        step_resolving(transaction, now);
+        break;
+    case TransactionState::connecting:
+        step_connecting(transaction, fd, revents, now);
         break;
     case TransactionState::sending:
         step_sending(transaction, now);
         break;
     case TransactionState::receiving:
-        step_receiving(transaction, revents, now);
+        step_receiving(transaction, fd, revents, now);
         break;
     case TransactionState::done:
     case TransactionState::failed:
@@ -281,6 +283,20 @@ void lend_buffer(Transaction* transaction, Content* owner) {
 bool transaction_finished(const Transaction& transaction) {
     return transaction.state == TransactionState::done ||
            transaction.state == TransactionState::failed;
+}
+
+std::string_view transaction_received(const Transaction& transaction) {
+    return {received_bytes(transaction), transaction.used};
+}
+
+void transaction_take(Transaction* transaction) {
+    transaction->taken += transaction->used;
+    transaction->used = 0;
+    transaction->taking = true;
+}
+
+std::size_t transaction_total(const Transaction& transaction) {
+    return transaction.taken + transaction.used;
 }
 
 ssize_t write_all(int fd, const char* bytes, std::size_t length) {

@@ -1,31 +1,41 @@
-// One Gopher transaction: connect, send the selector, read until the server closes.
+// One Gopher transaction: look the host up, connect, send the selector, read until the server
+// closes.
 //
 // The transaction never waits and never ends the program: it tells the event loop what it waits
-// for (transaction_wait), and the loop steps it when that comes or its deadline passes, so
-// keys, cancels and progress are answered between steps. A failure leaves the words of its
-// message in the record; the caller decides whether it ends the run.
+// for (transaction_watch, transaction_deadline), and the loop steps it when that comes or its
+// deadline passes, so keys, cancels and progress are answered between steps. The lookup runs on
+// a thread of its own (gopher/resolver.hpp) and the addresses race as Happy Eyeballs has them
+// (gopher/connector.hpp). A failure leaves the words of its message in the record; the caller
+// decides whether it ends the run.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
-#include <netinet/in.h>
+#include <poll.h>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 #include <vector>
 
 #include "gopher/address.hpp"
+#include "gopher/connector.hpp"
 #include "gopher/content.hpp"
 #include "gopher/descriptor.hpp"
+#include "gopher/resolver.hpp"
 
-// Both lowered only by the build, for a test binary of their own.
+// All three lowered only by the build, for a test binary of their own.
+#ifndef KESMOR_RESOLVE_TIMEOUT_MS
+#define KESMOR_RESOLVE_TIMEOUT_MS 10000
+#endif
 #ifndef KESMOR_CONNECT_TIMEOUT_MS
 #define KESMOR_CONNECT_TIMEOUT_MS 10000
 #endif
 #ifndef KESMOR_IDLE_TIMEOUT_MS
 #define KESMOR_IDLE_TIMEOUT_MS 30000
 #endif
-// A server that accepts nothing within this time is given up, and the next address is tried.
+// A name server that has not answered within this time is given up.
+inline constexpr int resolve_timeout_ms = KESMOR_RESOLVE_TIMEOUT_MS;
+// An address that accepts nothing within this time is given up; the others race on meanwhile.
 inline constexpr int connect_timeout_ms = KESMOR_CONNECT_TIMEOUT_MS;
 // A server that sends nothing for this long is given up; a slow one that keeps sending is not.
 inline constexpr int receive_idle_timeout_ms = KESMOR_IDLE_TIMEOUT_MS;
@@ -51,13 +61,15 @@ inline constexpr const char* too_large = "Error: Response too large.";
 
 // The program uses the defaults; tests shorten them.
 struct TransactionLimits {
+    int resolve_timeout_ms = ::resolve_timeout_ms;
     int connect_timeout_ms = ::connect_timeout_ms;
     int idle_timeout_ms = receive_idle_timeout_ms;
     std::size_t response_cap = ::response_cap;
 };
 
 enum class TransactionState {
-    connecting, // trying the addresses in order
+    resolving,  // the lookup runs on its thread
+    connecting, // attempts race, a new address every 250 ms
     sending,    // connected; the request goes out at the next step
     receiving,
     done,   // the buffer holds the response, NUL-terminated
@@ -65,18 +77,18 @@ enum class TransactionState {
 };
 
 struct Transaction {
-    TransactionState state = TransactionState::connecting;
+    TransactionState state = TransactionState::resolving;
     const char* failure = nullptr;
     // Lines of system errors met on the way ("socket: ..."), for standard error once the
     // terminal is given back; never written while the screen is the program's.
     std::string notes;
     TransactionLimits limits;
-    std::vector<in_addr> addresses;
-    std::size_t next_address = 0;
-    int port = 0;
+    // Dropping it abandons the lookup: its thread frees the result when it comes.
+    Lookup lookup;
+    Connector connector;
     std::string request;
-    Descriptor socket;
-    // When the connect attempt or the wait for the next byte is given up.
+    Descriptor socket; // once connected
+    // When the lookup or the wait for the next byte is given up.
     std::chrono::steady_clock::time_point deadline;
     // What has arrived, NUL-terminated after every read: in content, or in the buffer it was
     // lent to (lend_buffer), which then receives the rest.
@@ -84,32 +96,42 @@ struct Transaction {
     Content* into = nullptr;
     std::size_t used = 0;
     std::size_t capacity = 0;
+    // Bytes handed on by transaction_take: a download that goes to a file or a pipe as it
+    // arrives keeps a small buffer, and the cap counts them too.
+    std::size_t taken = 0;
+    bool taking = false; // transaction_take was called: the buffer stops growing early
 };
 
-// Resolves the host (the one step that blocks until the resolver answers), then starts on the
-// first address. A host that does not resolve leaves the transaction failed.
+// Starts looking the host up. A numeric host (IPv4, or IPv6 without brackets) needs no lookup:
+// its connection starts at once, and may be made or fail on return.
 void begin_transaction(Transaction* transaction, const Address& address,
                        TransactionLimits limits = {});
-// The same with the addresses given.
-void begin_transaction_to(Transaction* transaction, std::vector<in_addr> addresses, int port,
+// The same with the addresses (ports included) given: connecting starts at once.
+void begin_transaction_to(Transaction* transaction, std::vector<SocketAddress> addresses,
                           std::string_view selector, TransactionLimits limits = {});
 
-// What the transaction waits for: the socket (fd, -1 for none) becoming ready for events, or
-// the deadline, whichever comes first.
-struct TransactionWait {
-    int fd;
-    short events;
-    std::chrono::steady_clock::time_point deadline;
-};
-[[nodiscard]] TransactionWait transaction_wait(const Transaction& transaction);
+// Appends the descriptors the transaction waits on, with the events wanted: the lookup's, the
+// racing attempts', or the socket's (none while the request is due or once it has ended).
+void transaction_watch(const Transaction& transaction, std::vector<pollfd>* out);
+// When it must be stepped though no descriptor is ready (time_point::min() when at once,
+// max() when never).
+[[nodiscard]] std::chrono::steady_clock::time_point
+transaction_deadline(const Transaction& transaction);
 
-// One step, once the socket is ready (revents as poll gave them) or the deadline has passed
-// (revents 0). Never waits.
-void step_transaction(Transaction* transaction, short revents,
+// One step: fd one of the watched descriptors with revents as poll gave them, or -1 (revents
+// 0) when only time has passed. Descriptors not its own are taken as time passing. Never waits.
+void step_transaction(Transaction* transaction, int fd, short revents,
                       std::chrono::steady_clock::time_point now);
 
 [[nodiscard]] bool transaction_finished(const Transaction& transaction);
 
+// The bytes received since the last take (all of them once done), for a caller that writes
+// them elsewhere as they arrive (a file, standard output): the buffer then starts empty again
+// and stays small. A page never takes: its content is the whole response.
+[[nodiscard]] std::string_view transaction_received(const Transaction& transaction);
+void transaction_take(Transaction* transaction);
+// Every byte received so far, taken or not.
+[[nodiscard]] std::size_t transaction_total(const Transaction& transaction);
 // The bytes received so far, terminated ("" before any buffer exists).
 [[nodiscard]] const char* received_bytes(const Transaction& transaction);
 // Moves the buffer to owner, and the rest of the response goes there: a page shown while it

@@ -2,6 +2,7 @@
 #include "nav/history.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "gopher/fields.hpp"
 
@@ -88,7 +89,10 @@ const Page* page_to_fetch(const History* history) {
     return nullptr;
 }
 
-void accept_fetched(History* history, Content content) {
+void accept_fetched(History* history, Content content, std::size_t size) {
+    if (size == SIZE_MAX) {
+        size = content ? std::strlen(content.get()) : 0;
+    }
     if (history->pending) {
         history->pending->content = std::move(content);
         link_page(history, history->pending.release());
@@ -97,6 +101,7 @@ void accept_fetched(History* history, Content content) {
     }
     if (history->current != nullptr) {
         history->current->fetch = ++history->fetches;
+        history->current->size = size;
     }
     history->reload_requested = false;
 }

@@ -1,6 +1,7 @@
 // The history of visited pages: a doubly linked list reached through History::current.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "gopher/address.hpp"
@@ -39,8 +40,8 @@ void reload_page(History* history);
 [[nodiscard]] const Page* page_to_fetch(const History* history);
 // The content of page_to_fetch has arrived: a pending page is linked in and becomes current, a
 // reloaded page takes the new content in place of the old. Either way the content is numbered
-// as the next fetch.
-void accept_fetched(History* history, Content content);
+// as the next fetch. size is the bytes received; left out, the content is taken as a C string.
+void accept_fetched(History* history, Content content, std::size_t size = SIZE_MAX);
 // The fetch failed or was cancelled: the history stays exactly as it was.
 void drop_fetch(History* history);
 // False when there is no page that way.

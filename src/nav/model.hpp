@@ -7,10 +7,12 @@
 #include "gopher/menu_item.hpp"
 #include "nav/fetch.hpp"
 #include "nav/history.hpp"
+#include "nav/note.hpp"
 #include "nav/page_find.hpp"
+#include "nav/save.hpp"
 #include "nav/shown_page.hpp"
 
-enum class PromptKind { search, address, find };
+enum class PromptKind { search, address, save, find };
 
 // What is drawn over the page: a prompt on the bottom row, the prompt's error message (in red,
 // until a key), or the about screen in place of the page.
@@ -37,6 +39,12 @@ struct Model {
     // A failed or cancelled fetch's words, shown in red on the bottom row over every frame
     // until the next key; empty for none.
     std::string message;
+    Save save;
+    // The news of a save or a link, until the next key; a failed fetch's message wins over it.
+    Note note;
+    // Standard output is no terminal: the start address's bytes go there as they arrive,
+    // nothing is drawn and the keyboard is not read.
+    bool plain_output = false;
     winsize window{};
     bool running = true;
     // The first page failed: the run ends with these on standard error (the system's lines,

@@ -10,6 +10,9 @@ struct Page {
     // The transfer stopped before the end (a failure, a cancel, the user left it): the content
     // holds what arrived.
     bool incomplete = false;
+    // Bytes of the content as received (it may hold NULs), NUL excluded; while the page loads,
+    // the transfer's count is the one that is up to date.
+    std::size_t size = 0;
     Page* prev = nullptr; // older
     Page* next = nullptr; // newer
     // The fetch that gave the content (History::fetches then), 0 for none: with the page it

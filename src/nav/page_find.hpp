@@ -7,9 +7,6 @@
 #include "nav/find.hpp"
 #include "nav/shown_page.hpp"
 
-// What the bottom row says about the last search until the next key.
-enum class FindNote { none, wrapped, not_found };
-
 // The match the screen was last brought to: the line of a text that holds it (by offset, as the
 // content moves while it arrives) and the match's first byte in the line, or the item of a
 // menu.
@@ -33,5 +30,4 @@ struct PageFind {
     ShownKey key;
     bool found = false;
     FoundMatch match;
-    FindNote note = FindNote::none;
 };

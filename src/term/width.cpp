@@ -202,3 +202,23 @@ long shown_width(std::string_view line, TabShow tabs, LineCoding coding) {
     }
     return cols;
 }
+
+std::size_t fitting_tail_start(std::string_view line, int max_cols, TabShow tabs) {
+    const auto continuation = [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U;
+    };
+    std::size_t start = line.size();
+    long used = 0;
+    while (start > 0) {
+        std::size_t at = start - 1;
+        while (at > 0 && continuation(line[at])) {
+            --at;
+        }
+        used += shown_width(line.substr(at, start - at), tabs);
+        if (used > max_cols) {
+            break;
+        }
+        start = at;
+    }
+    return start;
+}

@@ -66,3 +66,8 @@ int append_row(std::string& out, const LinePart& part, long skip, int max_cols,
 // Columns the whole line takes once filtered.
 [[nodiscard]] long shown_width(std::string_view line, TabShow tabs,
                                LineCoding coding = LineCoding::utf8);
+
+// Where the last characters of line that fit in max_cols columns begin (line.size() when none
+// fits): for a text whose end matters more than its start. Counted a character at a time, so
+// what the filter makes of a sequence of several characters may leave a little room unused.
+[[nodiscard]] std::size_t fitting_tail_start(std::string_view line, int max_cols, TabShow tabs);

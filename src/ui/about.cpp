@@ -35,6 +35,8 @@ constexpr AboutLine about_lines[] = {
     {seq::bold_yellow, "        f: Forward"},
     {seq::bold_yellow, "        o: Open URL"},
     {seq::bold_yellow, "        r: Reload"},
+    {seq::bold_yellow, "        s: Save"},
+    {seq::bold_yellow, "        u: Show URL"},
     {seq::bold_yellow, "        /: Find"},
     {seq::bold_yellow, "     n, N: Next, Previous"},
     {seq::bold_yellow, "        w: Wrap"},
@@ -45,7 +47,7 @@ constexpr AboutLine about_lines[] = {
 // Our own text, cut like any other so that no line wraps: the lines below the window are left
 // out, the wider ones end at its last column.
 void draw_about(int rows, int cols) {
-    const AboutGeometry place = about_geometry(rows, cols, static_cast<int>(std::size(about_lines)));
+    const AboutGeometry place = about_geometry(rows, cols, about_line_count());
     draw_band(cols);
     std::string shown;
     append_cut(shown, about_title, cols - place.title_col + 1, TabShow::to_tab_stop);
@@ -72,6 +74,10 @@ void draw_about(int rows, int cols) {
 }
 
 } // namespace
+
+int about_line_count() {
+    return static_cast<int>(std::size(about_lines));
+}
 
 void draw_about_screen(const Model& model) {
     const int rows = model.window.ws_row;

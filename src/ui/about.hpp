@@ -5,3 +5,5 @@ struct Model;
 
 // The whole screen: the about screen in place of the page, cut to the window.
 void draw_about_screen(const Model& model);
+// Lines of the block under the title bar, the greeting to the last shortcut.
+[[nodiscard]] int about_line_count();

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <poll.h>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "gopher/fields.hpp"
 #include "gopher/menu.hpp"
@@ -72,6 +74,7 @@ void show_first_screen(Model* model) {
 void stop_filling(Model* model, bool complete) {
     Fetch& fetch = model->fetch;
     Page* page = fetch.filling;
+    const std::size_t received = fetch.transaction.used;
     fetch.filling = nullptr;
     fetch.active = false;
     fetch.progress.clear();
@@ -79,6 +82,7 @@ void stop_filling(Model* model, bool complete) {
     if (page == nullptr) {
         return;
     }
+    page->size = received;
     page->incomplete = !complete;
     if (page == model->history.current) {
         page_loaded(model);
@@ -100,7 +104,7 @@ void end_fetch(Model* model) {
     fetch.progress.clear();
     if (t.state == TransactionState::done) {
         leave_current_page(model);
-        accept_fetched(&model->history, std::move(t.content));
+        accept_fetched(&model->history, std::move(t.content), t.used);
         model->history.current->incomplete = false;
         t = Transaction{};
         show_current_page(model);
@@ -127,9 +131,14 @@ bool show_progress(Model* model, Clock::time_point now) {
     fetch.next_progress = now + milliseconds(progress_interval_ms);
     const Transaction& t = fetch.transaction;
     const Page* page = fetch.filling != nullptr ? fetch.filling : page_to_fetch(&model->history);
-    std::string text = t.state == TransactionState::connecting
-                           ? connecting_text(page->address.host, page->address.port)
-                           : receiving_text(t.used);
+    std::string text;
+    if (t.state == TransactionState::resolving) {
+        text = looking_up_text(page->address.host);
+    } else if (t.state == TransactionState::connecting) {
+        text = connecting_text(page->address.host, page->address.port);
+    } else {
+        text = receiving_text(t.used);
+    }
     if (text == fetch.progress) {
         return false;
     }
@@ -214,13 +223,10 @@ bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
         return false;
     }
     Transaction& t = fetch.transaction;
-    const TransactionWait wanted = transaction_wait(t);
     const auto before = reinterpret_cast<std::uintptr_t>(received_bytes(t));
     const std::size_t used = t.used;
-    if (fd >= 0 && fd == wanted.fd) {
-        step_transaction(&t, revents, now);
-    } else if (now >= wanted.deadline) {
-        step_transaction(&t, 0, now);
+    if (fd >= 0 || now >= transaction_deadline(t)) {
+        step_transaction(&t, fd, revents, now);
     }
     // The buffer may have moved when it grew: nothing is read through the old address.
     const bool moved = reinterpret_cast<std::uintptr_t>(received_bytes(t)) != before;
@@ -259,11 +265,13 @@ void add_fetch_waits(const Model& model, Waits* waits) {
     if (!fetch.active) {
         return;
     }
-    const TransactionWait wanted = transaction_wait(fetch.transaction);
-    if (wanted.fd >= 0) {
-        waits->fds.push_back({wanted.fd, wanted.events});
+    std::vector<pollfd> watched;
+    transaction_watch(fetch.transaction, &watched);
+    for (const pollfd& entry : watched) {
+        waits->fds.push_back({entry.fd, entry.events});
     }
-    waits->deadline = std::min({waits->deadline, wanted.deadline, fetch.next_progress});
+    waits->deadline =
+        std::min({waits->deadline, transaction_deadline(fetch.transaction), fetch.next_progress});
     if (fetch.frame_due) {
         waits->deadline = std::min(waits->deadline, fetch.next_frame);
     }

@@ -10,6 +10,7 @@
 #include "gopher/menu_item.hpp"
 #include "nav/model.hpp"
 #include "term/wrap.hpp"
+#include "ui/bottom_note.hpp"
 #include "ui/geometry.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/text_view.hpp"
@@ -56,6 +57,13 @@ std::vector<long> rows_of_matches(const TextRows& rows, std::string_view line,
     return out;
 }
 
+// "Search wrapped." on the bottom row when the search went past an end.
+void note_wrapped(Model* model, bool wrapped) {
+    if (wrapped) {
+        show_note(model, "Search wrapped.", false, false);
+    }
+}
+
 // The first column shown so that the match is on screen while lines are cut: left as it is when
 // the match is in view, else a multiple of half the room.
 long left_showing(const TextRows& rows, std::string_view line, MatchSpan span, long left) {
@@ -87,13 +95,14 @@ void land_in_text(Model* model, const TextRows& rows, RowPlace line, std::string
     find.key = shown.key;
     find.match = {static_cast<std::size_t>(line.line - rows.text.data()), line.line_index,
                   span.from, -1};
-    find.note = wrapped ? FindNote::wrapped : FindNote::none;
+    note_wrapped(model, wrapped);
 }
 
-void not_found(PageFind* find) {
-    find->running = false;
-    find->found = false;
-    find->note = FindNote::not_found;
+void not_found(Model* model) {
+    PageFind& find = model->find;
+    find.running = false;
+    find.found = false;
+    show_note(model, "Not found: " + find.needle, true, false);
 }
 
 // A search of the text from the first row on screen, or from the row of the match found last
@@ -105,7 +114,7 @@ void search_text(Model* model, bool from_match, Rows which, FindDirection direct
     PageFind& find = model->find;
     const TextRows rows = text_rows(*model);
     if (rows.text.empty()) {
-        not_found(&find);
+        not_found(model);
         return;
     }
     RowPlace origin = text_top(*model, rows);
@@ -136,7 +145,6 @@ void search_text(Model* model, bool from_match, Rows which, FindDirection direct
     find.next_at = static_cast<std::size_t>(find.state.at - rows.text.data());
     find.running = true;
     find.key = shown.key;
-    find.note = FindNote::none;
     // A short text is done before this key's frame.
     std::ignore = step_find(model);
 }
@@ -177,7 +185,7 @@ void land_in_menu(Model* model, long index, bool wrapped) {
     find.found = true;
     find.key = shown.key;
     find.match = {0, 0, 0, index};
-    find.note = wrapped ? FindNote::wrapped : FindNote::none;
+    note_wrapped(model, wrapped);
 }
 
 void search_menu(Model* model, long from, bool include_from, FindDirection direction) {
@@ -188,7 +196,7 @@ void search_menu(Model* model, long from, bool include_from, FindDirection direc
     const ItemFound found =
         find_item(displays, from, model->find.needle, direction, include_from);
     if (found.index < 0) {
-        not_found(&model->find);
+        not_found(model);
         return;
     }
     land_in_menu(model, found.index, found.wrapped);
@@ -264,7 +272,7 @@ bool step_find(Model* model) {
     case FindStatus::searching:
         return false;
     case FindStatus::no_match:
-        not_found(&find);
+        not_found(model);
         return true;
     case FindStatus::found:
         break;
@@ -274,7 +282,7 @@ bool step_find(Model* model) {
     const RowCursor cursor = row_cursor(rows, line);
     const std::vector<MatchSpan> spans = find_in_line(cursor.line, find.needle, cursor.coding);
     if (spans.empty()) {
-        not_found(&find);
+        not_found(model);
         return true;
     }
     const bool forward = state.direction == FindDirection::forward;

@@ -6,7 +6,7 @@
 #include "nav/model.hpp"
 #include "term/sequences.hpp"
 #include "ui/about.hpp"
-#include "ui/find_view.hpp"
+#include "ui/bottom_note.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/prompt.hpp"
 #include "ui/status_line.hpp"
@@ -44,6 +44,6 @@ void draw_frame(const Model& model) {
     } else if (!model.message.empty()) {
         draw_error_message(model.window, model.message);
     } else {
-        draw_find_note(model);
+        draw_bottom_note(model);
     }
 }

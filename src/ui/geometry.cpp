@@ -35,6 +35,8 @@ std::string_view prompt_label(PromptKind kind) {
     switch (kind) {
     case PromptKind::search:
         return "Search query: ";
+    case PromptKind::save:
+        return "Save as: ";
     case PromptKind::find:
         return "Find: ";
     case PromptKind::address:

@@ -31,5 +31,5 @@ struct AboutGeometry {
     int col;       // column of every line of the block
 };
 inline constexpr std::string_view about_title = "About Kesmor";
-// block_rows: the lines of the block, centred on the window's rows.
+// The block of block_rows lines centred, never above row 3.
 [[nodiscard]] AboutGeometry about_geometry(int rows, int cols, int block_rows);

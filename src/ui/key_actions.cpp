@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "gopher/fields.hpp"
@@ -12,26 +13,18 @@
 #include "ui/fetch_work.hpp"
 #include "ui/find_work.hpp"
 #include "ui/geometry.hpp"
+#include "ui/item_links.hpp"
 #include "ui/keys.hpp"
+#include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/prompt.hpp"
+#include "ui/save_work.hpp"
 #include "ui/text_view.hpp"
 
 namespace {
 
 const char* search_too_long = "Error: Search too long.";
 const char* invalid_address = "Error: Invalid Gopher address format. Press any key.";
-
-Address item_address(const Model& model, const MenuItem& item, std::string_view selector) {
-    const Page& page = *model.history.current;
-    const char* content = page.content.get();
-    Address address;
-    address.host = menu_item_host(item, content, page.address.host.c_str());
-    address.port = item.port;
-    address.type = item.type;
-    address.selector = selector;
-    return address;
-}
 
 // The item on the selected row: a search asks for its query, any other link is asked for.
 void open_item(Model* model, const MenuItem& item) {
@@ -42,8 +35,11 @@ void open_item(Model* model, const MenuItem& item) {
         model->overlay.search = item;
         return;
     }
+    if (open_item_elsewhere(model, item)) {
+        return;
+    }
     const char* content = model->history.current->content.get();
-    push_page(&model->history, item_address(*model, item, menu_item_selector(item, content)));
+    push_page(&model->history, link_address(*model, item, menu_item_selector(item, content)));
 }
 
 void accept_prompt(Model* model) {
@@ -71,7 +67,7 @@ void accept_prompt(Model* model) {
         }
         std::string query = std::string(selector) + '\t' + overlay.typed;
         overlay = Overlay{};
-        push_page(&model->history, item_address(*model, item, query));
+        push_page(&model->history, link_address(*model, item, query));
         return;
     }
     if (std::optional<Address> address = parse_gopher_address(overlay.typed)) {
@@ -202,6 +198,15 @@ void key_in_view(Model* model, DecodedKey key) {
         return;
     case Action::reload:
         reload_page(&model->history);
+        return;
+    case Action::save:
+        save_key(model);
+        return;
+    case Action::show_url:
+        show_url(model);
+        return;
+    case Action::cancel:
+        std::ignore = cancel_save(model);
         return;
     case Action::about:
         model->overlay = Overlay{};

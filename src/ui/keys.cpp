@@ -15,6 +15,8 @@ Action view_action(DecodedKey key) {
         return Action::sideways;
     case Key::back:
         return Action::back;
+    case Key::escape:
+        return Action::cancel;
     case Key::byte:
         break;
     default:
@@ -32,6 +34,12 @@ Action view_action(DecodedKey key) {
         return Action::open_address;
     case 'r':
         return Action::reload;
+    case 's':
+        return Action::save;
+    case 'u':
+        return Action::show_url;
+    case 0x03:
+        return Action::cancel;
     case '/':
         return Action::find;
     case 'n':

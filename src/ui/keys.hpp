@@ -12,6 +12,9 @@ enum class Action {
     forward,
     open_address,
     reload,
+    save,          // the marked item of a menu, the page of a text
+    show_url,      // the marked item's URL, or the page's
+    cancel,        // Esc or Ctrl-C: the save running
     find,          // '/': the find prompt
     find_next,     // 'n'
     find_previous, // 'N'

@@ -40,7 +40,8 @@ void draw_menu(const Model& model) {
         // Only the rows on screen are visited, however long the menu.
         const int last = count - top < rows ? count - top : rows;
         for (int k = 0; k < last; ++k) {
-            const MenuItem& item = shown.items.items[static_cast<std::size_t>(top + k)];
+            const MenuItem& item =
+                shown.items.items[static_cast<std::size_t>(top) + static_cast<std::size_t>(k)];
             const int highlight = item.selectable && item.ordinal == selected;
             std::fputs(type_color(item.type, highlight), stdout);
             place_content_row(model, k);

@@ -3,15 +3,47 @@
 #include "ui/prompt.hpp"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "gopher/fields.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"
+#include "term/width.hpp"
 #include "ui/bottom_message.hpp"
 #include "ui/geometry.hpp"
 
+namespace {
+
+// The longest path the system takes, less its NUL.
+constexpr int file_name_limit = 4095;
+
+bool ascii_only(std::string_view text) {
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0x80U) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool is_continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U;
+}
+
+} // namespace
+
 int prompt_limit(PromptKind kind) {
-    return static_cast<int>(kind == PromptKind::address ? address_max : selector_max);
+    switch (kind) {
+    case PromptKind::search:
+    case PromptKind::find:
+        return static_cast<int>(selector_max);
+    case PromptKind::save:
+        return file_name_limit;
+    case PromptKind::address:
+        break;
+    }
+    return static_cast<int>(address_max);
 }
 
 PromptEdit edit_prompt(Overlay* overlay, DecodedKey key) {
@@ -21,6 +53,10 @@ PromptEdit edit_prompt(Overlay* overlay, DecodedKey key) {
         typed.clear();
         return PromptEdit::cancelled;
     case Key::back:
+        // A whole character, also one of several bytes from a proposed name.
+        while (!typed.empty() && is_continuation(typed.back())) {
+            typed.pop_back();
+        }
         if (!typed.empty()) {
             typed.pop_back();
         }
@@ -53,9 +89,17 @@ void draw_prompt_row(const Model& model) {
     // Up to the last column, left free for the cursor.
     const int field = cols - input_col;
     const auto count = static_cast<int>(typed.size());
-    const int shown = count < field ? count : (field > 0 ? field : 0);
     move_cursor(rows, input_col);
-    std::fwrite(typed.data() + count - shown, 1, static_cast<std::size_t>(shown), stdout);
+    if (ascii_only(typed)) {
+        const int shown = count < field ? count : (field > 0 ? field : 0);
+        std::fwrite(typed.data() + count - shown, 1, static_cast<std::size_t>(shown), stdout);
+    } else {
+        const std::string_view tail = std::string_view{typed}.substr(
+            fitting_tail_start(typed, field > 0 ? field : 0, TabShow::one_blank));
+        std::string out;
+        append_cut(out, tail, field > 0 ? field : 0, TabShow::one_blank);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    }
     std::fputs(seq::show_cursor, stdout);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <tuple>
 
+#include "gopher/host_port.hpp"
 #include "term/sequences.hpp"
 #include "ui/bottom_message.hpp"
 
@@ -25,9 +26,16 @@ std::string receiving_text(std::size_t bytes) {
     return text;
 }
 
+std::string looking_up_text(std::string_view host) {
+    std::string text = "Looking up ";
+    text += host;
+    text += "...";
+    return text;
+}
+
 std::string connecting_text(std::string_view host, int port) {
     std::string text = "Connecting to ";
-    text += host;
+    text += url_host(host);
     text += ':';
     text += std::to_string(port);
     text += "...";

@@ -10,7 +10,11 @@
 // in units of 1024 x 1024, rounded down to the tenth.
 [[nodiscard]] std::string receiving_text(std::size_t bytes);
 
-// "Connecting to HOST:PORT...", the host as it came (the drawing filters it).
+// "Looking up HOST...", the host as it came (the drawing filters it).
+[[nodiscard]] std::string looking_up_text(std::string_view host);
+
+// "Connecting to HOST:PORT...", the host as it came (the drawing filters it), an IPv6 literal in
+// brackets: "Connecting to [::1]:7070...".
 [[nodiscard]] std::string connecting_text(std::string_view host, int port);
 
 // Replaces the bottom row with the text, filtered and cut to the row, in the default colours.

@@ -7,6 +7,7 @@
 #include "ui/find_work.hpp"
 #include "ui/key_actions.hpp"
 #include "ui/page_on_screen.hpp"
+#include "ui/save_work.hpp"
 
 using Clock = std::chrono::steady_clock;
 
@@ -27,10 +28,13 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         cancel_fetch(model);
         return true;
     case EventKind::ready:
-        return step_fetch(model, event.fd, event.revents, now);
     case EventKind::time: {
-        const bool fetched = step_fetch(model, -1, 0, now);
-        return step_find(model) || fetched;
+        // Both may be in flight; each steps on its own descriptor or deadline.
+        const bool fetched = step_fetch(model, event.fd, event.revents, now);
+        const bool saved = step_save(model, event.fd, event.revents, now);
+        // A search still looking takes its next step at each turn.
+        const bool found = event.kind == EventKind::time && step_find(model);
+        return fetched || saved || found;
     }
     case EventKind::idle:
         return do_pending_work(model);
@@ -39,10 +43,12 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     }
     // A failed fetch's words stay until the next key, which then acts as usual.
     model->message.clear();
-    // A search still looking stops at any key (Esc and Ctrl-C do only that); its words go.
+    model->note = Note{};
+    // A search still looking stops at any key (Esc and Ctrl-C do only that).
     stop_find(model);
-    model->find.note = FindNote::none;
-    if (model->overlay.kind != OverlayKind::none) {
+    if (key_in_save_prompt(model, event.key, now)) {
+        // The save prompt and its error: nothing else sees the key.
+    } else if (model->overlay.kind != OverlayKind::none) {
         key_in_overlay(model, event.key);
     } else if (page_loading(*model) && cancels(event.key)) {
         cancel_fetch(model);
@@ -57,4 +63,5 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
 void collect_waits(const Model& model, Waits* waits) {
     add_fetch_waits(model, waits);
     add_find_waits(model, waits);
+    add_save_waits(model, waits);
 }

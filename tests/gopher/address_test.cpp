@@ -58,6 +58,12 @@ TEST(ParseGopherAddress, AcceptsTheAddressForms) {
         {"_gopher", "_gopher", 70, '1', ""},
         {"x", "x", 70, '1', ""},
         {"alpha-:70/0/a", "alpha-", 70, '0', "/a"},
+        // An IPv6 literal in brackets, kept without them.
+        {"[::1]", "::1", 70, '1', ""},
+        {"[::1]:7070", "::1", 7070, '1', ""},
+        {"[::1]/0/notes", "::1", 70, '0', "/notes"},
+        {"gopher://[2001:db8::1]:7070/1/dir", "2001:db8::1", 7070, '1', "/dir"},
+        {"gopher://[::ffff:10.0.0.7]/", "::ffff:10.0.0.7", 70, '\0', ""},
     };
     for (const auto& c : cases) {
         const Parsed p = parse(c.address);
@@ -70,33 +76,15 @@ TEST(ParseGopherAddress, AcceptsTheAddressForms) {
 }
 
 TEST(ParseGopherAddress, RejectsMalformedAddresses) {
-    for (const char* address : {"alpha.lan:",
-                                "alpha.lan:0",
-                                "alpha.lan:70000",
-                                "alpha.lan:-70",
-                                "alpha.lan:abc",
-                                "alpha .lan",
-                                "alpha\t.lan",
-                                "alpha\n.lan",
-                                "/1/dir",
-                                "gopher://",
-                                "gopher:/alpha.lan",
-                                "GOPHER://alpha.lan",
-                                "",
-                                "-hx",
-                                "--HELP",
-                                "-",
-                                "\xd9host",
-                                "-alpha",
-                                "-alpha:70",
-                                "gopher://-alpha/",
-                                "alpha!",
-                                "alp\xc3\xa9",
-                                "alpha\r",
-                                "alpha+beta",
-                                "alpha@beta",
-                                "alpha.lan:99999999999",
-                                "alpha.lan:-99999999999"}) {
+    for (const char* address :
+         {"alpha.lan:", "alpha.lan:0", "alpha.lan:70000", "alpha.lan:-70", "alpha.lan:abc",
+          "alpha .lan", "alpha\t.lan", "alpha\n.lan", "/1/dir", "gopher://", "gopher:/alpha.lan",
+          "GOPHER://alpha.lan", "", "-hx", "--HELP", "-", "\xd9host", "-alpha", "-alpha:70",
+          "gopher://-alpha/", "alpha!", "alp\xc3\xa9", "alpha\r", "alpha+beta", "alpha@beta",
+          "alpha.lan:99999999999", "alpha.lan:-99999999999",
+          // Brackets that do not hold an IPv6 address alone.
+          "[::1", "[]", "[zz]", "[alpha.lan]", "[10.0.0.7]", "[::1]:", "[::1]70", "[::1]:70000",
+          "gopher://[::1/1/dir", "::1"}) {
         EXPECT_EQ(parse(address).valid, 0) << "address=" << address;
     }
 }
@@ -219,6 +207,10 @@ TEST(FormatPageUrl, RendersRootAndFullForms) {
         EXPECT_EQ(render(make_page("alpha.lan", c.port, c.type, c.selector)), c.url)
             << "selector=" << c.selector;
     }
+    // An IPv6 literal in brackets, in both forms; a host with colons that is none, as it is.
+    EXPECT_EQ(render(make_page("::1", 7070, '1', "")), "gopher://[::1]:7070/");
+    EXPECT_EQ(render(make_page("2001:db8::1", 70, '0', "/a")), "gopher://[2001:db8::1]:70/0/a");
+    EXPECT_EQ(render(make_page("alpha.lan:70", 71, '1', "")), "gopher://alpha.lan:70:71/");
 }
 
 TEST(FormatPageUrl, GivesTheEmptyStringWhenTheUrlDoesNotFit) {
@@ -234,6 +226,11 @@ TEST(FormatPageUrl, GivesTheEmptyStringWhenTheUrlDoesNotFit) {
     const Address wide_port = make_page("alpha.lan", 1234567, '1', "/dir");
     EXPECT_EQ(render(wide_port, 28 + 5), "gopher://alpha.lan:1234567/1/dir");
     EXPECT_EQ(render(wide_port, 28 + 4), "");
+    // The brackets of an IPv6 host count.
+    const Address six = make_page("::1", 70, '1', "/dir");
+    const std::size_t exact_six = std::string("gopher://[::1]:70/1/dir").size() + 3 + 1;
+    EXPECT_EQ(render(six, exact_six), "gopher://[::1]:70/1/dir");
+    EXPECT_EQ(render(six, exact_six - 1), "");
 }
 
 TEST(FormatPageUrl, FullFormParsesBackToTheSamePage) {
@@ -243,10 +240,9 @@ TEST(FormatPageUrl, FullFormParsesBackToTheSamePage) {
         char type;
         const char* selector;
     } cases[] = {
-        {"alpha.lan", 70, '1', "/dir"},
-        {"10.0.0.7", 7070, '0', "/notes.txt:8"},
-        {"7host", 65535, 'h', "/a/b/c"},
-        {"alpha.lan", 1, '7', "x"},
+        {"alpha.lan", 70, '1', "/dir"},  {"10.0.0.7", 7070, '0', "/notes.txt:8"},
+        {"7host", 65535, 'h', "/a/b/c"}, {"alpha.lan", 1, '7', "x"},
+        {"::1", 7070, '0', "/six"},      {"1::2:3", 70, '1', "/dir"},
     };
     for (const auto& c : cases) {
         const std::string url = render(make_page(c.host, c.port, c.type, c.selector));

@@ -121,13 +121,14 @@ TEST(ParseMenuLine, HandlesCarriageReturnsPortsAndShortLines) {
     }
 }
 
-TEST(ParseMenuLine, OnlyLinkTypesOnRealHostsAreSelectable) {
-    for (const char* type : {"0", "1", "2", "7", "h", "3", "8", "9", "g", "I", "+", "i", "s"}) {
+TEST(ParseMenuLine, PagesSavesAndSessionsOnRealHostsAreSelectable) {
+    for (const char* type :
+         {"0", "1", "2", "7", "h", "3", "8", "T", "9", "g", "I", "+", "i", "s"}) {
         for (const char* host : {"real.lan", "null.host", "error.host", "NULL.HOST"}) {
             const std::string line = std::string(type) + "Item\t/sel\t" + host + "\t70";
             MenuItem item;
             ASSERT_EQ(parse_menu_line(line, 0, &item, "page.lan", 70), 1);
-            const bool link = std::strchr("0127h", type[0]) != nullptr;
+            const bool link = std::strchr("0127h89TgIs", type[0]) != nullptr;
             const bool placeholder =
                 std::strcmp(host, "null.host") == 0 || std::strcmp(host, "error.host") == 0;
             EXPECT_EQ(item.selectable, link && !placeholder ? 1 : 0)
@@ -213,9 +214,14 @@ TEST(ContentIsMenu, DecidesOnThePagesType) {
         int menu;
     } cases[] = {
         {'1', menu_line, 1},
-        {'1', "plain text", 1},
-        {'1', "", 1},
-        {'7', "plain text", 1},
+        // A menu or search answered with a line of text (a selector the server does not have)
+        // is text, as a page without a type is: as a menu it would lose its first letter.
+        {'1', "plain text", 0},
+        {'1', "Error: File or directory not found!\r\n", 0},
+        {'1', "", 0},
+        {'1', "plain\nsecond\tline", 0},
+        {'1', std::string(1023, 'x') + "\t", 0},
+        {'7', "plain text", 0},
         {'7', menu_line, 1},
         // Every other type is text, however menu-like its content.
         {'0', menu_line, 0},

@@ -3,11 +3,14 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <poll.h>
 #include <string>
 #include <string_view>
 #include <sys/socket.h>
@@ -18,6 +21,7 @@
 
 #include "app/event_loop.hpp"
 #include "gopher/descriptor.hpp"
+#include "gopher/resolver.hpp"
 #include "gopher/transaction.hpp"
 #include "nav/model.hpp"
 #include "support/gopher_fixture.hpp"
@@ -69,17 +73,31 @@ struct TypedKeys {
     TypedKeys& operator=(const TypedKeys&) = delete;
 };
 
-in_addr ipv4(const char* text) {
-    in_addr address{};
-    inet_pton(AF_INET, text, &address);
+// An IPv4 or IPv6 address and port, as the resolver gives them.
+SocketAddress at(const char* text, int port) {
+    SocketAddress address;
+    if (inet_pton(AF_INET, text, &reinterpret_cast<sockaddr_in*>(&address.storage)->sin_addr) ==
+        1) {
+        auto* in = reinterpret_cast<sockaddr_in*>(&address.storage);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(static_cast<std::uint16_t>(port));
+        address.length = sizeof(sockaddr_in);
+    } else {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&address.storage);
+        EXPECT_EQ(inet_pton(AF_INET6, text, &in6->sin6_addr), 1) << text;
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(static_cast<std::uint16_t>(port));
+        address.length = sizeof(sockaddr_in6);
+    }
     return address;
 }
 
-sockaddr_in peer_of(int fd) {
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length);
-    return peer;
+// The address a connected socket reaches, as inet_ntop writes it.
+std::string peer_of(int fd) {
+    SocketAddress peer;
+    peer.length = sizeof peer.storage;
+    getpeername(fd, reinterpret_cast<sockaddr*>(&peer.storage), &peer.length);
+    return address_text(peer);
 }
 
 struct FileCloser {
@@ -204,33 +222,75 @@ TEST(Transaction, NulByteEndsTheContent) {
     EXPECT_STREQ(fetched.content(), "abc");
 }
 
+// Addresses that refuse are passed over at once, in either family, and without a word.
 TEST(Transaction, FirstAddressThatAcceptsIsUsedSilently) {
     auto server = start_gopher_server("127.0.0.1");
-    // Nothing listens on 127.0.0.2 at this port, so it refuses.
-    int fd = -1;
-    const std::string messages = written_to(STDERR_FILENO, [&] {
-        fd = connect_first({ipv4("127.0.0.2"), ipv4("127.0.0.1")}, server->port);
-    });
-    const Socket connected{fd};
-    ASSERT_GE(connected.fd, 0);
-    EXPECT_EQ(peer_of(connected.fd).sin_addr.s_addr, ipv4("127.0.0.1").s_addr);
-    EXPECT_EQ(messages, "");
+    auto server6 = start_gopher_server("::1");
+    // Nothing listens on 127.0.0.2 at the first port, nor on ::1 at the second.
+    struct Case {
+        std::vector<SocketAddress> addresses;
+        const char* peer;
+    };
+    const Case cases[] = {
+        {{at("127.0.0.2", server->port), at("127.0.0.1", server->port)}, "127.0.0.1"},
+        {{at("::1", server->port), at("127.0.0.1", server->port)}, "127.0.0.1"},
+        {{at("127.0.0.1", server6->port), at("::1", server6->port)}, "::1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("case=") + c.peer);
+        int fd = -1;
+        const std::string messages =
+            written_to(STDERR_FILENO, [&] { fd = connect_first(c.addresses); });
+        const Socket connected{fd};
+        ASSERT_GE(connected.fd, 0);
+        EXPECT_EQ(peer_of(connected.fd), c.peer);
+        EXPECT_EQ(messages, "");
+    }
 }
 
 TEST(Transaction, AddressesAreTriedInOrder) {
     auto first = start_gopher_server("127.0.0.2");
     auto second = start_gopher_server("127.0.0.1", first->port);
-    const Socket connected{connect_first({ipv4("127.0.0.2"), ipv4("127.0.0.1")}, first->port)};
+    const Socket connected{
+        connect_first({at("127.0.0.2", first->port), at("127.0.0.1", first->port)})};
     ASSERT_GE(connected.fd, 0);
-    EXPECT_EQ(peer_of(connected.fd).sin_addr.s_addr, ipv4("127.0.0.2").s_addr);
+    EXPECT_EQ(peer_of(connected.fd), "127.0.0.2");
+}
+
+// An address that never answers holds the next one back only for the stagger, not for its
+// connect bound: both attempts are then in flight, and the one that connects wins.
+TEST(Transaction, NextAddressRacesOneThatNeverAnswers) {
+    auto full = start_full_listener();
+    auto server = start_gopher_server("127.0.0.1");
+    serve_default(*server, Script{"raced"});
+    Transaction t;
+    begin_transaction_to(&t, {at("127.0.0.1", full->port), at("127.0.0.1", server->port)}, "",
+                         {.connect_timeout_ms = 600'000});
+    ASSERT_EQ(t.state, TransactionState::connecting);
+    std::vector<pollfd> watched;
+    transaction_watch(t, &watched);
+    EXPECT_EQ(watched.size(), 1u);
+    const auto stagger = std::chrono::milliseconds(connection_stagger_ms);
+    EXPECT_LE(transaction_deadline(t), std::chrono::steady_clock::now() + stagger);
+    // The stagger passes with nothing ready: the second address starts beside the first.
+    step_transaction(&t, -1, 0, std::chrono::steady_clock::now() + stagger);
+    if (t.state == TransactionState::connecting) {
+        watched.clear();
+        transaction_watch(t, &watched);
+        EXPECT_EQ(watched.size(), 2u);
+    }
+    run_transaction(&t);
+    ASSERT_EQ(t.state, TransactionState::done) << (t.failure != nullptr ? t.failure : "");
+    EXPECT_STREQ(t.content.get(), "raced");
 }
 
 TEST(Transaction, NoAddressAcceptingGivesNoSocket) {
     auto refused = reserve_refused_port();
-    EXPECT_EQ(connect_first({ipv4("127.0.0.1"), ipv4("127.0.0.2")}, refused->port), -1);
-    EXPECT_EQ(connect_first({}, refused->port), -1);
+    EXPECT_EQ(connect_first({at("127.0.0.1", refused->port), at("127.0.0.2", refused->port)}), -1);
+    EXPECT_EQ(connect_first({}), -1);
 }
 
+// Menu lines carry any port; the wire takes its low 16 bits.
 TEST(Transaction, PortIsTakenModulo65536) {
     std::unique_ptr<GopherServer> server;
     try {
@@ -238,9 +298,20 @@ TEST(Transaction, PortIsTakenModulo65536) {
     } catch (const std::exception& e) {
         GTEST_SKIP() << "port 4464 is busy: " << e.what();
     }
-    const Socket connected{connect_first({ipv4("127.0.0.1")}, 70000)};
-    ASSERT_GE(connected.fd, 0);
-    EXPECT_EQ(ntohs(peer_of(connected.fd).sin_port), 4464);
+    serve_default(*server, Script{"wrapped"});
+    Transaction t;
+    begin_transaction(&t, {.host = "127.0.0.1", .port = 70000, .type = '1', .selector = ""});
+    run_transaction(&t);
+    ASSERT_EQ(t.state, TransactionState::done);
+    EXPECT_STREQ(t.content.get(), "wrapped");
+}
+
+// A host given as an IPv6 literal, as a menu line names it.
+TEST(Transaction, Ipv6LiteralHostIsFetched) {
+    auto server = start_gopher_server("::1");
+    serve(*server, "/six", Script{"over IPv6"});
+    const Fetched fetched(*server, "/six");
+    EXPECT_EQ(fetched.text(), "over IPv6");
 }
 
 TEST(Transaction, FailureGivesItsMessageAndNoContent) {
@@ -268,8 +339,10 @@ TEST(Transaction, FailureGivesItsMessageAndNoContent) {
         {"127.0.0.1", server->port, "/over", "Error: Response too large."},
         {"127.0.0.1", server->port, "/at", nullptr},
     };
-    const TransactionLimits limits{
-        .connect_timeout_ms = 300, .idle_timeout_ms = 300, .response_cap = cap};
+    const TransactionLimits limits{.resolve_timeout_ms = 30'000,
+                                   .connect_timeout_ms = 300,
+                                   .idle_timeout_ms = 300,
+                                   .response_cap = cap};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("case=") + c.host + ":" + std::to_string(c.port) + c.selector);
         Transaction t;

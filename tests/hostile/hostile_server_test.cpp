@@ -115,6 +115,8 @@ std::string every_field_byte_shown() {
 
 std::vector<HostileCase> hostile_cases() {
     const std::string item_to_port = "\t/there\t127.0.0.1\t";
+    // Info lines as servers send them: a first line without a TAB would make the page text.
+    const std::string info_end = "\t\tnull.host\t1\r\n";
     const std::string line_of_text =
         "Line {n}: a line of text of the same length every time, and more.\r\n";
     std::vector<HostileCase> cases;
@@ -156,9 +158,11 @@ std::vector<HostileCase> hostile_cases() {
 
     HostileCase long_menu_line;
     long_menu_line.name = "MenuLineOf1MB";
-    long_menu_line.head = "1" + std::string(megabyte, 'x') + item_to_port + "70";
+    long_menu_line.head =
+        "iBefore" + info_end + "1" + std::string(megabyte, 'x') + item_to_port + "70";
     // The display keeps its first 1023 bytes, of which the row shows what fits the window.
-    long_menu_line.shown = {{"->" + std::string(77, 'x'), 4, 2}, {std::string(80, ' '), 5, 1}};
+    long_menu_line.shown = {
+        {"  Before", 4, 2}, {"->" + std::string(77, 'x'), 5, 2}, {std::string(80, ' '), 6, 1}};
     cases.push_back(long_menu_line);
 
     HostileCase tabs;
@@ -182,7 +186,7 @@ std::vector<HostileCase> hostile_cases() {
     // it ends the content. Opening it puts the selector in the header bar.
     HostileCase every_byte;
     every_byte.name = "EveryByteInDisplayAndSelector";
-    every_byte.head = "iBefore\r\n0" + every_field_byte() + "\t" + every_field_byte() +
+    every_byte.head = "iBefore" + info_end + "0" + every_field_byte() + "\t" + every_field_byte() +
                       "\t127.0.0.1\t$PORT\r\n" + std::string(1, '\0') + "iHidden\r\n";
     every_byte.shown = {{"  Before", 4, 2},
                         {"->" + every_field_byte_shown().substr(0, 77), 5, 2},
@@ -205,8 +209,8 @@ std::vector<HostileCase> hostile_cases() {
 
     HostileCase trickle;
     trickle.name = "OneByteAtATime";
-    trickle.head =
-        "iSlowly\r\n1Inside" + item_to_port + "70\r\n0Last" + item_to_port + "70\r\n.\r\n";
+    trickle.head = "iSlowly" + info_end + "1Inside" + item_to_port + "70\r\n0Last" + item_to_port +
+                   "70\r\n.\r\n";
     trickle.reply = Reply::in_pieces;
     trickle.piece_size = 1;
     trickle.shown = {{"  Slowly", 4, 2}, {"->Inside", 5, 2}, {"  Last", 6, 2}};
@@ -223,7 +227,7 @@ std::vector<HostileCase> hostile_cases() {
 
     HostileCase cut;
     cut.name = "ClosedMidResponse";
-    cut.head = "iFirst line\r\n0Second" + item_to_port + "70\r\n0Cut mid-li";
+    cut.head = "iFirst line" + info_end + "0Second" + item_to_port + "70\r\n0Cut mid-li";
     cut.shown = {{"  First line", 4, 2}, {"->Second", 5, 2}, {"  Cut mid-li", 6, 2}};
     cases.push_back(cut);
 

@@ -1,6 +1,8 @@
 // One tour of every screen by the program built without sanitizers, under valgrind's memcheck:
 // any invalid access, use of uninitialised memory or definite leak fails it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <tuple>
@@ -8,7 +10,9 @@
 #include <vector>
 
 #include "support/gopher_fixture.hpp"
+#include "support/name_sandbox.hpp"
 #include "support/pty_runner.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace {
 
@@ -20,14 +24,13 @@ constexpr int memcheck_wait_ms = 60'000;
 constexpr bool fetch_failure_ends_run = false;
 constexpr bool fetch_can_be_cancelled = true;
 
-PtyOptions under_memcheck() {
+PtyOptions under_memcheck(const NameSandbox* sandbox = nullptr) {
     PtyOptions options;
-    options.command = {KESMOR_VALGRIND,
-                       "--quiet",
-                       "--error-exitcode=99",
-                       "--leak-check=full",
+    options.command = {KESMOR_VALGRIND, "--quiet", "--error-exitcode=99", "--leak-check=full",
                        "--errors-for-leak-kinds=definite",
-                       KESMOR_PLAIN_BINARY};
+                       // A lookup thread still running at the end holds its own TLS.
+                       "--show-possibly-lost=no", KESMOR_PLAIN_BINARY};
+    options.sandbox = sandbox;
     return options;
 }
 
@@ -205,4 +208,97 @@ TEST(ValgrindTour, ResizesOnEveryScreenRunClean) {
         << screen_text(run);
     send_keys(run, "q");
     expect_clean_end(run, 0);
+}
+
+// A save that completes, one quit while it runs (its temporary file goes with the model), and
+// the same download to a standard output that is no terminal.
+TEST(ValgrindTour, SavesAndPlainOutputRunClean) {
+    auto server = start_gopher_server();
+    const int port = server->port;
+    const std::string photo(100'000, 'p');
+    serve(*server, "",
+          Script{menu_line('I', "Photo", "/photo.jpg", "127.0.0.1", port) +
+                 menu_line('9', "Endless", "/endless.bin", "127.0.0.1", port) + ".\r\n"});
+    serve(*server, "/photo.jpg", Script{photo, Reply::in_pieces, 4096, 1});
+    serve(*server, "/endless.bin", Script{"a first part", Reply::stall});
+    const ScratchDir dir;
+    PtyOptions options = under_memcheck();
+    options.working_dir = dir.path;
+    auto run = start_program({"127.0.0.1:" + std::to_string(port)}, options);
+    ASSERT_TRUE(wait_for_text(*run, "->Photo", memcheck_wait_ms))
+        << screen_text(*run) << describe_end(*run) << run->errors;
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_text(*run, "Save as: photo.jpg", memcheck_wait_ms)) << screen_text(*run);
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_text(*run, "Saved 97 KB to photo.jpg.", memcheck_wait_ms))
+        << screen_text(*run);
+    send_keys(*run, "\033[Bs");
+    ASSERT_TRUE(wait_for_text(*run, "Save as: endless.bin", memcheck_wait_ms)) << screen_text(*run);
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_text(*run, "Saving endless.bin... 0 KB", memcheck_wait_ms))
+        << screen_text(*run);
+    send_keys(*run, "q");
+    expect_clean_end(*run, 0);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"photo.jpg"});
+    EXPECT_EQ(read_file(dir.file("photo.jpg")), photo);
+
+    const std::string out_path = dir.file("out");
+    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(out, 0);
+    options.stdout_fd = out;
+    auto plain = start_program({"127.0.0.1:" + std::to_string(port) + "/9/photo.jpg"}, options);
+    ASSERT_TRUE(wait_for_exit(*plain, memcheck_wait_ms)) << describe_end(*plain);
+    close(out);
+    EXPECT_TRUE(exited_with(*plain, 0)) << describe_end(*plain) << "\n" << plain->errors;
+    EXPECT_EQ(plain->errors.find("definitely lost"), std::string::npos) << plain->errors;
+    EXPECT_EQ(read_file(out_path), photo);
+}
+
+// Lookups in the mix: one that answers from the hosts file on its thread, and ones whose name
+// server never answers, cancelled by Esc and by Ctrl-C and still running when the program ends,
+// on a later page (status 0) and on the first (status 1).
+TEST(ValgrindTour, LookupsLeftRunningAtTheEndRunClean) {
+    if (!name_sandbox_permitted()) {
+        GTEST_SKIP() << "no mount namespaces here (needs root)";
+    }
+    const auto name_server = start_silent_name_server();
+    if (!name_server) {
+        GTEST_SKIP() << "no loopback address for a name server on port 53";
+    }
+    const auto sandbox =
+        make_name_sandbox(resolv_conf_for(name_server->address, 30), "127.0.0.1 localhost\n");
+    ASSERT_TRUE(sandbox);
+    auto server = start_gopher_server();
+    serve(*server, "",
+          Script{menu_line('i', "Lookup tour", "", "null.host", 1) +
+                 menu_line('0', "By name", "/named", "localhost", server->port) +
+                 menu_line('0', "Never", "/never", "never.test", server->port) + ".\r\n"});
+    serve(*server, "/named", Script{"Reached by name\r\n"});
+    auto run =
+        start_program({"127.0.0.1:" + std::to_string(server->port)}, under_memcheck(sandbox.get()));
+    ASSERT_TRUE(wait_for_text(*run, "Lookup tour", memcheck_wait_ms))
+        << screen_text(*run) << describe_end(*run) << run->errors;
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_text(*run, "Reached by name", memcheck_wait_ms)) << screen_text(*run);
+    send_keys(*run, "b");
+    ASSERT_TRUE(wait_for_text(*run, "->By name", memcheck_wait_ms)) << screen_text(*run);
+    send_keys(*run, "\033[B");
+    ASSERT_TRUE(wait_for_text(*run, "->Never", memcheck_wait_ms)) << screen_text(*run);
+    for (const char* cancel : {"\033", "\003"}) {
+        send_keys(*run, "\r");
+        ASSERT_TRUE(wait_for_text(*run, "Looking up never.test...", memcheck_wait_ms))
+            << screen_text(*run);
+        send_keys(*run, cancel);
+        // The progress row gives way to the words.
+        ASSERT_TRUE(wait_for_text(*run, "Cancelled.", memcheck_wait_ms)) << screen_text(*run);
+    }
+    send_keys(*run, "q");
+    expect_clean_end(*run, 0);
+
+    auto first = start_program({"never.test"}, under_memcheck(sandbox.get()));
+    ASSERT_TRUE(wait_for_text(*first, "Looking up never.test...", memcheck_wait_ms))
+        << screen_text(*first) << describe_end(*first) << first->errors;
+    send_keys(*first, "\033");
+    expect_clean_end(*first, 1);
+    EXPECT_NE(first->errors.find("Cancelled."), std::string::npos) << first->errors;
 }

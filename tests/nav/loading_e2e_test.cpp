@@ -85,7 +85,7 @@ TEST(LoadingScreen, ResetAfterTheFirstScreenKeepsThePageMarkedIncomplete) {
     EXPECT_EQ(look_at(run, rows, 1), message_look);
     EXPECT_TRUE(header(run).ends_with(" (incomplete)")) << header(run);
     send_keys(run, "\033[F");
-    ASSERT_TRUE(wait_until(run, [&] { return row_text(run, rows) == ""; })) << screen_text(run);
+    ASSERT_TRUE(wait_until(run, [&] { return row_text(run, rows).empty(); })) << screen_text(run);
     EXPECT_TRUE(row_text(run, 23).starts_with(" Line ")) << screen_text(run);
     EXPECT_TRUE(header(run).ends_with(" (incomplete)")) << "it stays marked";
 

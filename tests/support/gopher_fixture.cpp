@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -23,18 +24,40 @@ void close_fd(int& fd) {
     }
 }
 
-sockaddr_in loopback(const char* address, int port) {
-    sockaddr_in socket_address{};
-    socket_address.sin_family = AF_INET;
-    socket_address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (inet_pton(AF_INET, address, &socket_address.sin_addr) != 1) {
-        throw std::runtime_error(std::string("not an IPv4 address: ") + address);
+// An IPv4 or IPv6 address as text, with the port.
+struct SocketName {
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&storage); }
+};
+
+SocketName loopback(const char* address, int port) {
+    SocketName name;
+    auto* in = reinterpret_cast<sockaddr_in*>(&name.storage);
+    auto* in6 = reinterpret_cast<sockaddr_in6*>(&name.storage);
+    if (inet_pton(AF_INET, address, &in->sin_addr) == 1) {
+        in->sin_family = AF_INET;
+        in->sin_port = htons(static_cast<std::uint16_t>(port));
+        name.length = sizeof(sockaddr_in);
+    } else if (inet_pton(AF_INET6, address, &in6->sin6_addr) == 1) {
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(static_cast<std::uint16_t>(port));
+        name.length = sizeof(sockaddr_in6);
+    } else {
+        throw std::runtime_error(std::string("not an IP address: ") + address);
     }
-    return socket_address;
+    return name;
+}
+
+int port_of(const SocketName& name) {
+    return name.storage.ss_family == AF_INET6
+               ? ntohs(reinterpret_cast<const sockaddr_in6*>(&name.storage)->sin6_port)
+               : ntohs(reinterpret_cast<const sockaddr_in*>(&name.storage)->sin_port);
 }
 
 int bound_socket(const char* address, int port, bool reuse, int* bound_port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const SocketName name = loopback(address, port);
+    const int fd = socket(name.storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         throw std::runtime_error("socket failed");
     }
@@ -43,16 +66,15 @@ int bound_socket(const char* address, int port, bool reuse, int* bound_port) {
         const int on = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     }
-    const sockaddr_in socket_address = loopback(address, port);
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&socket_address), sizeof socket_address) != 0) {
+    if (bind(fd, name.get(), name.length) != 0) {
         close(fd);
         throw std::runtime_error("cannot bind " + std::string(address) + ":" +
                                  std::to_string(port));
     }
-    sockaddr_in actual{};
-    socklen_t length = sizeof actual;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&actual), &length);
-    *bound_port = ntohs(actual.sin_port);
+    SocketName actual;
+    actual.length = sizeof actual.storage;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&actual.storage), &actual.length);
+    *bound_port = port_of(actual);
     return fd;
 }
 
@@ -353,18 +375,19 @@ FullListener::~FullListener() {
     close_fd(fd);
 }
 
-std::unique_ptr<FullListener> start_full_listener() {
+std::unique_ptr<FullListener> start_full_listener(const char* address, int port) {
     auto full = std::make_unique<FullListener>();
-    full->fd = bound_socket("127.0.0.1", 0, false, &full->port);
+    full->fd = bound_socket(address, port, false, &full->port);
     if (listen(full->fd, 0) != 0) {
         throw std::runtime_error("listen failed");
     }
-    const sockaddr_in address = loopback("127.0.0.1", full->port);
+    const SocketName name = loopback(address, full->port);
     // Connect until one attempt hangs: from then on the kernel drops every new attempt.
     for (int i = 0; i < 16; ++i) {
-        const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        const int filler =
+            socket(name.storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         full->fillers.push_back(filler);
-        if (connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        if (connect(filler, name.get(), name.length) == 0) {
             continue;
         }
         pollfd entry{filler, POLLOUT, 0};

@@ -50,7 +50,7 @@ struct Script {
 };
 
 struct GopherServer {
-    std::string address; // dotted IPv4 loopback address it listens on
+    std::string address; // the loopback address it listens on: "127.0.0.1", "::1"
     int port = 0;
     int listener = -1;
     int stop_read = -1; // readable once the server is stopping
@@ -73,7 +73,8 @@ struct GopherServer {
     ~GopherServer();
 };
 
-// Listens on address:port (port 0: any free one, then read server->port).
+// Listens on address:port (port 0: any free one, then read server->port); address is IPv4 or
+// IPv6 ("::1").
 [[nodiscard]] std::unique_ptr<GopherServer> start_gopher_server(const char* address = "127.0.0.1",
                                                                 int port = 0);
 void serve(GopherServer& server, std::string selector, Script script);
@@ -120,7 +121,9 @@ struct FullListener {
     ~FullListener();
 };
 
-[[nodiscard]] std::unique_ptr<FullListener> start_full_listener();
+// On address:port (port 0: any free one), IPv4 or IPv6.
+[[nodiscard]] std::unique_ptr<FullListener> start_full_listener(const char* address = "127.0.0.1",
+                                                                int port = 0);
 
 // One menu line: type, display, TAB, selector, TAB, host, TAB, port, CR LF.
 [[nodiscard]] std::string menu_line(char type, std::string_view display, std::string_view selector,

@@ -18,6 +18,8 @@
 #include <unistd.h>
 #include <vterm.h>
 
+#include "support/name_sandbox.hpp"
+
 extern char** environ;
 
 namespace {
@@ -226,9 +228,19 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
         setsid();
         ioctl(slave, TIOCSCTTY, 0);
         dup2(slave, STDIN_FILENO);
-        dup2(slave, STDOUT_FILENO);
+        dup2(options.stdout_fd >= 0 ? options.stdout_fd : slave, STDOUT_FILENO);
         dup2(options.stderr_to_terminal ? slave : error_ends[1], STDERR_FILENO);
         close_range(3, UINT_MAX, 0);
+        if (options.sandbox != nullptr && enter_name_sandbox(*options.sandbox) != 0) {
+            constexpr char refused[] = "pty_runner: cannot enter the name sandbox\n";
+            std::ignore = write(STDERR_FILENO, refused, sizeof refused - 1);
+            _exit(126);
+        }
+        if (!options.working_dir.empty() && chdir(options.working_dir.c_str()) != 0) {
+            constexpr char no_dir[] = "pty_runner: cannot enter the working directory\n";
+            std::ignore = write(STDERR_FILENO, no_dir, sizeof no_dir - 1);
+            _exit(126);
+        }
         execve(argv[0], argv.data(), envp.data());
         constexpr char failed[] = "pty_runner: cannot run " KESMOR_BINARY "\n";
         std::ignore = write(STDERR_FILENO, failed, sizeof failed - 1);

@@ -26,6 +26,7 @@
 #include <termios.h>
 #include <vector>
 
+struct NameSandbox;
 struct VTerm;
 
 // Long enough for a sanitized build on a busy machine; a passing test never waits this long.
@@ -39,6 +40,16 @@ struct PtyOptions {
     // When not empty, run this instead of the program, with the arguments after it: a memory
     // checker and the binary it is to check, for example. command[0] is a path.
     std::vector<std::string> command = {};
+    // When not empty, the program starts in this directory (a test's scratch directory, where
+    // what it saves lands).
+    std::string working_dir = {};
+    // When not -1, the program's standard output goes to this descriptor (a file, a pipe's
+    // write end) instead of the terminal, which keeps standard input and the controlling
+    // terminal. The caller keeps and closes it.
+    int stdout_fd = -1;
+    // When set, the child enters this name sandbox (support/name_sandbox.hpp) before it runs
+    // the program; it ends with status 126 when it cannot. The sandbox must outlive the start.
+    const NameSandbox* sandbox = nullptr;
 };
 
 struct PtyRun {

@@ -26,6 +26,9 @@ inline void give_menu(ModelFixture* owned, std::string_view layout, int rows, in
         menu += i < displays.size() && !displays[i].empty() ? displays[i] : "item " + index;
         if (std::strchr("017h", layout[i]) != nullptr) {
             menu += "\t/" + index + "\tbeta.lan\t70";
+        } else if (layout[i] == 'i') {
+            // As servers send them: a menu whose first line has no TAB is shown as text.
+            menu += "\t\tnull.host\t1";
         }
         menu += "\n";
     }

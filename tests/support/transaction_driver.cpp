@@ -3,30 +3,36 @@
 
 #include <chrono>
 #include <poll.h>
+#include <utility>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Waits until the socket is ready or the deadline passes, as the event loop does, then steps.
-// A wait cut short by a signal, or ending before the deadline, steps nothing.
+// Waits until a descriptor is ready or the deadline passes, then steps as the event loop does:
+// once for each ready descriptor, once more if the deadline has passed. A wait cut short by a
+// signal, or ending before the deadline, steps nothing.
 void step_once(Transaction* transaction) {
-    const TransactionWait wait = transaction_wait(*transaction);
+    std::vector<pollfd> watched;
+    transaction_watch(*transaction, &watched);
+    const Clock::time_point deadline = transaction_deadline(*transaction);
     Clock::time_point now = Clock::now();
     int wait_ms = 0;
-    if (wait.deadline > now) {
+    if (deadline > now) {
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(wait.deadline - now).count();
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
         // Rounded up, so that a wait that ends early does not spin until the deadline.
         wait_ms = left < 1000 ? static_cast<int>(left) + 1 : 1000;
     }
-    pollfd entry{wait.fd, wait.events, 0};
-    const int ready = poll(&entry, wait.fd >= 0 ? 1 : 0, wait_ms);
+    const int ready = poll(watched.data(), watched.size(), wait_ms);
     now = Clock::now();
-    if (ready > 0 && entry.revents != 0) {
-        step_transaction(transaction, entry.revents, now);
-    } else if (now >= wait.deadline) {
-        step_transaction(transaction, 0, now);
+    for (const pollfd& entry : watched) {
+        if (ready > 0 && entry.revents != 0) {
+            step_transaction(transaction, entry.fd, entry.revents, now);
+        }
+    }
+    if (now >= deadline) {
+        step_transaction(transaction, -1, 0, now);
     }
 }
 
@@ -47,9 +53,9 @@ Transaction receive_all(int fd, TransactionLimits limits) {
     return t;
 }
 
-int connect_first(const std::vector<in_addr>& addresses, int port, int timeout_ms) {
+int connect_first(std::vector<SocketAddress> addresses, int timeout_ms) {
     Transaction t;
-    begin_transaction_to(&t, addresses, port, "", {.connect_timeout_ms = timeout_ms});
+    begin_transaction_to(&t, std::move(addresses), "", {.connect_timeout_ms = timeout_ms});
     while (t.state == TransactionState::connecting) {
         step_once(&t);
     }

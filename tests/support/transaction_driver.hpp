@@ -2,9 +2,9 @@
 // event loop to step it.
 #pragma once
 
-#include <netinet/in.h>
 #include <vector>
 
+#include "gopher/resolver.hpp"
 #include "gopher/transaction.hpp"
 
 // Steps until the transaction is done or failed, watching nothing else.
@@ -14,6 +14,7 @@ void run_transaction(Transaction* transaction);
 // sent: done with the content, or failed.
 [[nodiscard]] Transaction receive_all(int fd, TransactionLimits limits = {});
 
-// Tries the addresses in order; the first socket that connects (the caller's to close), or -1.
-[[nodiscard]] int connect_first(const std::vector<in_addr>& addresses, int port,
+// Races the addresses as a transaction does; the first socket that connects (the caller's to
+// close), or -1.
+[[nodiscard]] int connect_first(std::vector<SocketAddress> addresses,
                                 int timeout_ms = connect_timeout_ms);

@@ -261,3 +261,31 @@ TEST(Width, AppendsToWhatIsThereAndKeepsLongMarkRunsBounded) {
 }
 
 } // namespace
+
+namespace {
+
+// The tail kept when a text's end matters: the most characters from the end that fit.
+TEST(Width, TheFittingTailKeepsWholeCharactersFromTheEnd) {
+    const struct {
+        std::string line;
+        int cols;
+        std::string tail;
+    } cases[] = {
+        {"abcdef", 3, "def"},
+        {"abc", 5, "abc"},
+        {"", 5, ""},
+        {"abc", 0, ""},
+        {han + han + "a", 3, han + "a"},
+        {han + "a", 2, "a"}, // the wide character does not fit beside it
+        {e_acute + e_acute + e_acute, 2, e_acute + e_acute},
+        {"https://example.org/" + grin + "/end", 6, grin + "/end"},
+    };
+    for (const auto& c : cases) {
+        const std::size_t start = fitting_tail_start(c.line, c.cols, TabShow::one_blank);
+        EXPECT_EQ(c.line.substr(start), c.tail)
+            << "case=" << testing::PrintToString(c.line) << " cols=" << c.cols;
+        EXPECT_LE(shown_width(c.line.substr(start), TabShow::one_blank), c.cols);
+    }
+}
+
+} // namespace

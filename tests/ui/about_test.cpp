@@ -32,10 +32,12 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
         std::string(seq::bold_magenta) + at(4, 27) + "        \\`~'/",
         std::string(seq::bold_yellow) + at(8, 27) + seq::bold_green + at(9, 27) + "Shortcuts:",
         std::string(seq::bold_yellow) + at(15, 27) + "        r: Reload",
-        std::string(seq::bold_yellow) + at(16, 27) + "        /: Find" + seq::bold_yellow +
-            at(17, 27) + "     n, N: Next, Previous" + seq::bold_yellow + at(18, 27) +
-            "        w: Wrap" + seq::bold_yellow + at(19, 27) + "        a: About",
-        std::string(seq::bold_yellow) + at(20, 27) + "        q: Quit" + seq::reset,
+        std::string(seq::bold_yellow) + at(16, 27) + "        s: Save",
+        std::string(seq::bold_yellow) + at(17, 27) + "        u: Show URL",
+        std::string(seq::bold_yellow) + at(18, 27) + "        /: Find" + seq::bold_yellow +
+            at(19, 27) + "     n, N: Next, Previous" + seq::bold_yellow + at(20, 27) +
+            "        w: Wrap" + seq::bold_yellow + at(21, 27) + "        a: About",
+        std::string(seq::bold_yellow) + at(22, 27) + "        q: Quit" + seq::reset,
     };
     for (const std::string& part : expected) {
         EXPECT_NE(out.find(part), std::string::npos) << "part=" << testing::PrintToString(part);

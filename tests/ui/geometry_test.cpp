@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/about.hpp"
+
 namespace {
 
 TEST(Geometry, ContentStartsOneRightOfTheBandOnWideWindows) {
@@ -43,9 +45,10 @@ TEST(Geometry, AboutBlockIsCentredButNeverAboveRowThree) {
     } cases[] = {
         {24, 80, 15, 34, 4, 27}, {25, 80, 15, 34, 5, 27}, {23, 80, 15, 34, 4, 27},
         {22, 80, 15, 34, 3, 27}, {20, 80, 15, 34, 3, 27}, {0, 0, 15, 1, 3, 1},
-        {24, 26, 15, 7, 4, 1},   {24, 80, 18, 34, 3, 27}, {26, 80, 18, 34, 4, 27},
-        {31, 80, 18, 34, 6, 27},
+        {24, 26, 15, 7, 4, 1},   {28, 80, 20, 34, 4, 27}, {30, 80, 20, 34, 5, 27},
+        {24, 80, 20, 34, 3, 27},
     };
+    ASSERT_EQ(about_line_count(), 20);
     for (const auto& c : cases) {
         const AboutGeometry g = about_geometry(c.rows, c.cols, c.lines);
         EXPECT_EQ(g.title_col, c.title) << "rows=" << c.rows << " cols=" << c.cols;

@@ -66,6 +66,17 @@ TEST(PageTypeScreen, TheStartAddressTypeDecidesMenuOrText) {
          "",
          "Error: File or directory not found!\r\n",
          {"Error: File or directory not found!", text_look}},
+        // The same rule for a menu or a search: a line of text keeps its first letter.
+        {"MenuNotFound",
+         "/1/missing",
+         "/missing",
+         "Error: File or directory not found!\r\n",
+         {"Error: File or directory not found!", text_look}},
+        {"SearchNotFound",
+         "/7/gone%09word",
+         "/gone\tword",
+         "Error: File or directory not found!\r\n",
+         {"Error: File or directory not found!", text_look}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -222,3 +222,34 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
 }
 
 } // namespace
+
+namespace {
+
+// A proposed file name may hold characters of several bytes and columns: Backspace takes one
+// whole, and the row shows the last ones that fit, never half of one.
+TEST(PromptSave, EditsAndShowsAProposedNameByCharacters) {
+    ModelFixture f("alpha.lan", 70, "", '0');
+    f.window(24, 14); // "Save as: " leaves 4 columns, the last one for the cursor
+    f.give_content("text\n");
+    const std::string han = "\xe6\xbc\xa2"; // 2 columns
+    f.model.overlay.kind = OverlayKind::prompt;
+    f.model.overlay.prompt = PromptKind::save;
+    f.model.overlay.typed = "a" + han + han + "\xc3\xa9";
+    {
+        StdioSwap stdio("");
+        draw_prompt_row(f.model);
+        const std::string out = stdio.output();
+        EXPECT_NE(out.find("Save as: " + std::string(seq::reset) + at(24, 10) + han + "\xc3\xa9" +
+                           "\033[?25h"),
+                  std::string::npos)
+            << testing::PrintToString(out);
+    }
+    std::ignore = f.press("\x7f");
+    EXPECT_EQ(f.model.overlay.typed, "a" + han + han);
+    std::ignore = f.press("\x7f");
+    EXPECT_EQ(f.model.overlay.typed, "a" + han);
+    std::ignore = f.press("x");
+    EXPECT_EQ(f.model.overlay.typed, "a" + han + "x");
+}
+
+} // namespace

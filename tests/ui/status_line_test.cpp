@@ -28,6 +28,8 @@ TEST(StatusLine, ReceivedBytesInKilobytesThenMegabytes) {
         EXPECT_EQ(receiving_text(c.bytes), c.text) << "bytes=" << c.bytes;
     }
     EXPECT_EQ(connecting_text("gopher.lan", 70), "Connecting to gopher.lan:70...");
+    EXPECT_EQ(connecting_text("::1", 7070), "Connecting to [::1]:7070...");
+    EXPECT_EQ(looking_up_text("gopher.lan"), "Looking up gopher.lan...");
 }
 
 TEST(StatusLine, ProgressTakesTheBottomRowOnlyFilteredAndCut) {

@@ -1,0 +1,87 @@
+// The file name offered when an item is saved, made safe from what the server sent.
+#include "gopher/file_name.hpp"
+
+#include <cstddef>
+
+namespace {
+
+// The longest file name most file systems take.
+constexpr std::size_t name_max = 255;
+
+bool is_control(unsigned char c) {
+    return c < 0x20 || c == 0x7f;
+}
+
+// The length of the escape sequence that starts at text[0] (an ESC): CSI "ESC [ params final",
+// a string such as OSC "ESC ] ... BEL or ESC \", or a two-byte ESC X. A sequence cut short by
+// the end of the text runs to that end.
+std::size_t escape_length(std::string_view text) {
+    if (text.size() < 2) {
+        return text.size();
+    }
+    const char kind = text[1];
+    if (kind == '[') {
+        std::size_t at = 2;
+        // Parameters and intermediates, then one final byte in 0x40..0x7E.
+        while (at < text.size() && static_cast<unsigned char>(text[at]) >= 0x20 &&
+               static_cast<unsigned char>(text[at]) <= 0x3f) {
+            ++at;
+        }
+        const bool has_final = at < text.size() && static_cast<unsigned char>(text[at]) >= 0x40 &&
+                               static_cast<unsigned char>(text[at]) <= 0x7e;
+        return has_final ? at + 1 : at;
+    }
+    if (kind == ']' || kind == 'P' || kind == '_' || kind == '^' || kind == 'X') {
+        for (std::size_t at = 2; at < text.size(); ++at) {
+            if (text[at] == '\a') {
+                return at + 1;
+            }
+            if (text[at] == '\x1b') {
+                return at + 1 < text.size() && text[at + 1] == '\\' ? at + 2 : at;
+            }
+        }
+        return text.size();
+    }
+    return is_control(static_cast<unsigned char>(kind)) ? 1 : 2;
+}
+
+// The byte length of the prefix of text that fits in room bytes without splitting a UTF-8
+// character. Only three continuation bytes are stepped back over: a longer run is not UTF-8.
+std::size_t utf8_prefix(std::string_view text, std::size_t room) {
+    if (text.size() <= room) {
+        return text.size();
+    }
+    std::size_t end = room;
+    while (end > 0 && room - end < 3 && (static_cast<unsigned char>(text[end]) & 0xc0) == 0x80) {
+        --end;
+    }
+    return end;
+}
+
+} // namespace
+
+std::string proposed_file_name(std::string_view selector) {
+    selector = selector.substr(0, selector.find('\t'));
+    while (!selector.empty() && selector.back() == '/') {
+        selector.remove_suffix(1);
+    }
+    const std::size_t slash = selector.rfind('/');
+    const std::string_view part =
+        slash == std::string_view::npos ? selector : selector.substr(slash + 1);
+
+    std::string name;
+    for (std::size_t at = 0; at < part.size();) {
+        const auto c = static_cast<unsigned char>(part[at]);
+        if (c == 0x1b) {
+            at += escape_length(part.substr(at));
+            continue;
+        }
+        ++at;
+        if (is_control(c) || ((c == '.' || c == '-') && name.empty())) {
+            continue;
+        }
+        name += static_cast<char>(c);
+    }
+    name.resize(utf8_prefix(name, name_max));
+    return name.empty() ? "download" : name;
+}

@@ -1,0 +1,86 @@
+// Where links go: the items that are no Gopher document (telnet
+// sessions, web links), and the URL the `u` key shows.
+#include "ui/item_links.hpp"
+
+#include <optional>
+#include <string>
+
+#include "gopher/item_type.hpp"
+#include "gopher/menu.hpp"
+#include "gopher/url.hpp"
+#include "nav/model.hpp"
+#include "ui/bottom_note.hpp"
+#include "ui/marked_link.hpp"
+#include "ui/page_on_screen.hpp"
+#include "ui/save_work.hpp"
+
+namespace {
+
+// The gopher:// URL of an address, which typed back opens the same page.
+std::string page_url(const Address& address) {
+    if (address.type == '\0') {
+        // The address ended in "/" (it has no selector then), and so does its URL.
+        std::string url = gopher_url(address.host, address.port, '1', "");
+        url.pop_back();
+        return url;
+    }
+    return gopher_url(address.host, address.port, address.type, address.selector);
+}
+
+// A web link's or a telnet session's URL, else the item's gopher:// URL.
+std::string item_url(const Model& model, const MenuItem& item) {
+    const Address address =
+        link_address(model, item, menu_item_selector(item, current_content(model)));
+    if (item_kind(item.type) == ItemKind::telnet) {
+        return telnet_url(item.type, address.host, address.port);
+    }
+    if (item.type == 'h') {
+        if (const std::optional<std::string_view> web = web_url(address.selector)) {
+            return std::string(*web);
+        }
+    }
+    return page_url(address);
+}
+
+} // namespace
+
+bool open_item_elsewhere(Model* model, const MenuItem& item) {
+    switch (item_kind(item.type)) {
+    case ItemKind::saved:
+        ask_to_save_item(model, item);
+        return true;
+    case ItemKind::telnet:
+        show_note(model, item_url(*model, item), false, true);
+        return true;
+    default:
+        break;
+    }
+    if (item.type != 'h') {
+        return false;
+    }
+    const std::string_view selector = menu_item_selector(item, current_content(*model));
+    const std::optional<std::string_view> web = web_url(selector);
+    if (!web) {
+        return false;
+    }
+    if (web->starts_with("gopher://")) {
+        if (std::optional<Address> address = parse_gopher_address(*web)) {
+            push_page(&model->history, *address);
+            return true;
+        }
+    }
+    show_note(model, std::string(*web), false, true);
+    return true;
+}
+
+void show_url(Model* model) {
+    const Page* page = model->history.current;
+    if (page == nullptr || !page->content) {
+        return;
+    }
+    if (const MenuItem* item = marked_item(*model)) {
+        show_note(model, item_url(*model, *item), false, true);
+        return;
+    }
+    show_note(model, page_url(page->address), false, true);
+}

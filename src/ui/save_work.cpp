@@ -1,0 +1,319 @@
+// The save in the model: its prompt, the download going to a file as it arrives alongside the
+// page, its progress and its end; and plain output, the same download to standard output.
+#include "ui/save_work.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "gopher/file_name.hpp"
+#include "gopher/item_type.hpp"
+#include "gopher/menu.hpp"
+#include "gopher/url.hpp"
+#include "nav/model.hpp"
+#include "ui/bottom_note.hpp"
+#include "ui/marked_link.hpp"
+#include "ui/page_on_screen.hpp"
+#include "ui/prompt.hpp"
+#include "ui/waits.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void open_save_prompt(Model* model, SaveTarget target, std::string_view selector) {
+    model->save.target = std::move(target);
+    Overlay& overlay = model->overlay;
+    overlay = Overlay{};
+    overlay.kind = OverlayKind::prompt;
+    overlay.prompt = PromptKind::save;
+    overlay.typed = proposed_file_name(selector);
+}
+
+std::string saved_text(std::uint64_t bytes, std::string_view name) {
+    std::string text = "Saved ";
+    text += save_size_text(bytes);
+    text += " to ";
+    text += name;
+    text += '.';
+    return text;
+}
+
+// The page's bytes are here already: written at once, no fetch.
+void save_page(Model* model) {
+    Save& save = model->save;
+    const Page* page = model->history.current;
+    if (page == nullptr || !page->content || page->fetch != save.target.fetch) {
+        save_cancel(&save.file);
+        show_note(model, save_page_gone_message, true);
+        return;
+    }
+    // A page still arriving has what came so far; the transfer counts it.
+    const std::size_t size =
+        model->fetch.filling == page ? model->fetch.transaction.used : page->size;
+    SaveResult result = save_write(&save.file, {page->content.get(), size});
+    if (result.status == SaveStatus::ok) {
+        result = save_finish(&save.file);
+    }
+    if (result.status != SaveStatus::ok) {
+        show_note(model, std::move(result.message), true);
+        return;
+    }
+    show_note(model, saved_text(size, save.file.name), false);
+}
+
+void reset_download(Save* save) {
+    save->active = false;
+    save->transaction = Transaction{};
+    save->progress.clear();
+}
+
+// Plain output's end: status 1 with the message (and any system lines before it).
+void end_run_failed(Model* model, std::string message) {
+    Save& save = model->save;
+    model->fatal_notes = std::move(save.transaction.notes);
+    save.error = std::move(message);
+    model->fatal_message = save.error.c_str();
+    model->running = false;
+    reset_download(&save);
+}
+
+// Standard output takes every byte, or the reason it could not.
+bool write_output(std::string_view bytes, std::string* failure) {
+    while (!bytes.empty()) {
+        const ssize_t done = write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (done < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            *failure = std::string("Error: ") + std::strerror(errno);
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
+    }
+    return true;
+}
+
+// The bytes received since the last step go on to the file or standard output. False when that
+// failed; the save has then ended.
+bool pass_on(Model* model) {
+    Save& save = model->save;
+    Transaction& t = save.transaction;
+    const std::string_view bytes = transaction_received(t);
+    if (bytes.empty()) {
+        return true;
+    }
+    if (save.to_output) {
+        std::string failure;
+        if (!write_output(bytes, &failure)) {
+            end_run_failed(model, std::move(failure));
+            return false;
+        }
+    } else if (SaveResult result = save_write(&save.file, bytes); result.status != SaveStatus::ok) {
+        reset_download(&save);
+        show_note(model, std::move(result.message), true);
+        return false;
+    }
+    transaction_take(&t);
+    return true;
+}
+
+void end_download(Model* model) {
+    Save& save = model->save;
+    const Transaction& t = save.transaction;
+    if (save.to_output) {
+        if (t.state == TransactionState::done) {
+            model->running = false;
+            reset_download(&save);
+        } else {
+            end_run_failed(model, t.failure);
+        }
+        return;
+    }
+    if (t.state != TransactionState::done) {
+        save_cancel(&save.file);
+        show_note(model, t.failure, true);
+        reset_download(&save);
+        return;
+    }
+    const std::size_t total = transaction_total(t);
+    reset_download(&save);
+    const SaveResult result = save_finish(&save.file);
+    if (result.status != SaveStatus::ok) {
+        show_note(model, result.message, true);
+        return;
+    }
+    show_note(model, saved_text(total, save.file.name), false);
+}
+
+void begin_download(Model* model, const Address& address, Clock::time_point now) {
+    Save& save = model->save;
+    save.transaction = Transaction{};
+    save.active = true;
+    save.progress.clear();
+    save.next_progress = now + std::chrono::milliseconds(progress_delay_ms);
+    begin_transaction(&save.transaction, address, model->fetch.limits);
+    if (transaction_finished(save.transaction)) {
+        end_download(model);
+    }
+}
+
+// Enter in the prompt: the name is taken, or the prompt stays with it and the error.
+void accept_name(Model* model, Clock::time_point now) {
+    Overlay& overlay = model->overlay;
+    Save& save = model->save;
+    if (overlay.typed.empty()) {
+        overlay = Overlay{};
+        return;
+    }
+    SaveResult result = save_start(overlay.typed, &save.file);
+    if (result.status == SaveStatus::exists) {
+        save.error = std::move(result.message);
+        overlay.kind = OverlayKind::prompt_error;
+        overlay.error = save.error.c_str();
+        return;
+    }
+    overlay = Overlay{};
+    if (result.status != SaveStatus::ok) {
+        show_note(model, std::move(result.message), true);
+        return;
+    }
+    if (save.target.page) {
+        save_page(model);
+    } else {
+        begin_download(model, save.target.address, now);
+    }
+}
+
+} // namespace
+
+void ask_to_save_item(Model* model, const MenuItem& item) {
+    if (model->save.active) {
+        show_note(model, save_running_message, true);
+        return;
+    }
+    const std::string_view selector = menu_item_selector(item, current_content(*model));
+    open_save_prompt(model, {link_address(*model, item, selector)}, selector);
+}
+
+void ask_to_save_page(Model* model) {
+    const Page* page = model->history.current;
+    if (page == nullptr || !page->content) {
+        return;
+    }
+    if (model->save.active) {
+        show_note(model, save_running_message, true);
+        return;
+    }
+    open_save_prompt(model, {page->address, true, page->fetch}, page->address.selector);
+}
+
+void save_key(Model* model) {
+    if (!model->shown.menu) {
+        ask_to_save_page(model);
+        return;
+    }
+    const MenuItem* item = marked_item(*model);
+    if (item == nullptr || item_kind(item->type) == ItemKind::telnet ||
+        (item->type == 'h' && web_url(menu_item_selector(*item, current_content(*model))))) {
+        return; // nothing there to fetch
+    }
+    ask_to_save_item(model, *item);
+}
+
+bool key_in_save_prompt(Model* model, DecodedKey key, Clock::time_point now) {
+    Overlay& overlay = model->overlay;
+    if (overlay.prompt != PromptKind::save) {
+        return false;
+    }
+    switch (overlay.kind) {
+    case OverlayKind::prompt_error:
+        // The key only dismisses the message; the name is there to change.
+        overlay.kind = OverlayKind::prompt;
+        overlay.error = nullptr;
+        return true;
+    case OverlayKind::prompt:
+        break;
+    case OverlayKind::none:
+    case OverlayKind::about:
+        return false;
+    }
+    switch (edit_prompt(&overlay, key)) {
+    case PromptEdit::accepted:
+        accept_name(model, now);
+        break;
+    case PromptEdit::cancelled:
+        overlay = Overlay{};
+        break;
+    case PromptEdit::typing:
+        break;
+    }
+    return true;
+}
+
+void start_plain_output(Model* model, const Address& address, Clock::time_point now) {
+    model->plain_output = true;
+    model->save.to_output = true;
+    begin_download(model, address, now);
+}
+
+bool step_save(Model* model, int fd, short revents, Clock::time_point now) {
+    Save& save = model->save;
+    if (!save.active) {
+        return false;
+    }
+    Transaction& t = save.transaction;
+    // A descriptor not its own is taken as time passing.
+    if (fd >= 0 || now >= transaction_deadline(t)) {
+        step_transaction(&t, fd, revents, now);
+    }
+    if (!pass_on(model)) {
+        return true;
+    }
+    if (transaction_finished(t)) {
+        end_download(model);
+        return true;
+    }
+    if (save.to_output || now < save.next_progress) {
+        return false;
+    }
+    save.next_progress = now + std::chrono::milliseconds(progress_interval_ms);
+    std::string text = "Saving " + save.file.name + "... " + save_size_text(transaction_total(t));
+    if (text == save.progress) {
+        return false;
+    }
+    save.progress = std::move(text);
+    return true;
+}
+
+void add_save_waits(const Model& model, Waits* waits) {
+    const Save& save = model.save;
+    if (!save.active) {
+        return;
+    }
+    std::vector<pollfd> watched;
+    transaction_watch(save.transaction, &watched);
+    for (const pollfd& entry : watched) {
+        waits->fds.push_back({entry.fd, entry.events});
+    }
+    waits->deadline = std::min(waits->deadline, transaction_deadline(save.transaction));
+    if (!save.to_output) {
+        waits->deadline = std::min(waits->deadline, save.next_progress);
+    }
+}
+
+bool cancel_save(Model* model) {
+    Save& save = model->save;
+    if (!save.active || save.to_output) {
+        return false;
+    }
+    save_cancel(&save.file);
+    reset_download(&save);
+    show_note(model, save_cancelled_message, false);
+    return true;
+}
