@@ -129,9 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 2:
         case 3:
             // A movement key, sideways too, or one that changes nothing.
-            event.key = key_of(std::array{Key::page_up, Key::page_down, Key::up, Key::down,
-                                          Key::home, Key::end, Key::right, Key::left,
-                                          Key::ignored}[value % 9]);
+            event.key =
+                key_of(std::array{Key::page_up, Key::page_down, Key::up, Key::down, Key::home,
+                                  Key::end, Key::right, Key::left, Key::ignored}[value % 9]);
             break;
         case 4:
             event.key = key_of(Key::byte, 'w');

@@ -10,7 +10,7 @@ enum class Key {
     page_down,
     home,
     end,
-    right,   // the text view scrolls sideways with these while lines are cut
+    right, // the text view scrolls sideways with these while lines are cut
     left,
     escape,  // ESC with nothing after it within the wait
     back,    // BS or DEL: terminals send either for Backspace

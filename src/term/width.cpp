@@ -127,8 +127,8 @@ int append_row(std::string& out, const LinePart& part, long skip, int max_cols,
     const std::string_view line = part.line;
     const std::size_t end = part.end;
     MarkState mark{marks};
-    int cols = 0;      // columns appended
-    long passed = 0;   // columns of the part gone by, the skipped ones included
+    int cols = 0;    // columns appended
+    long passed = 0; // columns of the part gone by, the skipped ones included
     int zero_width_run = 0;
     bool skipping = skip > 0; // still on skipped columns, or marks on a skipped character
     std::size_t i = part.from;
@@ -158,7 +158,8 @@ int append_row(std::string& out, const LinePart& part, long skip, int max_cols,
             // Left of the view; what shows past its edge becomes blanks.
             const long shown = passed + piece.cols - skip;
             if (shown > 0) {
-                const int blanks = shown < max_cols - cols ? static_cast<int>(shown) : max_cols - cols;
+                const int blanks =
+                    shown < max_cols - cols ? static_cast<int>(shown) : max_cols - cols;
                 out.append(static_cast<std::size_t>(blanks), ' ');
                 cols += blanks;
                 skipping = false;

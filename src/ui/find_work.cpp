@@ -86,8 +86,7 @@ void land_in_text(Model* model, const TextRows& rows, RowPlace line, std::string
     ShownPage& shown = model->shown;
     PageFind& find = model->find;
     const RowPlace match{line.line, line.line_index, row_of_byte(rows, line.line, span.from)};
-    set_text_top(model, rows,
-                 bounded_place(rows, match, text_visible_rows(model->window.ws_row)));
+    set_text_top(model, rows, bounded_place(rows, match, text_visible_rows(model->window.ws_row)));
     if (!rows.wrap) {
         shown.left = left_showing(rows, bytes, span, shown.left);
     }
@@ -193,8 +192,7 @@ void search_menu(Model* model, long from, bool include_from, FindDirection direc
         return;
     }
     const std::vector<std::string_view> displays = menu_displays(*model);
-    const ItemFound found =
-        find_item(displays, from, model->find.needle, direction, include_from);
+    const ItemFound found = find_item(displays, from, model->find.needle, direction, include_from);
     if (found.index < 0) {
         not_found(model);
         return;

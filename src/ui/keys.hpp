@@ -4,10 +4,10 @@
 #include "term/key_decoder.hpp"
 
 enum class Action {
-    none, // any other key: the frame is drawn again, nothing changes
+    none,     // any other key: the frame is drawn again, nothing changes
     move,     // Up, Down, page keys, Home, End
     sideways, // Right, Left: a text whose lines are cut
-    open, // Enter: the marked link of a menu
+    open,     // Enter: the marked link of a menu
     back,
     forward,
     open_address,

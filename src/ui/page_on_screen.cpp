@@ -47,9 +47,9 @@ void count_arrived(Model* model) {
     if (!shown.text_nul && used > shown.text_size) {
         const void* nul = std::memchr(content + shown.text_size, '\0', used - shown.text_size);
         shown.text_nul = nul != nullptr;
-        shown.text_size = nul != nullptr ? static_cast<std::size_t>(
-                                               static_cast<const char*>(nul) - content)
-                                         : used;
+        shown.text_size = nul != nullptr
+                              ? static_cast<std::size_t>(static_cast<const char*>(nul) - content)
+                              : used;
     }
 }
 
@@ -92,9 +92,9 @@ void bound_text(Model* model) {
                      shown.top.row, true};
     }
     const TextRows rows = text_rows(*model);
-    set_text_top(model, rows,
-                 bounded_place(rows, text_top(*model, rows),
-                               text_visible_rows(model->window.ws_row)));
+    set_text_top(
+        model, rows,
+        bounded_place(rows, text_top(*model, rows), text_visible_rows(model->window.ws_row)));
 }
 
 void show_current_page(Model* model) {

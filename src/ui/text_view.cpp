@@ -68,8 +68,7 @@ TextRows text_rows(const Model& model) {
     return {text, text_room(model.window.ws_col), model.wrap};
 }
 
-RowPlace scroll_text(const TextRows& rows, RowPlace top, Key key, long visible,
-                     long line_count) {
+RowPlace scroll_text(const TextRows& rows, RowPlace top, Key key, long visible, long line_count) {
     switch (key) {
     case Key::up:
         move_rows_up(rows, &top, 1);

@@ -178,7 +178,8 @@ std::vector<HostileCase> hostile_cases() {
     binary.selector = "9file.zip";
     binary.head = std::string("PK\x03\x04\xff\xff\x7f\x80 header\r\n\xff\xfe\x00hidden", 26);
     // Not UTF-8: its bytes above 0x7f are read as Windows-1252, the controls are still "?".
-    binary.shown = {{"PK??\xc3\xbf\xc3\xbf?\xe2\x82\xac header", 4, 2}, {"\xc3\xbf\xc3\xbe ", 5, 2}};
+    binary.shown = {{"PK??\xc3\xbf\xc3\xbf?\xe2\x82\xac header", 4, 2},
+                    {"\xc3\xbf\xc3\xbe ", 5, 2}};
     binary.never = {"hidden"};
     cases.push_back(binary);
 

@@ -141,16 +141,17 @@ TEST(DemoTour, BrowsesTheDemoOnTheRealServer) {
     ASSERT_TRUE(shows(*run, "THE LAKE FERRY TIMETABLE"));
     ASSERT_TRUE(shows(*run, " ...............................| and column 79 is cut or wraps."));
     send_keys(*run, "/kestrel\r");
-    ASSERT_TRUE(wait_until(*run, [&] { return row_text(*run, 4).find("(try: kestrel)") != 
-                                              std::string::npos; }))
-        << screen_text(*run);
+    ASSERT_TRUE(wait_until(*run, [&] {
+        return row_text(*run, 4).find("(try: kestrel)") != std::string::npos;
+    })) << screen_text(*run);
     // The timetable's row comes as far up as the last screen allows, its name marked.
     const std::string kestrel = "Kestrel   16:35        16:49        17:06        17:26        "
                                 "17:40        17:57        18:17        18:31";
     send_keys(*run, "n");
     ASSERT_TRUE(wait_until(*run, [&] {
         for (int row = 4; row < 24; ++row) {
-            if (row_text(*run, row) == " " + kestrel.substr(0, 67) && cell_at(*run, row, 2).reverse) {
+            if (row_text(*run, row) == " " + kestrel.substr(0, 67) &&
+                cell_at(*run, row, 2).reverse) {
                 return true;
             }
         }

@@ -88,16 +88,16 @@ const std::vector<Case>& cases() {
         {"\x1b[4~", {end}},
         {"\x1bOH", {home}},
         {"\x1bOF", {end}},
-        {"\x1b[3~", {ignored}},               // Delete
-        {"\x1b[2~", {ignored}},               // Insert
-        {"\x1b[15~", {ignored}},              // F5
-        {"\x1bOP", {ignored}},                // F1
-        {"\x1b[[A", {ignored}},               // F1 on the Linux console
+        {"\x1b[3~", {ignored}},  // Delete
+        {"\x1b[2~", {ignored}},  // Insert
+        {"\x1b[15~", {ignored}}, // F5
+        {"\x1bOP", {ignored}},   // F1
+        {"\x1b[[A", {ignored}},  // F1 on the Linux console
         {"\x1b[C\x1b[D", {right, left}},
         {"\x1bOC\x1bOD", {right, left}},
         {"\x1b[1;5C", {ignored}}, // Ctrl+Right
-        {"\x1b[1;5A", {ignored}},             // Ctrl+Up
-        {"\x1b[1;2H", {ignored}},             // Shift+Home
+        {"\x1b[1;5A", {ignored}}, // Ctrl+Up
+        {"\x1b[1;2H", {ignored}}, // Shift+Home
         {"\x1bO5A", {ignored}},
         {"\x1b[<0;12;7M", {ignored}},         // a mouse report
         {"\x1b[M !!q", {ignored, byte('q')}}, // an old-style one, then a key

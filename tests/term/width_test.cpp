@@ -216,8 +216,20 @@ TEST(Width, RowsShowPartsOfALineFromAColumnWithMarks) {
         std::string out;
         int used;
     } cases[] = {
-        {"abc\tdef\r", {{}, 2, 8, 2, LineCoding::utf8}, 0, 80, {}, "c" + std::string(5, ' ') + "def", 9},
-        {"abc\tdef", {{}, 1, 6, 1, LineCoding::utf8}, 0, 80, {}, "bc" + std::string(5, ' ') + "de", 9},
+        {"abc\tdef\r",
+         {{}, 2, 8, 2, LineCoding::utf8},
+         0,
+         80,
+         {},
+         "c" + std::string(5, ' ') + "def",
+         9},
+        {"abc\tdef",
+         {{}, 1, 6, 1, LineCoding::utf8},
+         0,
+         80,
+         {},
+         "bc" + std::string(5, ' ') + "de",
+         9},
         {"x\xe9\xe8z", {{}, 1, 3, 1, LineCoding::cp1252}, 0, 80, {}, "\xc3\xa9\xc3\xa8", 2},
         // A CR ends the line only where the line ends, not where the part does.
         {"ab\rcd", {{}, 0, 3, 0, LineCoding::utf8}, 0, 80, {}, "ab?", 3},
@@ -226,7 +238,14 @@ TEST(Width, RowsShowPartsOfALineFromAColumnWithMarks) {
         {"abcdef", {{}, 0, 6, 0, LineCoding::utf8}, 2, 3, {}, "cde", 3},
         {han + han + "x", {{}, 0, 7, 0, LineCoding::utf8}, 1, 80, {}, " " + han + "x", 4},
         {"a\tb", {{}, 0, 3, 0, LineCoding::utf8}, 4, 80, {}, "    b", 5},
-        {"abc\xcc\x81" "d", {{}, 0, 6, 0, LineCoding::utf8}, 3, 80, {}, "d", 1},
+        {"abc\xcc\x81"
+         "d",
+         {{}, 0, 6, 0, LineCoding::utf8},
+         3,
+         80,
+         {},
+         "d",
+         1},
         {"abc", {{}, 0, 3, 0, LineCoding::utf8}, 9, 80, {}, "", 0},
         // Marks open and close around their bytes, and close at the cut.
         {"a cat, a Cat", {{}, 0, 12, 0, LineCoding::utf8}, 0, 80, cats, "a [cat], a [Cat]", 12},

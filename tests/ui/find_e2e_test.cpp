@@ -89,8 +89,7 @@ TEST(FindScreen, FindsMarksAndGoesRoundTheEndsInAText) {
     ASSERT_TRUE(wait_for_row(*run, 24, "Not found: zebra")) << screen_text(*run);
     EXPECT_EQ(look_at(*run, 24, 1), (Look{colour::red, colour::none, true}));
     send_keys(*run, "/x\033");
-    ASSERT_TRUE(wait_until(*run, [&] { return screen_text(*run) == before; }))
-        << screen_text(*run);
+    ASSERT_TRUE(wait_until(*run, [&] { return screen_text(*run) == before; })) << screen_text(*run);
     // Enter on an empty prompt repeats the last search.
     send_keys(*run, "/\r");
     ASSERT_TRUE(wait_for_row(*run, 24, "Not found: zebra")) << screen_text(*run);

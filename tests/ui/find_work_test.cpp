@@ -43,7 +43,8 @@ struct Page : ModelFixture {
     // The time events the loop sends while a search looks, until it ends.
     void finish_search() {
         for (int k = 0; k < 10'000 && model.find.running; ++k) {
-            std::ignore = update(&model, {.kind = EventKind::time}, std::chrono::steady_clock::now());
+            std::ignore =
+                update(&model, {.kind = EventKind::time}, std::chrono::steady_clock::now());
         }
     }
 };
@@ -64,15 +65,11 @@ TEST(FindWork, BringsEachMatchToTheTopAndGoesRoundTheEnds) {
         long top;
         const char* note;
     } steps[] = {
-        {"n", 40, ""},
-        {"n", 80, ""}, // line 95 on the last screen: the page allows no more
-        {"n", 10, wrapped},
-        {"N", 80, wrapped},
-        {"N", 40, ""},
-        {"\r", 40, ""}, // Enter in the view does nothing in a text
-        {"/\r", 80, ""}, // an empty prompt repeats the last search, on from there
-        {"\x1b[H", 0, ""},
-        {"N", 40, ""}, // the one before the last match, wherever the screen is
+        {"n", 40, ""},      {"n", 80, ""}, // line 95 on the last screen: the page allows no more
+        {"n", 10, wrapped}, {"N", 80, wrapped},
+        {"N", 40, ""},      {"\r", 40, ""}, // Enter in the view does nothing in a text
+        {"/\r", 80, ""},                   // an empty prompt repeats the last search, on from there
+        {"\x1b[H", 0, ""},  {"N", 40, ""}, // the one before the last match, wherever the screen is
     };
     for (const auto& step : steps) {
         std::ignore = page.press(step.keys);
@@ -171,8 +168,8 @@ TEST(FindWork, MenuMatchesMoveTheSelectionToTheirLink) {
     for (int n = 0; n < 60; ++n) {
         const bool link = n % 2 == 0;
         menu += std::string(link ? "0" : "i") + "Item " + std::to_string(n) +
-                (n == 31 ? " about gophers" : "") + (n == 44 ? " of Gophers" : "") +
-                "\t/s" + std::to_string(n) + "\talpha.lan\t70\r\n";
+                (n == 31 ? " about gophers" : "") + (n == 44 ? " of Gophers" : "") + "\t/s" +
+                std::to_string(n) + "\talpha.lan\t70\r\n";
     }
     Page page(menu, '1');
     ASSERT_TRUE(page.model.shown.placed);
@@ -190,8 +187,8 @@ TEST(FindWork, MenuMatchesMoveTheSelectionToTheirLink) {
     EXPECT_EQ(page.asked()->address.selector, "/s44");
 }
 
-// A search through a 100 MB text runs a step per turn of the loop and ends; any key stops it, Esc and
-// Ctrl-C doing nothing else, and the screen stays as it was.
+// A search through a 100 MB text runs a step per turn of the loop and ends; any key stops it, Esc
+// and Ctrl-C doing nothing else, and the screen stays as it was.
 TEST(FindWork, ALongSearchRunsBetweenKeysAndAKeyStopsIt) {
     std::string text;
     const std::string line(69, 'x'); // one row each
@@ -205,7 +202,8 @@ TEST(FindWork, ALongSearchRunsBetweenKeysAndAKeyStopsIt) {
     for (const char* stop : {"\x1b", "\x03", "\x1b[B"}) {
         std::ignore = page.press("\x1b[H/the end\r");
         ASSERT_TRUE(page.model.find.running) << "one step does not reach the end";
-        std::ignore = update(&page.model, {.kind = EventKind::time}, std::chrono::steady_clock::now());
+        std::ignore =
+            update(&page.model, {.kind = EventKind::time}, std::chrono::steady_clock::now());
         EXPECT_TRUE(page.model.find.running);
         std::ignore = page.press(stop);
         EXPECT_FALSE(page.model.find.running);

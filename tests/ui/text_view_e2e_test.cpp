@@ -131,29 +131,15 @@ TEST(TextViewScreen, ScrollsByLineAndPageAndStopsAtTheEnd) {
     const Case cases[] = {
         {window_sizes[0],
          {
-             {"\033[B", 2},
-             {"\033[B", 3},
-             {"\033[B", 4}, // within the long line
-             {"\033[A", 3},
-             {"\033[A", 2},
-             {"\033[A", 1},
-             {"\033[A", 1}, // already at the top
-             {"\033[5", 1},
-             {"\033[6", 21},
-             {"\033OB", 22},
-             {"\033OA", 21},
-             {"\033[6", 41},
-             {"\033[6", 43}, // a page down near the end
-             {"\033[B", 43}, // the last page stays
-             {"\033[A", 42}, // one row above the last page
-             {"\033[6", 43},
-             {"\033[5", 23}, // from the last page
-             {"\033[F", 43}, // End and Home in each of their forms
-             {"\033[H", 1},
-             {"\033[4~", 43},
-             {"\033[1~", 1},
-             {"\033OF", 43},
-             {"\033OH", 1},
+             {"\033[B", 2},  {"\033[B", 3},   {"\033[B", 4},                 // within the long line
+             {"\033[A", 3},  {"\033[A", 2},   {"\033[A", 1},  {"\033[A", 1}, // already at the top
+             {"\033[5", 1},  {"\033[6", 21},  {"\033OB", 22}, {"\033OA", 21}, {"\033[6", 41},
+             {"\033[6", 43},                 // a page down near the end
+             {"\033[B", 43},                 // the last page stays
+             {"\033[A", 42},                 // one row above the last page
+             {"\033[6", 43}, {"\033[5", 23}, // from the last page
+             {"\033[F", 43},                 // End and Home in each of their forms
+             {"\033[H", 1},  {"\033[4~", 43}, {"\033[1~", 1}, {"\033OF", 43}, {"\033OH", 1},
          }},
         {window_sizes[1],
          {

@@ -57,8 +57,7 @@ TEST(TextView, ScrollMovesByRowAndScreenWithinTheText) {
     };
     for (const auto& c : cases) {
         const TextRows rows{s.text, 10, c.wrap};
-        const RowPlace got =
-            scroll_text(rows, s.place(c.line, c.row), c.key, 3, lines_in(s.text));
+        const RowPlace got = scroll_text(rows, s.place(c.line, c.row), c.key, 3, lines_in(s.text));
         EXPECT_EQ(got.line_index, c.want_line)
             << "from " << c.line << ":" << c.row << " key=" << static_cast<int>(c.key);
         EXPECT_EQ(got.row, c.want_row)
@@ -81,12 +80,8 @@ TEST(TextView, SidewaysScrollStopsAtTheLongestLineOnScreen) {
         {top, 0, Key::right, 2, 10},  // 25 columns: past the room
         {top, 10, Key::right, 2, 10}, // ends on screen
         {top, 10, Key::right, 3, 20}, // the line of 60 is on screen
-        {top, 30, Key::right, 3, 40},
-        {top, 40, Key::right, 3, 40},
-        {top, 10, Key::left, 3, 0},
-        {top, 5, Key::left, 3, 0},
-        {top, 0, Key::left, 3, 0},
-        {top, 30, Key::left, 3, 20},
+        {top, 30, Key::right, 3, 40}, {top, 40, Key::right, 3, 40}, {top, 10, Key::left, 3, 0},
+        {top, 5, Key::left, 3, 0},    {top, 0, Key::left, 3, 0},    {top, 30, Key::left, 3, 20},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(scroll_sideways(rows, c.top, c.left, c.key, c.visible), c.want)
@@ -176,8 +171,7 @@ TEST(TextView, NoFrameShowsEmptyRowsWhileLinesRemain) {
         TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, c.top);
         std::ignore = page.press(c.keys);
         EXPECT_TRUE(page.model.running);
-        EXPECT_EQ(page.model.shown.top.line, 7)
-            << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(page.model.shown.top.line, 7) << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(stdio.output().find(at(4, 2) + "9"), std::string::npos)
             << "case=" << testing::PrintToString(c.keys);
     }

@@ -97,7 +97,10 @@ TEST(UntrustedScreen, LinesThatAreNotUtf8AreReadAsWindows1252) {
                  "D\xc3\xa9j\xc3\xa0 vu, \xe6\xbc\xa2\r\n" + "\xc3\r\n"});
     serve(*server, "",
           Script{menu_line('0', latin1, "/doc", "127.0.0.1", server->port) +
-                 menu_line('i', "Se\xf1or \033[2J" "a\xf1o", "", "127.0.0.1", server->port) +
+                 menu_line('i',
+                           "Se\xf1or \033[2J"
+                           "a\xf1o",
+                           "", "127.0.0.1", server->port) +
                  menu_line('i', "Se\xc3\xb1or", "", "127.0.0.1", server->port)});
     auto run = start_program({address_of(*server)});
     ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "->" + shown))) << screen_text(*run);
@@ -114,7 +117,6 @@ TEST(UntrustedScreen, LinesThatAreNotUtf8AreReadAsWindows1252) {
     EXPECT_EQ(run->title, "");
     // What is found is what is shown: the sequence between the letters is not there.
     send_keys(*run, "/ON! \r");
-    ASSERT_TRUE(wait_until(*run, [&] { return cell_at(*run, 5, 6).reverse; }))
-        << screen_text(*run);
+    ASSERT_TRUE(wait_until(*run, [&] { return cell_at(*run, 5, 6).reverse; })) << screen_text(*run);
     EXPECT_EQ(row_text(*run, 24), "");
 }

@@ -218,14 +218,14 @@ TEST(WrapScreen, BackForwardAndResizeKeepTheRowAtTheTop) {
     send_keys(*run, "b");
     ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "->Wide"))) << screen_text(*run);
     send_keys(*run, "f");
-    EXPECT_TRUE(wait_until(*run, [&] { return screen_text(*run) == screen; }))
-        << screen_text(*run);
+    EXPECT_TRUE(wait_until(*run, [&] { return screen_text(*run) == screen; })) << screen_text(*run);
 
     // The first character on screen stays on the top row when the rows are laid out again: at
     // 40 columns the row from byte 40 holds byte 78.
     const std::size_t mark = run->output.size();
     resize(*run, 12, 40);
-    ASSERT_TRUE(wait_for_frame(*run, mark, [&] { return row_text(*run, 4) == solid.substr(40, 40); }))
-        << screen_text(*run);
+    ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+        return row_text(*run, 4) == solid.substr(40, 40);
+    })) << screen_text(*run);
     EXPECT_EQ(request_count(*server), 2u);
 }
