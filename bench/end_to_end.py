@@ -31,7 +31,9 @@ Measured:
                  end of its last busy stretch (a long menu is parsed after its first screen)
   key frame      a movement key (Down, Up, Page Down, Page Up, as terminals send them) written
                  to the terminal, to the last byte of the frames it draws; on a text
-                 after Page Down has reached its end, on a menu around the wrap to its last item
+                 after Page Down has reached its end, then End from the top (Home, End in turn;
+                 End's frames are also shown on their own), on a menu around the wrap to its
+                 last item
   unknown key    a single byte that is no command ("x"), to the last byte of the next frame
   idle CPU       CPU time of the process over 10 s with the page open and no key pressed
   peak RSS       VmHWM less the client's fixed size (its peak showing a 256 KiB text, less the
@@ -89,6 +91,7 @@ PRESSES = 1000
 # The keys as terminals send them. (A bare ESC [ 6 is Page Down too, but only once 50 ms have
 # passed with nothing after it, so its frame would measure that wait, not the program.)
 DOWN, UP, PAGE_DOWN, PAGE_UP = b"\x1b[B", b"\x1b[A", b"\x1b[6~", b"\x1b[5~"
+HOME, END = b"\x1b[H", b"\x1b[F"
 UNKNOWN_KEY = b"x"
 FRAME_START = b"\x1b[H\x1b[J"
 
@@ -446,11 +449,18 @@ def measure_clients(clients, env, url, w, rows):
             for label in labels:
                 page_to_end(terms[label], w)
         moves = {label: [] for label in labels}
+        ends = {label: [] for label in labels}
         unknown = {label: [] for label in labels}
-        keys = [(key, moves) for key in move_keys(w)] + [(UNKNOWN_KEY, unknown)] * 5
-        for i, (key, into) in enumerate(keys):
+        keys = [(key, (moves,)) for key in move_keys(w)]
+        if w["kind"] == "text":
+            # End from the top: the last screen of a long text.
+            keys += [(HOME, (moves,)), (END, (moves, ends))] * 3
+        keys += [(UNKNOWN_KEY, (unknown,))] * 5
+        for i, (key, lists) in enumerate(keys):
             for label in turns(labels, i):
-                into[label].append(terms[label].frame_time(key))
+                took = terms[label].frame_time(key)
+                for into in lists:
+                    into[label].append(took)
 
         for label in labels:
             terms[label].settle()
@@ -476,7 +486,8 @@ def measure_clients(clients, env, url, w, rows):
             peak = term.status_kb("VmHWM")
             term.send(b"q")
             term.proc.wait(timeout=WAIT_S)
-            results[label] = dict(moves=moves[label], unknown=unknown[label], idle=idle[label],
+            results[label] = dict(moves=moves[label], ends=ends[label], unknown=unknown[label],
+                                  idle=idle[label],
                                   peak_kb=peak, growth_kb=growth)
         return results
     finally:
@@ -826,6 +837,12 @@ def report_baseline(results, client, baseline, fixed):
                    ms(statistics.median(o["unknown"])),
                    x_cell(paired(n["unknown"], o["unknown"]))))
         print(line.rstrip())
+        if n["ends"] and o["ends"]:
+            line = (("%-18s " + cell + " %8s %8s")
+                    % ("  End", ms(statistics.median(n["ends"])),
+                       ms(statistics.median(o["ends"])), x_cell(paired(n["ends"], o["ends"])),
+                       ms(max(n["ends"])), ms(max(o["ends"]))))
+            print(line.rstrip())
 
     print()
     print("Peak RSS: VmHWM after the keys, in MB, and above each one's fixed size (new %.1f MB, "

@@ -25,13 +25,16 @@ void draw_text(benchmark::State& state) {
     shown.page().address.type = '0';
     ShownPage& record = shown.model.shown;
     prepare_shown_page(&record, &shown.page(), 20);
-    record.text_lines = ::count_lines(shown.content());
+    const TextMeasure measure = measure_text(shown.content());
+    record.text_lines = measure.lines;
+    record.text_size = measure.size;
     if (state.range(0) != 0) {
-        record.text_top = record.text_lines - 20;
+        const long top = record.text_lines - 20;
+        record.top = {static_cast<std::size_t>(skip_lines(shown.content(), top) - shown.content()),
+                      top, 0, true};
     }
     NullStdout null;
     for (auto _ : state) {
-        // Found from the top each time: the record holds no earlier frame to start from.
         ::draw_text(shown.model);
     }
 }

@@ -1,9 +1,10 @@
-// A text page as the program handles it: frames found from the previous frame's line, drawn
-// at any window size and scroll position the program can reach, with scrolling, jumps (a
-// reload keeps text_top) and resizes in between.
+// A text page as the program handles it: frames drawn from the record's first row at any window
+// size and place the program can reach, lines wrapped or cut, with scrolling by rows and
+// sideways, jumps (a reload keeps the line and the row) and resizes in between.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
+#include <chrono>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -11,16 +12,21 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "fuzz_check.hpp"
 #include "nav/line_count.hpp"
 #include "nav/model.hpp"
 #include "nav/shown_page.hpp"
-#include "nav/text_position.hpp"
+#include "nav/text_rows.hpp"
 #include "support/reference.hpp"
+#include "term/wrap.hpp"
 #include "ui/geometry.hpp"
+#include "ui/page_on_screen.hpp"
 #include "ui/text_view.hpp"
+#include "ui/update.hpp"
 
 namespace {
 
@@ -49,14 +55,42 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
+namespace {
+
+// The record's first row is a row of the text: its line found from the top lies at its offset,
+// and the row lies within the line's rows.
+void check_top(const Model& model) {
+    const ShownPage& shown = model.shown;
+    const char* content = model.history.current->content.get();
+    FUZZ_CHECK(shown.top.found);
+    FUZZ_CHECK(shown.top.line >= 0 && shown.top.row >= 0);
+    FUZZ_CHECK(content + shown.top.at == reference::skip_lines(content, shown.top.line));
+    const TextRows rows = text_rows(model);
+    FUZZ_CHECK(shown.top.at <= rows.text.size());
+    if (!rows.text.empty()) {
+        FUZZ_CHECK(shown.top.at < rows.text.size());
+        const std::string_view rest = rows.text.substr(shown.top.at);
+        const std::string_view line = rest.substr(0, rest.find('\n'));
+        const long count = rows.wrap ? wrapped_rows(line, rows.room, line_coding(line)) : 1;
+        FUZZ_CHECK(shown.top.row < count);
+    }
+}
+
+DecodedKey key_of(Key key, unsigned char byte = 0) {
+    return {key == Key::byte ? 1 : 3, key, byte};
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     Model model;
     model.window.ws_row = input.ConsumeIntegralInRange<unsigned short>(0, 300);
     model.window.ws_col = input.ConsumeIntegralInRange<unsigned short>(0, 300);
-    // A reload keeps text_top, so it can lie anywhere past the end of a shorter text.
+    // A reload keeps the line and the row, so they can lie anywhere past a shorter text.
     const int kept_top = input.ConsumeBool() ? input.ConsumeIntegralInRange<int>(0, 400)
                                              : input.ConsumeIntegralInRange<int>(0, INT_MAX);
+    const long kept_row = input.ConsumeIntegralInRange<long>(0, 40);
     const unsigned long_pick = input.ConsumeIntegral<std::uint8_t>();
     const std::string steps =
         input.ConsumeBytesAsString(2 * input.ConsumeIntegralInRange<std::size_t>(0, 16));
@@ -72,63 +106,56 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     accept_fetched(&model.history, std::move(copy));
     Page& page = *model.history.current;
     page.text_top = kept_top;
-    const char* content = page.content.get();
-    ShownPage& shown = model.shown;
-    prepare_shown_page(&shown, &page, content_rows(model.window.ws_row));
-    FUZZ_CHECK(!shown.menu && shown.text_top == kept_top);
+    page.text_row = kept_row;
 
-    // The order of the program: draw, count, then at every cycle the bound, a step and a draw
-    // again. Each frame is found from the previous one's position, as the update step keeps it;
-    // a frame drawn without it is found from the top, and is the same.
-    const auto redraw = [&] {
-        const char* expected = reference::skip_lines(content, shown.text_top);
-        FUZZ_CHECK(seek_line(&shown.position, content, shown.text_top) == expected);
-        draw_text(model);
-        const TextPosition kept = shown.position;
-        shown.position = TextPosition{};
-        draw_text(model);
-        shown.position = kept;
-    };
-    redraw();
-    shown.text_lines = count_lines(content);
-    FUZZ_CHECK(shown.text_lines >= 0);
+    // The order of the program: shown (its kept place bounded), drawn, measured, then at every
+    // step an event of the update step and a draw again.
+    const auto now = std::chrono::steady_clock::now();
+    show_current_page(&model);
+    FUZZ_CHECK(!model.shown.menu);
+    draw_text(model);
+    while (has_pending_work(model)) {
+        std::ignore = update(&model, {.kind = EventKind::idle}, now);
+    }
+    check_top(model);
+    draw_text(model);
     for (std::size_t at = 0; at + 1 < steps.size(); at += 2) {
-        const int visible = text_visible_rows(model.window.ws_row);
-        shown.text_top = bound_text_top(shown.text_top, shown.text_lines, visible);
-        const int last_top = shown.text_lines > visible ? shown.text_lines - visible : 0;
-        FUZZ_CHECK(shown.text_top >= 0 && shown.text_top <= last_top);
-
         const auto kind = static_cast<unsigned char>(steps[at]);
         const auto value = static_cast<unsigned char>(steps[at + 1]);
+        Event event{.kind = EventKind::key};
         switch (kind % 8) {
         case 0:
         case 1:
         case 2:
         case 3:
+            // A movement key, sideways too, or one that changes nothing.
+            event.key =
+                key_of(std::array{Key::page_up, Key::page_down, Key::up, Key::down, Key::home,
+                                  Key::end, Key::right, Key::left, Key::ignored}[value % 9]);
+            break;
         case 4:
-            // A movement key: the six that scroll, or another that changes nothing.
-            shown.text_top = scroll_text_top(
-                shown.text_top,
-                (kind % 8) < 4
-                    ? std::array{Key::page_up, Key::page_down, Key::up, Key::down}[kind % 8]
-                    : std::array{Key::home, Key::end, Key::ignored}[value % 3],
-                visible);
-            FUZZ_CHECK(shown.text_top >= 0);
+            event.key = key_of(Key::byte, 'w');
             break;
         case 5:
             // Anywhere in or past the text, as a reload of a changed page leaves it.
-            shown.text_top = static_cast<int>(
-                (static_cast<long>(shown.text_lines) + 2L * visible + 1) * value / 255);
-            break;
+            model.shown.top = {0, (static_cast<long>(model.shown.text_lines) + 45L) * value / 255,
+                               value % 5, false};
+            bound_text(&model);
+            check_top(model);
+            draw_text(model);
+            continue;
         case 6:
-            model.window.ws_row = value;
+            event = {.kind = EventKind::resize,
+                     .window = {static_cast<unsigned short>(value),
+                                static_cast<unsigned short>(value * 3 % 301), 0, 0}};
             break;
         default:
-            break; // the about screen, after which the view redraws
+            event.key = key_of(Key::byte, 'x'); // the about screen's key, say
+            break;
         }
-        redraw();
+        std::ignore = update(&model, event, now);
+        check_top(model);
+        draw_text(model);
     }
-    FUZZ_CHECK(skip_lines(content, shown.text_top) ==
-               reference::skip_lines(content, shown.text_top));
     return 0;
 }

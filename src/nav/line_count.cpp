@@ -45,8 +45,13 @@ long lines_in(std::string_view text) {
 }
 
 int count_lines(const char* text) {
+    return measure_text(text).lines;
+}
+
+TextMeasure measure_text(const char* text) {
     // Its end and its newlines in one pass over each piece, not one pass over the whole text
     // for each.
+    const char* const start = text;
     long lines = 0;
     char last = '\n';
     for (;;) {
@@ -55,11 +60,12 @@ int count_lines(const char* text) {
         if (n > 0) {
             last = text[n - 1];
         }
+        text += n;
         if (n < piece) {
             break;
         }
-        text += n;
     }
     lines += last != '\n' ? 1 : 0;
-    return lines > INT_MAX ? INT_MAX : static_cast<int>(lines);
+    const auto size = static_cast<std::size_t>(text - start);
+    return {lines > INT_MAX ? INT_MAX : static_cast<int>(lines), size};
 }

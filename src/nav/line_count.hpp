@@ -8,6 +8,13 @@
 // text, found in one pass over it.
 [[nodiscard]] int count_lines(const char* text);
 
+// The count of count_lines and the text's length in bytes, found in the same pass.
+struct TextMeasure {
+    int lines;
+    std::size_t size;
+};
+[[nodiscard]] TextMeasure measure_text(const char* text);
+
 // Newlines, plus one when the text is not empty and does not end in one. Any bytes, NULs
 // included: the tests and fuzz targets check the counting on it.
 [[nodiscard]] long lines_in(std::string_view text);

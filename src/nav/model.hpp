@@ -8,10 +8,11 @@
 #include "nav/fetch.hpp"
 #include "nav/history.hpp"
 #include "nav/note.hpp"
+#include "nav/page_find.hpp"
 #include "nav/save.hpp"
 #include "nav/shown_page.hpp"
 
-enum class PromptKind { search, address, save };
+enum class PromptKind { search, address, save, find };
 
 // What is drawn over the page: a prompt on the bottom row, the prompt's error message (in red,
 // until a key), or the about screen in place of the page.
@@ -32,6 +33,9 @@ struct Model {
     ShownPage shown;
     Overlay overlay;
     Fetch fetch;
+    PageFind find;
+    // Long lines of a text continue on the rows below; `w` cuts them instead, for the run.
+    bool wrap = true;
     // A failed or cancelled fetch's words, shown in red on the bottom row over every frame
     // until the next key; empty for none.
     std::string message;

@@ -19,8 +19,10 @@ struct Page {
     // names one content, whatever address its bytes have.
     unsigned long fetch = 0;
     // Where the user left it, shown again on back and forward: the selected link's ordinal
-    // (0 for the first link) and the first row of a menu, the first line of a text.
+    // (0 for the first link) and the first row of a menu; the first line of a text on screen
+    // and its row within that line, whose lines may continue on several rows.
     int selected = 0;
     int menu_top = 0;
     int text_top = 0;
+    long text_row = 0;
 };

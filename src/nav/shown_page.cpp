@@ -13,7 +13,7 @@ void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows, bool
         if (page != nullptr) {
             shown->kept_selected = page->selected > 0 ? page->selected : 1;
             shown->kept_top = page->menu_top;
-            shown->text_top = page->text_top;
+            shown->top = {0, page->text_top, page->text_row, false};
             shown->menu = content_is_menu(page->address.type, page->content.get());
             if (shown->menu && page->content) {
                 const long wanted = static_cast<long>(shown->kept_top) + first_rows;
@@ -31,7 +31,8 @@ void remember_place(const ShownPage& shown, Page* page) {
     }
     page->selected = shown_selected_ordinal(shown);
     page->menu_top = shown_menu_top(shown);
-    page->text_top = shown.text_top;
+    page->text_top = static_cast<int>(shown.top.line);
+    page->text_row = shown.top.row;
 }
 
 int shown_menu_top(const ShownPage& shown) {

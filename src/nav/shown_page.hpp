@@ -2,10 +2,11 @@
 // while the same content is shown.
 #pragma once
 
+#include <cstddef>
+
 #include "gopher/menu_items.hpp"
 #include "nav/menu_movement.hpp"
 #include "nav/page.hpp"
-#include "nav/text_position.hpp"
 
 // A page and the fetch that gave its content: another page, or a reload of the same one, is
 // another key, whatever addresses the page and its bytes happen to have.
@@ -13,6 +14,14 @@ struct ShownKey {
     const Page* page = nullptr;
     unsigned long fetch = 0;
     bool operator==(const ShownKey&) const = default;
+};
+
+// The first row of a text on screen, its line by offset: the content moves while it arrives.
+struct TextTop {
+    std::size_t at = 0; // where its line starts in the content
+    long line = 0;      // the line's index
+    long row = 0;       // the row within the line
+    bool found = false; // at is known: a place kept from a visit has only its line and row
 };
 
 // The record of the page on screen, reset in one place, prepare_shown_page. It is the one owner
@@ -32,11 +41,15 @@ struct ShownPage {
     // Until the menu is placed: the place kept from the page's last visit, as the page holds it.
     int kept_selected = 1;
     int kept_top = 0;
-    // The text: its first line on screen, its line count (-1 until counted) and where the line
-    // at text_top starts (moved with text_top by the update step, read by the drawing).
-    int text_top = 0;
+    // The text: its first row on screen (moved by the update step, read by the drawing), its
+    // line count and its length up to its end or its first NUL: measured after the first
+    // frame (-1 and 0 until then), or as it arrives. left: the first column shown while lines
+    // are cut.
+    TextTop top;
     int text_lines = -1;
-    TextPosition position;
+    std::size_t text_size = 0;
+    bool text_nul = false; // a NUL ended the text before the end of what has arrived
+    long left = 0;
 };
 
 // When the page or its fetch differs from the record's key, the record starts afresh with the

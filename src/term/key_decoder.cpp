@@ -33,6 +33,10 @@ Key sequence_key(bool csi, Bytes parameters, unsigned char final) {
             return Key::up;
         case 'B':
             return Key::down;
+        case 'C':
+            return Key::right;
+        case 'D':
+            return Key::left;
         case 'H':
             return Key::home;
         case 'F':
@@ -58,6 +62,15 @@ Key sequence_key(bool csi, Bytes parameters, unsigned char final) {
     return Key::ignored;
 }
 
+// ESC [ 5 and ESC [ 6 without their "~": the three bytes an old terminal read took as the page
+// keys.
+bool is_short_page_key(Bytes sequence) {
+    return sequence.size() == 3 && (sequence[2] == '5' || sequence[2] == '6');
+}
+Key short_page_key(unsigned char parameter) {
+    return parameter == '5' ? Key::page_up : Key::page_down;
+}
+
 // queued starts with ESC and '[' (CSI) or 'O' (SS3).
 DecodedKey control_sequence(Bytes queued, bool settled) {
     const bool csi = queued[1] == '[';
@@ -81,13 +94,17 @@ DecodedKey control_sequence(Bytes queued, bool settled) {
             return not_whole;
         }
         // Nothing came after them in time: read as the page keys, as always.
-        if (csi && size == 3 && (queued[2] == '5' || queued[2] == '6')) {
-            return whole(3, queued[2] == '5' ? Key::page_up : Key::page_down);
+        if (csi && is_short_page_key(queued.first(end))) {
+            return whole(3, short_page_key(queued[2]));
         }
         return whole(size, Key::ignored);
     }
-    // A control byte or a byte above 0x7e cuts the sequence short and is a key of its own.
+    // A control byte or a byte above 0x7e cuts the sequence short and is a key of its own. An
+    // ESC right after ESC [ 5 or ESC [ 6 starts the next key, so the page key is kept.
     if (!ends_sequence(queued[end])) {
+        if (csi && queued[end] == esc && is_short_page_key(queued.first(end))) {
+            return whole(3, short_page_key(queued[2]));
+        }
         return whole(end, Key::ignored);
     }
     const std::size_t length = end + 1;

@@ -10,6 +10,8 @@ enum class Key {
     page_down,
     home,
     end,
+    right, // the text view scrolls sideways with these while lines are cut
+    left,
     escape,  // ESC with nothing after it within the wait
     back,    // BS or DEL: terminals send either for Backspace
     ignored, // any other escape sequence, or Alt with a key, taken whole

@@ -18,6 +18,8 @@ inline constexpr const char* bold_blue = "\033[1;34m";
 inline constexpr const char* bold_bright_red = "\033[1;91m";
 inline constexpr const char* grey = "\033[0;90m";         // reset, then bright black
 inline constexpr const char* selection = "\033[1;30;47m"; // bold black on white
+inline constexpr const char* reverse = "\033[7m";
+inline constexpr const char* reverse_off = "\033[27m"; // the colours stay
 inline constexpr const char* show_cursor = "\033[?25h";
 inline constexpr const char* hide_cursor = "\033[?25l";
 } // namespace seq

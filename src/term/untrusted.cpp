@@ -1,6 +1,7 @@
 // The one filter between bytes from the network and the terminal.
 #include "term/untrusted.hpp"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -92,6 +93,49 @@ std::size_t skip_escape(const unsigned char* p, std::size_t i, std::size_t n) {
     }
 }
 
+// Windows-1252 from 0x80 to 0x9f; 0 where the table has no character. The rest is Latin-1.
+constexpr std::array<char32_t, 32> cp1252_low = {
+    0x20ac, 0,      0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017d, 0,      0,      0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
+    0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0,      0x017e, 0x0178,
+};
+
+// Each byte's character already in UTF-8 (at most three bytes), so that writing one is a copy.
+struct Encoded {
+    std::array<char, 3> bytes;
+    unsigned char size;
+};
+constexpr std::array<Encoded, 128> cp1252_table() {
+    std::array<Encoded, 128> table{};
+    for (unsigned byte = 0x80; byte <= 0xff; ++byte) {
+        const char32_t code = byte < 0xa0 ? cp1252_low[byte - 0x80] : byte;
+        Encoded& e = table[byte - 0x80];
+        if (code == 0) {
+            e.size = 0;
+        } else if (code < 0x800) {
+            e.bytes = {static_cast<char>(0xc0 | (code >> 6)),
+                       static_cast<char>(0x80 | (code & 0x3f)), 0};
+            e.size = 2;
+        } else {
+            e.bytes = {static_cast<char>(0xe0 | (code >> 12)),
+                       static_cast<char>(0x80 | ((code >> 6) & 0x3f)),
+                       static_cast<char>(0x80 | (code & 0x3f))};
+            e.size = 3;
+        }
+    }
+    return table;
+}
+constexpr std::array<Encoded, 128> cp1252_utf8 = cp1252_table();
+
+// True when no byte of w is above 0x7f or an ESC: nothing in it can make a line cp1252.
+bool plain_for_coding(std::uint64_t w) {
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    constexpr std::uint64_t highs = 0x8080808080808080u;
+    const std::uint64_t x = w ^ (ones * esc);
+    const std::uint64_t has_esc = (x - ones) & ~x & highs;
+    return ((w & highs) | has_esc) == 0;
+}
+
 // True when all eight bytes of w are printable ASCII, 0x20 to 0x7e.
 bool all_printable(std::uint64_t w) {
     constexpr std::uint64_t ones = 0x0101010101010101u;
@@ -103,12 +147,54 @@ bool all_printable(std::uint64_t w) {
 
 } // namespace
 
-UntrustedPiece next_untrusted_piece(std::string_view text, std::size_t at) {
+LineCoding line_coding(std::string_view line) {
+    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+    const std::size_t n = line.size();
+    std::size_t i = 0;
+    while (i < n) {
+        for (std::uint64_t w; i + 8 <= n; i += 8) {
+            std::memcpy(&w, p + i, sizeof w);
+            if (!plain_for_coding(w)) {
+                break;
+            }
+        }
+        if (i == n) {
+            break;
+        }
+        const unsigned char c = p[i];
+        if (c == esc) {
+            // What the filter removes is not read: its bytes decide nothing.
+            i = skip_escape(p, i, n);
+        } else if (c < 0x80) {
+            ++i;
+        } else {
+            const std::size_t length = utf8_length(p + i, n - i);
+            if (length == 0) {
+                return LineCoding::cp1252;
+            }
+            i += length;
+        }
+    }
+    return LineCoding::utf8;
+}
+
+std::string_view cp1252_character(unsigned char byte) {
+    if (byte < 0x80) {
+        return {};
+    }
+    const Encoded& e = cp1252_utf8[byte - 0x80];
+    return {e.bytes.data(), e.size};
+}
+
+UntrustedPiece next_untrusted_piece(std::string_view text, std::size_t at, LineCoding coding) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     const unsigned char c = p[at];
     if (passes_as_is(c)) {
         return {at + 1, ShownAs::bytes};
+    }
+    if (c >= 0x80 && coding == LineCoding::cp1252) {
+        return {at + 1, cp1252_utf8[c - 0x80].size == 0 ? ShownAs::question : ShownAs::cp1252};
     }
     if (c >= 0x80) {
         const std::size_t length = utf8_length(p + at, n - at);
@@ -145,12 +231,13 @@ std::size_t printable_prefix(std::string_view text) {
     return i;
 }
 
-void append_untrusted(std::string& out, std::string_view text) {
+void append_untrusted(std::string& out, std::string_view text, LineCoding coding) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    // The result is never longer than the text: written in place, then cut to size.
+    // The result is never longer than the text (three times it for cp1252, whose characters
+    // take up to three bytes in UTF-8): written in place, then cut to size.
     const std::size_t base = out.size();
-    out.resize(base + n);
+    out.resize(base + (coding == LineCoding::cp1252 ? 3 * n : n));
     char* dst = out.data() + base;
     std::size_t i = 0;
     while (i < n) {
@@ -165,13 +252,17 @@ void append_untrusted(std::string& out, std::string_view text) {
         // A word that failed holds something to change: piece by piece to its end, at least.
         const std::size_t stop = n - i < 8 ? n : i + 8;
         while (i < stop) {
-            const UntrustedPiece piece = next_untrusted_piece(text, i);
+            const UntrustedPiece piece = next_untrusted_piece(text, i, coding);
             if (piece.shown == ShownAs::bytes) {
                 for (; i < piece.next; ++i) {
                     *dst++ = static_cast<char>(p[i]);
                 }
             } else if (piece.shown == ShownAs::question) {
                 *dst++ = '?';
+            } else if (piece.shown == ShownAs::cp1252) {
+                const Encoded& e = cp1252_utf8[p[i] - 0x80];
+                std::memcpy(dst, e.bytes.data(), e.size);
+                dst += e.size;
             }
             i = piece.next;
         }
@@ -179,8 +270,8 @@ void append_untrusted(std::string& out, std::string_view text) {
     out.resize(static_cast<std::size_t>(dst - out.data()));
 }
 
-std::string sanitize_untrusted(std::string_view text) {
+std::string sanitize_untrusted(std::string_view text, LineCoding coding) {
     std::string out;
-    append_untrusted(out, text);
+    append_untrusted(out, text, coding);
     return out;
 }

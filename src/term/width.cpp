@@ -12,21 +12,37 @@ constexpr int tab_stop = 8;
 // nothing but combining marks must not become megabytes on one row.
 constexpr int max_zero_width_run = 30;
 
-// One piece of filtered text: the columns it takes and how it is written.
-enum class Written { nothing, as_is, blanks, question };
-struct ShownPiece {
-    std::size_t next;
-    int cols;
-    Written written;
-};
+// Writes one piece that fits, as the filter shows it.
+void append_piece(std::string& out, std::string_view line, std::size_t i, const ShownPiece& piece,
+                  int* zero_width_run) {
+    if (piece.written == Written::as_is && piece.cols == 0) {
+        ++*zero_width_run;
+    } else if (piece.written != Written::nothing) {
+        *zero_width_run = 0;
+    }
+    if (piece.written == Written::as_is && *zero_width_run <= max_zero_width_run) {
+        out.append(line.data() + i, piece.next - i);
+    } else if (piece.written == Written::blanks) {
+        out.append(static_cast<std::size_t>(piece.cols), ' ');
+    } else if (piece.written == Written::question) {
+        out += '?';
+    } else if (piece.written == Written::cp1252) {
+        out += cp1252_character(static_cast<unsigned char>(line[i]));
+    }
+}
 
-ShownPiece shown_piece(std::string_view line, std::size_t at, long col, TabShow tabs) {
-    const UntrustedPiece piece = next_untrusted_piece(line, at);
+} // namespace
+
+ShownPiece shown_piece(std::string_view line, std::size_t at, long col, TabShow tabs,
+                       LineCoding coding) {
+    const UntrustedPiece piece = next_untrusted_piece(line, at, coding);
     switch (piece.shown) {
     case ShownAs::nothing:
         return {piece.next, 0, Written::nothing};
     case ShownAs::question:
         return {piece.next, 1, Written::question};
+    case ShownAs::cp1252:
+        return {piece.next, 1, Written::cp1252};
     case ShownAs::bytes:
         break;
     }
@@ -45,16 +61,16 @@ ShownPiece shown_piece(std::string_view line, std::size_t at, long col, TabShow 
     return {piece.next, utf8proc_charwidth(code_point), Written::as_is};
 }
 
-} // namespace
-
-int append_cut(std::string& out, std::string_view line, int max_cols, TabShow tabs) {
+int append_cut(std::string& out, std::string_view line, int max_cols, TabShow tabs,
+               LineCoding coding) {
     int cols = 0;
     int zero_width_run = 0;
+    const std::size_t end = line.size();
     std::size_t i = 0;
-    while (i < line.size() && max_cols > 0) {
+    while (i < end && max_cols > 0) {
         // The common case: printable ASCII, one column a byte, as many as fit at once.
-        const std::size_t room = static_cast<std::size_t>(max_cols - cols);
-        const std::size_t run = printable_prefix(line.substr(i, room));
+        const auto room = static_cast<std::size_t>(max_cols - cols);
+        const std::size_t run = printable_prefix(line.substr(i, room < end - i ? room : end - i));
         if (run > 0) {
             out.append(line.data() + i, run);
             i += run;
@@ -62,7 +78,7 @@ int append_cut(std::string& out, std::string_view line, int max_cols, TabShow ta
             zero_width_run = 0;
             continue;
         }
-        const ShownPiece piece = shown_piece(line, i, cols, tabs);
+        const ShownPiece piece = shown_piece(line, i, cols, tabs, coding);
         if (piece.cols > max_cols - cols) {
             // Blanks may stop at the edge; a character is whole or not there.
             if (piece.written == Written::blanks) {
@@ -71,25 +87,108 @@ int append_cut(std::string& out, std::string_view line, int max_cols, TabShow ta
             }
             break;
         }
-        if (piece.written == Written::as_is && piece.cols == 0) {
-            ++zero_width_run;
-        } else if (piece.written != Written::nothing) {
-            zero_width_run = 0;
-        }
-        if (piece.written == Written::as_is && zero_width_run <= max_zero_width_run) {
-            out.append(line.data() + i, piece.next - i);
-        } else if (piece.written == Written::blanks) {
-            out.append(static_cast<std::size_t>(piece.cols), ' ');
-        } else if (piece.written == Written::question) {
-            out += '?';
-        }
+        append_piece(out, line, i, piece, &zero_width_run);
         cols += piece.cols;
         i = piece.next;
     }
     return cols;
 }
 
-long shown_width(std::string_view line, TabShow tabs) {
+namespace {
+
+// The row's marks as it goes: the sequences written where a piece enters or leaves a range.
+struct MarkState {
+    const Marks& marks;
+    std::size_t next = 0; // the first range not wholly behind
+    bool on = false;
+
+    // Switches at the piece starting at i; returns where the current state next changes.
+    std::size_t at(std::string& out, std::size_t i) {
+        const std::span<const ByteRange> ranges = marks.ranges;
+        while (next < ranges.size() && ranges[next].to <= i) {
+            ++next;
+        }
+        const bool inside = next < ranges.size() && ranges[next].from <= i;
+        if (inside != on) {
+            out += inside ? marks.on : marks.off;
+            on = inside;
+        }
+        if (next == ranges.size()) {
+            return std::string_view::npos;
+        }
+        return inside ? ranges[next].to : ranges[next].from;
+    }
+};
+
+} // namespace
+
+int append_row(std::string& out, const LinePart& part, long skip, int max_cols,
+               const Marks& marks) {
+    const std::string_view line = part.line;
+    const std::size_t end = part.end;
+    MarkState mark{marks};
+    int cols = 0;    // columns appended
+    long passed = 0; // columns of the part gone by, the skipped ones included
+    int zero_width_run = 0;
+    bool skipping = skip > 0; // still on skipped columns, or marks on a skipped character
+    std::size_t i = part.from;
+    while (i < end && max_cols > 0) {
+        std::size_t stop = end;
+        if (!marks.ranges.empty()) {
+            const std::size_t change = mark.at(out, i);
+            stop = change < stop && change > i ? change : stop;
+        }
+        // Printable ASCII, one column a byte: skipped or appended as a run.
+        const auto room = static_cast<std::size_t>(passed < skip ? skip - passed : max_cols - cols);
+        const std::size_t run = printable_prefix(line.substr(i, room < stop - i ? room : stop - i));
+        if (run > 0) {
+            if (passed >= skip) {
+                out.append(line.data() + i, run);
+                cols += static_cast<int>(run);
+                skipping = false;
+            }
+            passed += static_cast<long>(run);
+            i += run;
+            zero_width_run = 0;
+            continue;
+        }
+        const ShownPiece piece =
+            shown_piece(line, i, part.col + passed, TabShow::to_tab_stop, part.coding);
+        if (passed < skip || (skipping && piece.cols == 0)) {
+            // Left of the view; what shows past its edge becomes blanks.
+            const long shown = passed + piece.cols - skip;
+            if (shown > 0) {
+                const int blanks =
+                    shown < max_cols - cols ? static_cast<int>(shown) : max_cols - cols;
+                out.append(static_cast<std::size_t>(blanks), ' ');
+                cols += blanks;
+                skipping = false;
+            }
+            passed += piece.cols;
+            i = piece.next;
+            continue;
+        }
+        skipping = false;
+        if (piece.cols > max_cols - cols) {
+            // Blanks may stop at the edge; a character is whole or not there.
+            if (piece.written == Written::blanks) {
+                out.append(static_cast<std::size_t>(max_cols - cols), ' ');
+                cols = max_cols;
+            }
+            break;
+        }
+        append_piece(out, line, i, piece, &zero_width_run);
+        cols += piece.cols;
+        passed += piece.cols;
+        i = piece.next;
+    }
+    if (mark.on) {
+        out += marks.off;
+    }
+    return cols;
+}
+
+long shown_width(std::string_view line, TabShow tabs, LineCoding coding) {
     long cols = 0;
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t run = printable_prefix(line.substr(i));
@@ -98,7 +197,7 @@ long shown_width(std::string_view line, TabShow tabs) {
             i += run;
             continue;
         }
-        const ShownPiece piece = shown_piece(line, i, cols, tabs);
+        const ShownPiece piece = shown_piece(line, i, cols, tabs, coding);
         cols += piece.cols;
         i = piece.next;
     }

@@ -37,6 +37,9 @@ constexpr AboutLine about_lines[] = {
     {seq::bold_yellow, "        r: Reload"},
     {seq::bold_yellow, "        s: Save"},
     {seq::bold_yellow, "        u: Show URL"},
+    {seq::bold_yellow, "        /: Find"},
+    {seq::bold_yellow, "     n, N: Next, Previous"},
+    {seq::bold_yellow, "        w: Wrap"},
     {seq::bold_yellow, "        a: About"},
     {seq::bold_yellow, "        q: Quit"},
 };

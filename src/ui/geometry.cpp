@@ -37,6 +37,8 @@ std::string_view prompt_label(PromptKind kind) {
         return "Search query: ";
     case PromptKind::save:
         return "Save as: ";
+    case PromptKind::find:
+        return "Find: ";
     case PromptKind::address:
         break;
     }

@@ -5,11 +5,13 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "gopher/fields.hpp"
 #include "gopher/menu.hpp"
 #include "nav/model.hpp"
 #include "ui/fetch_work.hpp"
+#include "ui/find_work.hpp"
 #include "ui/geometry.hpp"
 #include "ui/item_links.hpp"
 #include "ui/keys.hpp"
@@ -42,6 +44,12 @@ void open_item(Model* model, const MenuItem& item) {
 
 void accept_prompt(Model* model) {
     Overlay& overlay = model->overlay;
+    if (overlay.prompt == PromptKind::find) {
+        const std::string typed = std::move(overlay.typed);
+        overlay = Overlay{};
+        accept_find(model, typed);
+        return;
+    }
     if (overlay.typed.empty()) {
         overlay = Overlay{};
         return;
@@ -93,8 +101,23 @@ void move_in_page(Model* model, Key key) {
         }
         return;
     }
-    shown.text_top = scroll_text_top(shown.text_top, key, text_visible_rows(model->window.ws_row));
-    bound_text(model);
+    measure_text_page(model);
+    const TextRows rows = text_rows(*model);
+    set_text_top(model, rows,
+                 scroll_text(rows, text_top(*model, rows), key,
+                             text_visible_rows(model->window.ws_row), shown.text_lines));
+}
+
+// Right and Left scroll a text sideways while its lines are cut; elsewhere they do nothing.
+void move_sideways(Model* model, Key key) {
+    ShownPage& shown = model->shown;
+    if (shown.menu || model->wrap || current_content(*model) == nullptr) {
+        return;
+    }
+    measure_text_page(model);
+    const TextRows rows = text_rows(*model);
+    shown.left = scroll_sideways(rows, text_top(*model, rows), shown.left, key,
+                                 text_visible_rows(model->window.ws_row));
 }
 
 } // namespace
@@ -136,6 +159,21 @@ void key_in_view(Model* model, DecodedKey key) {
     switch (view_action(key)) {
     case Action::move:
         move_in_page(model, key.key);
+        return;
+    case Action::sideways:
+        move_sideways(model, key.key);
+        return;
+    case Action::find:
+        open_prompt(model, PromptKind::find);
+        return;
+    case Action::find_next:
+        find_again(model, FindDirection::forward);
+        return;
+    case Action::find_previous:
+        find_again(model, FindDirection::backward);
+        return;
+    case Action::wrap:
+        switch_wrap(model);
         return;
     case Action::open:
         // Only the item the user can see marked is opened.

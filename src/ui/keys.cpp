@@ -10,6 +10,9 @@ Action view_action(DecodedKey key) {
     case Key::home:
     case Key::end:
         return Action::move;
+    case Key::right:
+    case Key::left:
+        return Action::sideways;
     case Key::back:
         return Action::back;
     case Key::escape:
@@ -37,6 +40,14 @@ Action view_action(DecodedKey key) {
         return Action::show_url;
     case 0x03:
         return Action::cancel;
+    case '/':
+        return Action::find;
+    case 'n':
+        return Action::find_next;
+    case 'N':
+        return Action::find_previous;
+    case 'w':
+        return Action::wrap;
     case 'a':
         return Action::about;
     case 'q':

@@ -4,16 +4,21 @@
 #include "term/key_decoder.hpp"
 
 enum class Action {
-    none, // any other key: the frame is drawn again, nothing changes
-    move, // arrows, page keys, Home, End
-    open, // Enter: the marked link of a menu
+    none,     // any other key: the frame is drawn again, nothing changes
+    move,     // Up, Down, page keys, Home, End
+    sideways, // Right, Left: a text whose lines are cut
+    open,     // Enter: the marked link of a menu
     back,
     forward,
     open_address,
     reload,
-    save,     // the marked item of a menu, the page of a text
-    show_url, // the marked item's URL, or the page's
-    cancel,   // Esc or Ctrl-C: the save running
+    save,          // the marked item of a menu, the page of a text
+    show_url,      // the marked item's URL, or the page's
+    cancel,        // Esc or Ctrl-C: the save running
+    find,          // '/': the find prompt
+    find_next,     // 'n'
+    find_previous, // 'N'
+    wrap,          // 'w': long lines of a text wrapped or cut
     about,
     quit,
 };

@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "nav/model.hpp"
 #include "term/sequences.hpp"
 #include "term/width.hpp"
+#include "ui/find_view.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
 #include "ui/menu_selection.hpp"
@@ -33,6 +35,7 @@ void draw_menu(const Model& model) {
     if (rows > 0 && cols > 0 && top >= 0 && top < count) {
         const char* content = items_content(model);
         const int selected = shown_selected_ordinal(shown);
+        const bool marked = find_marks_shown(model);
         std::string row;
         // Only the rows on screen are visited, however long the menu.
         const int last = count - top < rows ? count - top : rows;
@@ -44,7 +47,13 @@ void draw_menu(const Model& model) {
             place_content_row(model, k);
             const std::string_view marker = highlight ? "->" : "  ";
             row.assign(marker.substr(0, room < 2 ? 1 : 2));
-            append_cut(row, menu_item_display(item, content), room - 2, TabShow::to_tab_stop);
+            const std::string_view display = menu_item_display(item, content);
+            const LineCoding coding = line_coding(display);
+            const std::vector<MatchSpan> matches =
+                marked ? find_in_line(display, model.find.needle, coding)
+                       : std::vector<MatchSpan>{};
+            append_row(row, {display, 0, display.size(), 0, coding}, 0, room - 2,
+                       {matches, seq::reverse, seq::reverse_off});
             std::fwrite(row.data(), 1, row.size(), stdout);
             std::fputs(seq::reset, stdout);
         }

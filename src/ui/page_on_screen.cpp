@@ -3,10 +3,11 @@
 #include "ui/page_on_screen.hpp"
 
 #include <climits>
-#include <tuple>
+#include <cstring>
 
 #include "nav/line_count.hpp"
 #include "nav/model.hpp"
+#include "nav/text_position.hpp"
 #include "ui/geometry.hpp"
 #include "ui/text_view.hpp"
 
@@ -36,6 +37,22 @@ void relayout_menu(Model* model) {
     }
 }
 
+// The text received so far: its lines from the fetch's count, its length up to the first NUL,
+// found in the bytes that came since the last look.
+void count_arrived(Model* model) {
+    ShownPage& shown = model->shown;
+    const char* content = current_content(*model);
+    const std::size_t used = model->fetch.transaction.used;
+    shown.text_lines = loaded_lines(*model);
+    if (!shown.text_nul && used > shown.text_size) {
+        const void* nul = std::memchr(content + shown.text_size, '\0', used - shown.text_size);
+        shown.text_nul = nul != nullptr;
+        shown.text_size = nul != nullptr
+                              ? static_cast<std::size_t>(static_cast<const char*>(nul) - content)
+                              : used;
+    }
+}
+
 } // namespace
 
 int rows_of(const Model& model) {
@@ -47,18 +64,37 @@ const char* current_content(const Model& model) {
     return page != nullptr && page->content ? page->content.get() : nullptr;
 }
 
-// The text's first line on screen kept within the text, and where it starts found for the frame.
+void measure_text_page(Model* model) {
+    ShownPage& shown = model->shown;
+    const char* content = current_content(*model);
+    if (content == nullptr || shown.menu || shown.text_lines >= 0) {
+        return;
+    }
+    const TextMeasure measure = measure_text(content);
+    shown.text_lines = measure.lines;
+    shown.text_size = measure.size;
+}
+
+// The text's first row on screen kept within the text, and no row left empty while rows
+// remain above.
 void bound_text(Model* model) {
     ShownPage& shown = model->shown;
     const char* content = current_content(*model);
     if (content == nullptr) {
         return;
     }
-    if (shown.text_lines >= 0) {
-        shown.text_top = bound_text_top(shown.text_top, shown.text_lines,
-                                        text_visible_rows(model->window.ws_row));
+    if (!shown.top.found) {
+        // A line kept from a visit before: found once, within the text.
+        long line = shown.top.line;
+        const long last = shown.text_lines > 0 ? shown.text_lines - 1 : 0;
+        line = line < 0 ? 0 : (line > last ? last : line);
+        shown.top = {static_cast<std::size_t>(skip_lines(content, line) - content), line,
+                     shown.top.row, true};
     }
-    std::ignore = seek_line(&shown.position, content, shown.text_top);
+    const TextRows rows = text_rows(*model);
+    set_text_top(
+        model, rows,
+        bounded_place(rows, text_top(*model, rows), text_visible_rows(model->window.ws_row)));
 }
 
 void show_current_page(Model* model) {
@@ -80,11 +116,11 @@ void show_current_page(Model* model) {
         return;
     }
     if (loading) {
-        shown.text_lines = loaded_lines(*model);
-    } else if (shown.text_top != 0 && shown.text_lines < 0) {
-        // A line kept from a visit or a fetch before is bounded to this content first; the top
-        // is always within the text.
-        shown.text_lines = count_lines(content);
+        count_arrived(model);
+    } else if (!shown.top.found && (shown.top.line != 0 || shown.top.row != 0)) {
+        // A place kept from a visit or a fetch before is bounded to this content first; the
+        // top is always within the text.
+        measure_text_page(model);
     }
     bound_text(model);
 }
@@ -109,7 +145,7 @@ void page_grew(Model* model) {
         relayout_menu(model);
         return;
     }
-    shown.text_lines = loaded_lines(*model);
+    count_arrived(model);
     bound_text(model);
 }
 
@@ -126,7 +162,8 @@ void page_loaded(Model* model) {
         relayout_menu(model);
         return;
     }
-    shown.text_lines = count_lines(content);
+    shown.text_lines = -1;
+    measure_text_page(model);
     bound_text(model);
 }
 
@@ -138,8 +175,10 @@ void leave_current_page(Model* model) {
 // A window resized: a marked link stays on screen, and no content row is left empty while rows
 // remain below.
 void fit_to_window(Model* model, const winsize& window) {
-    model->window = window;
     ShownPage& shown = model->shown;
+    if (current_content(*model) == nullptr || shown.menu) {
+        model->window = window;
+    }
     if (current_content(*model) == nullptr) {
         return;
     }
@@ -150,6 +189,33 @@ void fit_to_window(Model* model, const winsize& window) {
             shown.place_rows = rows_of(*model);
         }
         return;
+    }
+    // The row that held the first byte on screen holds it after the lines are laid out again.
+    const TextRows before = text_rows(*model);
+    const RowPlace top = text_top(*model, before);
+    model->window = window;
+    const TextRows after = text_rows(*model);
+    if (shown.top.found) {
+        set_text_top(model, after, reflow_place(before, after, top));
+    }
+    bound_text(model);
+}
+
+void switch_wrap(Model* model) {
+    ShownPage& shown = model->shown;
+    const bool text = current_content(*model) != nullptr && !shown.menu;
+    if (text) {
+        measure_text_page(model);
+    }
+    const TextRows before = text ? text_rows(*model) : TextRows{};
+    model->wrap = !model->wrap;
+    if (!text) {
+        return;
+    }
+    shown.left = 0;
+    if (shown.top.found) {
+        const TextRows after = text_rows(*model);
+        set_text_top(model, after, reflow_place(before, after, text_top(*model, before)));
     }
     bound_text(model);
 }
@@ -175,7 +241,7 @@ bool do_pending_work(Model* model) {
         place_menu(model);
         return shown_menu_top(shown) != top || shown_selected_ordinal(shown) != selected;
     }
-    shown.text_lines = count_lines(content);
+    measure_text_page(model);
     bound_text(model);
     return false;
 }

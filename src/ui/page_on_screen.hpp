@@ -27,8 +27,17 @@ void page_loaded(Model* model);
 // Before the history moves or a new content replaces the page: it keeps where the user was.
 void leave_current_page(Model* model);
 
-// The text's first line kept within the text, and where it starts found for the frame.
+// The text's line count and length, found once per content: after its first frame, or before a
+// key that needs them.
+void measure_text_page(Model* model);
+
+// The text's first row kept within the text (a kept line found first), and no row left empty
+// while rows remain above.
 void bound_text(Model* model);
+
+// `w`: long lines wrapped or cut from now on; the line at the top stays there where the text
+// allows.
+void switch_wrap(Model* model);
 
 // A window resized: a marked link stays on screen, and no content row is left empty while rows
 // remain below.

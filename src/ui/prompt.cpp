@@ -36,6 +36,7 @@ bool is_continuation(char c) {
 int prompt_limit(PromptKind kind) {
     switch (kind) {
     case PromptKind::search:
+    case PromptKind::find:
         return static_cast<int>(selector_max);
     case PromptKind::save:
         return file_name_limit;

@@ -5,7 +5,7 @@
 #include "nav/model.hpp"
 #include "term/key_decoder.hpp"
 
-// A query is cut like a selector, a typed address like any address.
+// A query or a text to find is cut like a selector, a typed address like any address.
 [[nodiscard]] int prompt_limit(PromptKind kind);
 
 enum class PromptEdit { typing, accepted, cancelled };

@@ -268,6 +268,7 @@ bool step_save(Model* model, int fd, short revents, Clock::time_point now) {
         return false;
     }
     Transaction& t = save.transaction;
+    // A descriptor not its own is taken as time passing.
     if (fd >= 0 || now >= transaction_deadline(t)) {
         step_transaction(&t, fd, revents, now);
     }

@@ -1,27 +1,21 @@
-// The text view: lines of a document under the header bar, scrolled by line and page.
+// The text view: lines of a document under the header bar, wrapped onto the rows below or cut,
+// scrolled by row and page.
 #include "ui/text_view.hpp"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "nav/model.hpp"
-#include "nav/text_position.hpp"
 #include "term/sequences.hpp"
 #include "term/width.hpp"
+#include "ui/find_view.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
 
 namespace {
-
-int clamp_to_int(long value) {
-    if (value > INT_MAX) {
-        return INT_MAX;
-    }
-    return value < INT_MIN ? INT_MIN : static_cast<int>(value);
-}
 
 const char* page_content(const Model& model) {
     const Page* page = model.history.current;
@@ -31,75 +25,126 @@ const char* page_content(const Model& model) {
     return page->content.get();
 }
 
+// The first `lines` lines of the text, whole: a frame from the top shows no more.
+std::string_view first_lines(const char* text, long lines) {
+    const char* end = text;
+    for (long k = 0; k < lines; ++k) {
+        const char* newline = std::strchr(end, '\n');
+        if (newline == nullptr) {
+            return {text, static_cast<std::size_t>(end - text) + std::strlen(end)};
+        }
+        end = newline + 1;
+    }
+    return {text, static_cast<std::size_t>(end - text)};
+}
+
 } // namespace
 
-int bound_text_top(int top, int lines, int visible) {
-    const long last_top = static_cast<long>(lines) - visible;
-    const long bounded = top < last_top ? top : last_top;
-    return bounded < 0 ? 0 : clamp_to_int(bounded);
+RowPlace text_top(const Model& model, const TextRows& rows) {
+    const TextTop& top = model.shown.top;
+    if (!top.found || top.at >= rows.text.size()) {
+        return first_place(rows);
+    }
+    return clamp_place(rows, {rows.text.data() + top.at, top.line, top.row});
 }
 
-int scroll_text_top(int top, Key key, int visible) {
+void set_text_top(Model* model, const TextRows& rows, RowPlace place) {
+    model->shown.top = {static_cast<std::size_t>(place.line - rows.text.data()), place.line_index,
+                        place.row, true};
+}
+
+int text_room(int cols) {
+    const int room = cols - content_column(cols) + 1;
+    const int cut = room < band_width ? room : band_width;
+    return cut < 1 ? 1 : cut;
+}
+
+TextRows text_rows(const Model& model) {
+    const ShownPage& shown = model.shown;
+    const char* content = page_content(model);
+    const std::string_view text =
+        shown.text_lines >= 0 ? std::string_view{content, shown.text_size}
+                              : first_lines(content, text_visible_rows(model.window.ws_row));
+    return {text, text_room(model.window.ws_col), model.wrap};
+}
+
+RowPlace scroll_text(const TextRows& rows, RowPlace top, Key key, long visible, long line_count) {
     switch (key) {
-    case Key::page_up: {
-        const long up = static_cast<long>(top) - visible;
-        return up < 0 ? 0 : clamp_to_int(up);
-    }
-    case Key::page_down:
-        return clamp_to_int(static_cast<long>(top) + visible);
     case Key::up:
-        return top > 0 ? top - 1 : top;
+        move_rows_up(rows, &top, 1);
+        break;
     case Key::down:
-        return clamp_to_int(static_cast<long>(top) + 1);
+        move_rows_down(rows, &top, 1);
+        break;
+    case Key::page_up:
+        move_rows_up(rows, &top, visible);
+        break;
+    case Key::page_down:
+        move_rows_down(rows, &top, visible);
+        break;
     case Key::home:
-        return 0;
+        return first_place(rows);
     case Key::end:
-        return INT_MAX;
+        return last_screen(rows, visible, line_count);
     default:
-        return top;
+        break;
     }
+    return bounded_place(rows, top, visible);
 }
 
-namespace {
+long scroll_sideways(const TextRows& rows, RowPlace top, long left, Key key, long visible) {
+    const long half = rows.room / 2 > 0 ? rows.room / 2 : 1;
+    if (key == Key::left) {
+        return left > half ? left - half : 0;
+    }
+    if (key != Key::right || rows.text.empty()) {
+        return left;
+    }
+    long longest = 0;
+    RowCursor cursor = row_cursor(rows, top);
+    for (long k = 0; k < visible; ++k) {
+        const long width = shown_width(cursor.line, TabShow::to_tab_stop, cursor.coding);
+        longest = width > longest ? width : longest;
+        if (!next_row(rows, &cursor)) {
+            break;
+        }
+    }
+    return left + rows.room < longest ? left + half : left;
+}
 
-// A frame whose first line starts at `first`.
-void draw_text_from(const Model& model, const char* first) {
+void draw_text(const Model& model) {
     start_view_frame(model);
     if (model.window.ws_row == 0 || model.window.ws_col == 0) {
         return; // not a terminal: the clear alone
     }
     std::fputs(seq::bold_yellow, stdout);
-
-    const char* at = first;
-    const int cols = model.window.ws_col;
-    const int rows = content_rows(model.window.ws_row);
-    // The band's width, or up to the window's last column when that comes first.
-    const int room = cols - content_column(cols) + 1;
-    const int cut = room < band_width ? room : band_width;
+    const TextRows rows = text_rows(model);
+    const int visible = content_rows(model.window.ws_row);
+    const bool marked = find_marks_shown(model);
+    std::vector<MatchSpan> matches;
+    const char* matched_line = nullptr;
     std::string row;
-    for (int k = 0; k < rows && *at != '\0'; ++k) {
-        const char* newline = std::strchr(at, '\n');
-        const std::size_t length =
-            newline != nullptr ? static_cast<std::size_t>(newline - at) : std::strlen(at);
+    RowCursor cursor = row_cursor(rows, text_top(model, rows));
+    for (int k = 0; k < visible && !rows.text.empty(); ++k) {
+        if (marked && cursor.line.data() != matched_line) {
+            // Once per line, however many rows it takes.
+            matches = find_in_line(cursor.line, model.find.needle, cursor.coding);
+            matched_line = cursor.line.data();
+        }
+        const Marks marks{matches, seq::reverse, seq::reverse_off};
         place_content_row(model, k);
         row.clear();
-        append_cut(row, {at, length}, cut, TabShow::to_tab_stop);
+        if (rows.wrap) {
+            append_row(row, {cursor.line, cursor.from, cursor.end, cursor.col, cursor.coding}, 0,
+                       rows.room, marks);
+        } else {
+            append_row(row, {cursor.line, 0, cursor.line.size(), 0, cursor.coding},
+                       model.shown.left, rows.room, marks);
+        }
         std::fwrite(row.data(), 1, row.size(), stdout);
-        if (newline == nullptr) {
+        if (!next_row(rows, &cursor)) {
             break;
         }
-        at = newline + 1;
     }
-
     std::fputs(seq::reset, stdout);
-}
-
-} // namespace
-
-void draw_text(const Model& model) {
-    const ShownPage& shown = model.shown;
-    const char* content = page_content(model);
-    // The update step keeps the position at text_top; a frame never moves it.
-    const bool kept = shown.position.text == content && shown.position.line == shown.text_top;
-    draw_text_from(model, kept ? shown.position.at : skip_lines(content, shown.text_top));
 }

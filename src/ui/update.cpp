@@ -4,6 +4,7 @@
 #include "nav/model.hpp"
 #include "term/key_queue.hpp"
 #include "ui/fetch_work.hpp"
+#include "ui/find_work.hpp"
 #include "ui/key_actions.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/save_work.hpp"
@@ -31,7 +32,9 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         // Both may be in flight; each steps on its own descriptor or deadline.
         const bool fetched = step_fetch(model, event.fd, event.revents, now);
         const bool saved = step_save(model, event.fd, event.revents, now);
-        return fetched || saved;
+        // A search still looking takes its next step at each turn.
+        const bool found = event.kind == EventKind::time && step_find(model);
+        return fetched || saved || found;
     }
     case EventKind::idle:
         return do_pending_work(model);
@@ -41,6 +44,8 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     // A failed fetch's words stay until the next key, which then acts as usual.
     model->message.clear();
     model->note = Note{};
+    // A search still looking stops at any key (Esc and Ctrl-C do only that).
+    stop_find(model);
     if (key_in_save_prompt(model, event.key, now)) {
         // The save prompt and its error: nothing else sees the key.
     } else if (model->overlay.kind != OverlayKind::none) {
@@ -57,5 +62,6 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
 
 void collect_waits(const Model& model, Waits* waits) {
     add_fetch_waits(model, waits);
+    add_find_waits(model, waits);
     add_save_waits(model, waits);
 }

@@ -150,8 +150,9 @@ std::vector<HostileCase> hostile_cases() {
     long_text_lines.path = "/00long";
     long_text_lines.selector = "0long";
     long_text_lines.head = std::string(megabyte, 'a') + "\n" + std::string(megabyte, 'b');
+    // The first line goes on over every row of the screen, 78 columns each.
     long_text_lines.shown = {{std::string(78, 'a') + " ", 4, 2},
-                             {std::string(78, 'b') + " ", 5, 2}};
+                             {std::string(78, 'a') + " ", 5, 2}};
     long_text_lines.never = {std::string(79, 'a')};
     cases.push_back(long_text_lines);
 
@@ -176,7 +177,9 @@ std::vector<HostileCase> hostile_cases() {
     binary.path = "/99file.zip";
     binary.selector = "9file.zip";
     binary.head = std::string("PK\x03\x04\xff\xff\x7f\x80 header\r\n\xff\xfe\x00hidden", 26);
-    binary.shown = {{"PK?????? header", 4, 2}, {"?? ", 5, 2}};
+    // Not UTF-8: its bytes above 0x7f are read as Windows-1252, the controls are still "?".
+    binary.shown = {{"PK??\xc3\xbf\xc3\xbf?\xe2\x82\xac header", 4, 2},
+                    {"\xc3\xbf\xc3\xbe ", 5, 2}};
     binary.never = {"hidden"};
     cases.push_back(binary);
 

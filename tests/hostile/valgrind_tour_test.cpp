@@ -183,6 +183,11 @@ TEST(ValgrindTour, ResizesOnEveryScreenRunClean) {
     ASSERT_TRUE(wait_for_text(run, "Document line 1", memcheck_wait_ms)) << screen_text(run);
     sizes();
     ASSERT_TRUE(wait_for_text(run, "Document line 1", memcheck_wait_ms)) << screen_text(run);
+    // Lines cut and scrolled sideways, wrapped again, a search and the next and previous match.
+    send_keys(run, "w\033[C\033[Dw/line 2\rnN");
+    ASSERT_TRUE(wait_for_text(run, "Document line 2", memcheck_wait_ms)) << screen_text(run);
+    send_keys(run, "\033[H");
+    ASSERT_TRUE(wait_for_text(run, "Document line 1", memcheck_wait_ms)) << screen_text(run);
     send_keys(run, "a");
     ASSERT_TRUE(wait_for_text(run, "Shortcuts:", memcheck_wait_ms)) << screen_text(run);
     sizes();

@@ -133,6 +133,37 @@ TEST(DemoTour, BrowsesTheDemoOnTheRealServer) {
     EXPECT_NE(row_text(*run, 1).find("gopher://localhost:" + port + "/0/docs/table.tsv"),
               std::string::npos);
 
+    // The wide lines: wrapped after their last blank that fits; a search brings a boat to the
+    // top; `w` cuts them, and Right shows the columns past the room.
+    send_keys(*run, "o");
+    ASSERT_TRUE(shows(*run, "Open URL:"));
+    send_keys(*run, "127.0.0.1:" + port + "/0/ferry-timetable.txt\r");
+    ASSERT_TRUE(shows(*run, "THE LAKE FERRY TIMETABLE"));
+    ASSERT_TRUE(shows(*run, " ...............................| and column 79 is cut or wraps."));
+    send_keys(*run, "/kestrel\r");
+    ASSERT_TRUE(wait_until(*run, [&] {
+        return row_text(*run, 4).find("(try: kestrel)") != std::string::npos;
+    })) << screen_text(*run);
+    // The timetable's row comes as far up as the last screen allows, its name marked.
+    const std::string kestrel = "Kestrel   16:35        16:49        17:06        17:26        "
+                                "17:40        17:57        18:17        18:31";
+    send_keys(*run, "n");
+    ASSERT_TRUE(wait_until(*run, [&] {
+        for (int row = 4; row < 24; ++row) {
+            if (row_text(*run, row) == " " + kestrel.substr(0, 67) &&
+                cell_at(*run, row, 2).reverse) {
+                return true;
+            }
+        }
+        return false;
+    })) << screen_text(*run);
+    send_keys(*run, "w\033[C");
+    ASSERT_TRUE(wait_until(*run, [&] { return screen_contains(*run, " " + kestrel.substr(39)); }))
+        << screen_text(*run);
+    send_keys(*run, "w");
+    ASSERT_TRUE(wait_until(*run, [&] { return !screen_contains(*run, kestrel.substr(39)); }))
+        << screen_text(*run);
+
     // Quit: status 0 and the terminal as it was.
     send_keys(*run, "q");
     ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);

@@ -28,13 +28,13 @@ struct History : ModelFixture {
     // the menu and the first line of a text.
     int selected() const { return shown_selected_ordinal(model.shown); }
     int menu_top() const { return shown_menu_top(model.shown); }
-    int text_top() const { return model.shown.text_top; }
+    int text_top() const { return static_cast<int>(model.shown.top.line); }
     // Puts the user there, as keys would have.
     void set_place(int selected, int menu_top, int text_top) {
         model.shown.placed = false;
         model.shown.kept_selected = selected;
         model.shown.kept_top = menu_top;
-        model.shown.text_top = text_top;
+        model.shown.top = {0, text_top, 0, false};
         settle();
     }
     void back() {
@@ -61,7 +61,7 @@ struct History : ModelFixture {
 
 TEST(History, PushOnEmptyHistoryMakesTheOnlyPage) {
     History h;
-    h.model.shown.text_top = 9;
+    h.model.shown.top = {0, 9, 0, false};
     push_page(&h.h(), address_of("alpha.lan", 70, "/dir", '1'));
     EXPECT_EQ(h.current(), nullptr) << "nothing is linked before the content arrives";
     EXPECT_EQ(h.text_top(), 9) << "push leaves the page on screen alone";

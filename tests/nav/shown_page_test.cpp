@@ -108,7 +108,7 @@ void expect_fresh_record(const Shown& shown, int first_screen, const std::string
     EXPECT_EQ(shown.item_count(), first_screen) << label << ": items parsed anew";
     EXPECT_FALSE(shown.model.shown.placed) << label;
     EXPECT_EQ(shown.model.shown.text_lines, -1) << label;
-    EXPECT_EQ(shown.model.shown.position.at, nullptr) << label;
+    EXPECT_FALSE(shown.model.shown.top.found) << label;
 }
 
 // Leaves state behind in every part of the record: a finished build, a place low in the menu,
@@ -121,7 +121,7 @@ void use_record(Shown& shown) {
         {shown.model.shown.items.items.get(), static_cast<std::size_t>(shown.item_count())});
     shown.model.shown.place = MenuPlace{30, 37};
     shown.model.shown.text_lines = 5;
-    shown.model.shown.position = TextPosition{shown.content(), 2, shown.content() + 3};
+    shown.model.shown.top = {3, 2, 0, true};
     shown.model.history.current->selected = 9;
 }
 
@@ -177,8 +177,8 @@ TEST(ShownPage, AFetchIntoTheAddressOfAFreedBufferStartsAfresh) {
     expect_fresh_build(shown.model, "after the fetch");
 }
 
-// The text view of a page reloaded with identical bytes counts and seeks anew: a stale position
-// into the freed buffer would read freed memory, which the sanitizer reports.
+// The text view of a page reloaded with identical bytes counts and seeks anew: a stale place in
+// the old content would be read in the new one.
 TEST(ShownPage, ATextReloadedWithIdenticalBytesIsSeekedAnew) {
     std::string text;
     for (int n = 1; n <= 100; ++n) {
@@ -187,9 +187,10 @@ TEST(ShownPage, ATextReloadedWithIdenticalBytesIsSeekedAnew) {
     ModelFixture page("alpha.lan", 70, "/t", '0');
     page.window(24);
     page.give_content(text);
-    page.model.shown.text_top = 50;
+    page.model.shown.top = {0, 50, 0, false};
     show_current_page(&page.model); // bounded and sought as a key would
-    ASSERT_EQ(page.model.shown.position.line, 50);
+    ASSERT_TRUE(page.model.shown.top.found);
+    ASSERT_EQ(page.model.shown.top.line, 50);
     std::string first;
     {
         StdioSwap stdio("");
@@ -200,7 +201,8 @@ TEST(ShownPage, ATextReloadedWithIdenticalBytesIsSeekedAnew) {
     remember_place(page.model.shown, page.model.history.current);
     accept_fetched(&page.model.history, content_of(text));
     prepare_shown_page(&page.model.shown, page.model.history.current, 20);
-    EXPECT_EQ(page.model.shown.position.at, nullptr);
+    EXPECT_FALSE(page.model.shown.top.found);
+    EXPECT_EQ(page.model.shown.top.line, 50);
     EXPECT_EQ(page.model.shown.text_lines, -1);
     show_current_page(&page.model);
     page.settle();

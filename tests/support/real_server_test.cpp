@@ -113,7 +113,7 @@ TEST(RealServer, AnswersEveryKindOfDemoItem) {
     };
     const Case cases[] = {
         {"/lighthouse-log.txt", "Day 120  Wind"},
-        {"/ferry-timetable.txt", ".| and from byte 79 on nothing shows."},
+        {"/ferry-timetable.txt", ".| and column 79 is cut or wraps."},
         {"/utf8-sampler.txt", "Καλημέρα από τον φάρο."},
         {"/stations/", link('0', "Slate Reach (station 64)", "/cgi-bin/station?64", port)},
         {"/stations/", link('1', "Back to the main menu", "/", port)},

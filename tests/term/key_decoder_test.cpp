@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+using namespace std::string_literals;
+
 namespace {
 
 struct Got {
@@ -55,7 +57,7 @@ std::vector<Got> decode(std::string_view input, const std::vector<std::size_t>& 
 
 constexpr Got up{Key::up, 0}, down{Key::down, 0}, page_up{Key::page_up, 0},
     page_down{Key::page_down, 0}, home{Key::home, 0}, end{Key::end, 0}, escape{Key::escape, 0},
-    ignored{Key::ignored, 0};
+    ignored{Key::ignored, 0}, right{Key::right, 0}, left{Key::left, 0};
 constexpr Got byte(unsigned char b) {
     return {Key::byte, b};
 }
@@ -86,14 +88,16 @@ const std::vector<Case>& cases() {
         {"\x1b[4~", {end}},
         {"\x1bOH", {home}},
         {"\x1bOF", {end}},
-        {"\x1b[3~", {ignored}},               // Delete
-        {"\x1b[2~", {ignored}},               // Insert
-        {"\x1b[15~", {ignored}},              // F5
-        {"\x1bOP", {ignored}},                // F1
-        {"\x1b[[A", {ignored}},               // F1 on the Linux console
-        {"\x1b[C\x1b[D", {ignored, ignored}}, // Right, Left
-        {"\x1b[1;5A", {ignored}},             // Ctrl+Up
-        {"\x1b[1;2H", {ignored}},             // Shift+Home
+        {"\x1b[3~", {ignored}},  // Delete
+        {"\x1b[2~", {ignored}},  // Insert
+        {"\x1b[15~", {ignored}}, // F5
+        {"\x1bOP", {ignored}},   // F1
+        {"\x1b[[A", {ignored}},  // F1 on the Linux console
+        {"\x1b[C\x1b[D", {right, left}},
+        {"\x1bOC\x1bOD", {right, left}},
+        {"\x1b[1;5C", {ignored}}, // Ctrl+Right
+        {"\x1b[1;5A", {ignored}}, // Ctrl+Up
+        {"\x1b[1;2H", {ignored}}, // Shift+Home
         {"\x1bO5A", {ignored}},
         {"\x1b[<0;12;7M", {ignored}},         // a mouse report
         {"\x1b[M !!q", {ignored, byte('q')}}, // an old-style one, then a key
@@ -122,8 +126,31 @@ const std::vector<Case>& cases() {
         // A control byte cuts a sequence short and is read on its own.
         {"\x1b[1\r", {ignored, byte('\r')}},
         {"\x1b[\x1b[A", {ignored, up}},
-        {"\x1b[5\x1b[6~", {ignored, page_down}},
         {"\x1bO\x7f", {ignored, back(0x7f)}},
+        {"\x1b[1;5\x1b[B", {ignored, down}},
+        {"\x1b[?\x1bOA", {ignored, up}},
+        {"\x1bO5\x1b", {ignored, escape}},
+        {"\x1b[5\x1b", {page_up, escape}},
+        {"\x1b[\x1b", {ignored, escape}},
+        {"\x1b[12\tq", {ignored, byte('\t'), byte('q')}},
+        {"\x1b[1\x00"s, {ignored, byte(0)}},
+        {"\x1b[1;\x80", {ignored, byte(0x80)}},
+        {"\x1b[\xff", {ignored, byte(0xff)}},
+        {"\x1bO\x08", {ignored, back(0x08)}},
+        // ESC [ 5 and ESC [ 6 cut by the next sequence are still the page keys.
+        {"\x1b[5\x1b[6~", {page_up, page_down}},
+        {"\x1b[6\x1b[B", {page_down, down}},
+        {"\x1b[5\x1b[5\x1b[A", {page_up, page_up, up}},
+        {"\x1b[6\x1bOB", {page_down, down}},
+        {"\x1b\x1b[6\x1b[B", {ignored, down}}, // Alt+Page Down
+        // ...but cut by CR or any other control byte, they are dropped like any other.
+        {"\x1b[6\r", {ignored, byte('\r')}},
+        {"\x1b[5\n", {ignored, byte('\n')}},
+        {"\x1b[6\x7f", {ignored, back(0x7f)}},
+        {"\x1b[6\x03", {ignored, byte(0x03)}},
+        {"\x1b[5\xc3\xa9", {ignored, byte(0xc3), byte(0xa9)}},
+        {"\x1b[6\x1f~", {ignored, byte(0x1f), byte('~')}},
+        {"\x1bO6\x1b[B", {ignored, down}}, // only the CSI form is a page key
     };
     return table;
 }

@@ -86,6 +86,87 @@ TEST(Untrusted, FiltersEachKindOfByteAsDocumented) {
     }
 }
 
+// A line that is not UTF-8 is read as Windows-1252, after the same filter: escape sequences
+// and control bytes go as they would in any line.
+TEST(Untrusted, LinesThatAreNotUtf8AreReadAsWindows1252) {
+    const struct {
+        std::string in;
+        LineCoding coding;
+        std::string out;
+    } cases[] = {
+        {"", LineCoding::utf8, ""},
+        {"plain \x1b[31mASCII\x1b[0m\x01", LineCoding::utf8, "plain ASCII?"},
+        {"caf\xc3\xa9 \xe2\x82\xac", LineCoding::utf8, "caf\xc3\xa9 \xe2\x82\xac"},
+        {"\xc2\x9b"
+         "31m ok",
+         LineCoding::utf8, "?31m ok"}, // a C1 control in UTF-8 stays "?"
+        // Latin-1 accents, in Windows-1252's own range too.
+        {"caf\xe9 cr\xe8me br\xfbl\xe9"
+         "e",
+         LineCoding::cp1252, "caf\xc3\xa9 cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65"},
+        {"\x80 \x93quoted\x94 \x85 \x99 \x9f\xa0\xff", LineCoding::cp1252,
+         "\xe2\x82\xac \xe2\x80\x9cquoted\xe2\x80\x9d \xe2\x80\xa6 \xe2\x84\xa2 "
+         "\xc5\xb8\xc2\xa0\xc3\xbf"},
+        // Bytes that are C1 controls in Latin-1 are characters here.
+        {"\x9b"
+         "31m",
+         LineCoding::cp1252,
+         "\xe2\x80\xba"
+         "31m"},
+        // The five bytes without a character.
+        {"\x81\x8d\x8f\x90\x9d!", LineCoding::cp1252,
+         "?????"
+         "!"},
+        // Escape sequences are still removed whole, control bytes still "?".
+        {"\x1b[1mna\xefve\x1b[0m\x07\r", LineCoding::cp1252, "na\xc3\xafve?"},
+        {"\xe9\x1b]0;title \xff\x07"
+         "t",
+         LineCoding::cp1252, "\xc3\xa9t"},
+        // A UTF-8 character next to a stray byte: the whole line is cp1252.
+        {"\xc3\xa9\xe9", LineCoding::cp1252, "\xc3\x83\xc2\xa9\xc3\xa9"},
+        {"ok\xc3", LineCoding::cp1252, "ok\xc3\x83"},
+        // Bytes inside escape sequences decide nothing.
+        {"\x1b[\xe9m caf\xc3\xa9", LineCoding::utf8, " caf\xc3\xa9"},
+        {"\x1b]2;\xe9\xff\x07x", LineCoding::utf8, "x"},
+        {"\x1b(\xe9", LineCoding::cp1252, "\xc3\xa9"}, // not part of the ESC ( sequence
+    };
+    for (const auto& c : cases) {
+        const std::string context = "case=" + testing::PrintToString(c.in);
+        EXPECT_EQ(line_coding(c.in), c.coding) << context;
+        EXPECT_EQ(sanitize_untrusted(c.in, c.coding), c.out) << context;
+    }
+    // Every byte of a long ASCII run is looked at, wherever the stray byte is.
+    for (std::size_t at = 0; at < 40; ++at) {
+        std::string line(40, 'a');
+        EXPECT_EQ(line_coding(line), LineCoding::utf8);
+        line[at] = '\xe9';
+        EXPECT_EQ(line_coding(line), LineCoding::cp1252) << "at=" << at;
+        line[at] = '\x1b';
+        EXPECT_EQ(line_coding(line), LineCoding::utf8) << "at=" << at;
+    }
+}
+
+// Every byte from 0x80 up shows as one character in valid UTF-8, or "?".
+TEST(Untrusted, EveryHighByteOfACp1252LineIsOneCharacter) {
+    for (unsigned byte = 0x80; byte <= 0xff; ++byte) {
+        const std::string in(1, static_cast<char>(byte));
+        const std::string out = sanitize_untrusted(in, LineCoding::cp1252);
+        const std::string context = "byte=" + std::to_string(byte);
+        const bool undefined =
+            byte == 0x81 || byte == 0x8d || byte == 0x8f || byte == 0x90 || byte == 0x9d;
+        EXPECT_EQ(out == "?", undefined) << context;
+        if (undefined) {
+            EXPECT_TRUE(cp1252_character(static_cast<unsigned char>(byte)).empty()) << context;
+            continue;
+        }
+        EXPECT_EQ(out, cp1252_character(static_cast<unsigned char>(byte))) << context;
+        EXPECT_EQ(line_coding(out), LineCoding::utf8) << context;
+        EXPECT_EQ(sanitize_untrusted(out), out) << context; // no C1 control among them
+        EXPECT_TRUE(out.size() == 2 || out.size() == 3) << context;
+    }
+    EXPECT_EQ(cp1252_character(0xe9), "\xc3\xa9");
+}
+
 TEST(Untrusted, AppendsToWhatIsThere) {
     std::string out = "\x1b[1;33m";
     append_untrusted(out, "\x1b[31mok");
@@ -114,6 +195,11 @@ TEST(Untrusted, OutputOfRandomBytesIsInertAndStable) {
             ASSERT_TRUE(byte >= 0x20 || byte == '\t') << context;
             ASSERT_NE(byte, 0x7f) << context;
         }
+        // Read in its own coding, a line becomes valid UTF-8 and stays as it is.
+        const std::string read = sanitize_untrusted(in, line_coding(in));
+        EXPECT_EQ(line_coding(read), LineCoding::utf8) << context;
+        EXPECT_EQ(sanitize_untrusted(read), read) << context;
+        EXPECT_EQ(read.find('\x1b'), std::string::npos) << context;
     }
 }
 

@@ -169,6 +169,99 @@ TEST(Width, CutsAtEveryWidthArePrefixesOfTheFilteredLine) {
     }
 }
 
+// In a cp1252 line every byte above 0x7f is one character of one column, shown in UTF-8.
+TEST(Width, Cp1252LinesTakeOneColumnAByte) {
+    const std::string latin = "caf\xe9 \x93x\x94\t\x81\x1b[1m\xff\x1b[0m\r";
+    ASSERT_EQ(line_coding(latin), LineCoding::cp1252);
+    EXPECT_EQ(shown_width(latin, TabShow::to_tab_stop, LineCoding::cp1252), 18);
+    EXPECT_EQ(shown_width(latin, TabShow::one_blank, LineCoding::cp1252), 11);
+    // Read as UTF-8 (as before), each stray byte is a "?" of one column too.
+    EXPECT_EQ(shown_width(latin, TabShow::to_tab_stop), 18);
+    const std::string e = "\xc3\xa9", open = "\xe2\x80\x9c", close = "\xe2\x80\x9d";
+    const struct {
+        int cols;
+        std::string out;
+    } cases[] = {
+        {0, ""},
+        {3, "caf"},
+        {4, "caf" + e},
+        {6, "caf" + e + " " + open},
+        {8, "caf" + e + " " + open + "x" + close},
+        {9, "caf" + e + " " + open + "x" + close + " "}, // the TAB cut at the edge
+        {16, "caf" + e + " " + open + "x" + close + "        "},
+        {17, "caf" + e + " " + open + "x" + close + "        ?"},
+        {18, "caf" + e + " " + open + "x" + close + "        ?\xc3\xbf"},
+        {80, "caf" + e + " " + open + "x" + close + "        ?\xc3\xbf"},
+    };
+    for (const auto& c : cases) {
+        std::string out = "<";
+        const int used = append_cut(out, latin, c.cols, TabShow::to_tab_stop, LineCoding::cp1252);
+        EXPECT_EQ(out.substr(1), c.out) << "cols=" << c.cols;
+        EXPECT_EQ(used, shown_width(out.substr(1), TabShow::to_tab_stop)) << "cols=" << c.cols;
+    }
+}
+
+// One row of a line: a part of it (TAB stops from the line's start), the columns scrolled past
+// on its left, and marked ranges.
+TEST(Width, RowsShowPartsOfALineFromAColumnWithMarks) {
+    const std::string han = "\xe6\xbc\xa2";
+    const ByteRange cats[] = {{2, 5}, {9, 12}};
+    const ByteRange middle[] = {{2, 5}};
+    const struct {
+        std::string line;
+        LinePart part; // line filled in below
+        long skip;
+        int cols;
+        std::span<const ByteRange> marks;
+        std::string out;
+        int used;
+    } cases[] = {
+        {"abc\tdef\r",
+         {{}, 2, 8, 2, LineCoding::utf8},
+         0,
+         80,
+         {},
+         "c" + std::string(5, ' ') + "def",
+         9},
+        {"abc\tdef",
+         {{}, 1, 6, 1, LineCoding::utf8},
+         0,
+         80,
+         {},
+         "bc" + std::string(5, ' ') + "de",
+         9},
+        {"x\xe9\xe8z", {{}, 1, 3, 1, LineCoding::cp1252}, 0, 80, {}, "\xc3\xa9\xc3\xa8", 2},
+        // A CR ends the line only where the line ends, not where the part does.
+        {"ab\rcd", {{}, 0, 3, 0, LineCoding::utf8}, 0, 80, {}, "ab?", 3},
+        // Scrolled sideways: what straddles the edge shows as blanks, marks on a character
+        // left out go with it.
+        {"abcdef", {{}, 0, 6, 0, LineCoding::utf8}, 2, 3, {}, "cde", 3},
+        {han + han + "x", {{}, 0, 7, 0, LineCoding::utf8}, 1, 80, {}, " " + han + "x", 4},
+        {"a\tb", {{}, 0, 3, 0, LineCoding::utf8}, 4, 80, {}, "    b", 5},
+        {"abc\xcc\x81"
+         "d",
+         {{}, 0, 6, 0, LineCoding::utf8},
+         3,
+         80,
+         {},
+         "d",
+         1},
+        {"abc", {{}, 0, 3, 0, LineCoding::utf8}, 9, 80, {}, "", 0},
+        // Marks open and close around their bytes, and close at the cut.
+        {"a cat, a Cat", {{}, 0, 12, 0, LineCoding::utf8}, 0, 80, cats, "a [cat], a [Cat]", 12},
+        {"xxcatxx", {{}, 0, 7, 0, LineCoding::utf8}, 0, 4, middle, "xx[ca]", 4},
+        {"a cat", {{}, 0, 5, 0, LineCoding::utf8}, 3, 80, middle, "[at]", 2},
+    };
+    for (const auto& c : cases) {
+        LinePart part = c.part;
+        part.line = c.line;
+        std::string out;
+        EXPECT_EQ(append_row(out, part, c.skip, c.cols, {c.marks, "[", "]"}), c.used)
+            << "case=" << testing::PrintToString(c.line) << " skip=" << c.skip;
+        EXPECT_EQ(out, c.out) << "case=" << testing::PrintToString(c.line) << " skip=" << c.skip;
+    }
+}
+
 TEST(Width, AppendsToWhatIsThereAndKeepsLongMarkRunsBounded) {
     std::string out = "\x1b[1m";
     EXPECT_EQ(append_cut(out, "abc", 2, TabShow::to_tab_stop), 2);

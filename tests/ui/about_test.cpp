@@ -22,10 +22,10 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
     draw_about_screen(f.model);
     const std::string out = stdio.output();
     // The arrow closes it, whole, and changes nothing else; what follows acts in the view.
-    f.model.shown.text_top = 0;
+    const long top = f.model.shown.top.line;
     std::ignore = f.press("\x1b[A");
     EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
-    EXPECT_EQ(f.model.shown.text_top, 0);
+    EXPECT_EQ(f.model.shown.top.line, top);
     const std::string expected[] = {
         frame_start("About Kesmor"),
         std::string(seq::bold_green) + at(3, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
@@ -34,7 +34,10 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
         std::string(seq::bold_yellow) + at(15, 27) + "        r: Reload",
         std::string(seq::bold_yellow) + at(16, 27) + "        s: Save",
         std::string(seq::bold_yellow) + at(17, 27) + "        u: Show URL",
-        std::string(seq::bold_yellow) + at(19, 27) + "        q: Quit" + seq::reset,
+        std::string(seq::bold_yellow) + at(18, 27) + "        /: Find" + seq::bold_yellow +
+            at(19, 27) + "     n, N: Next, Previous" + seq::bold_yellow + at(20, 27) +
+            "        w: Wrap" + seq::bold_yellow + at(21, 27) + "        a: About",
+        std::string(seq::bold_yellow) + at(22, 27) + "        q: Quit" + seq::reset,
     };
     for (const std::string& part : expected) {
         EXPECT_NE(out.find(part), std::string::npos) << "part=" << testing::PrintToString(part);

@@ -25,7 +25,7 @@ const std::string e_acute = "\xc3\xa9"; // 1 column
 // character at a time with its width from the Unicode tables; a TAB reaches the next multiple
 // of 8 columns.
 std::string reference_cut(std::string_view line, int max_cols) {
-    const std::string shown = sanitize_untrusted(line);
+    const std::string shown = sanitize_untrusted(line, line_coding(line));
     std::string out;
     int cols = 0;
     for (std::size_t i = 0; i < shown.size();) {
@@ -47,6 +47,81 @@ std::string reference_cut(std::string_view line, int max_cols) {
         i += static_cast<std::size_t>(length);
     }
     return out;
+}
+
+// The rows a text line takes in room columns, found the slow way: each character of the
+// filtered line with its width (a TAB's from the line's start), a row ending after its last
+// blank when the next character does not fit, else before that character; zero-width ones go
+// with the character before them. A character wider than the room has a row to itself, where a
+// TAB is cut to the room and a wide character left out.
+std::vector<std::string> reference_rows(std::string_view line, int room) {
+    struct Piece {
+        std::string shown;
+        int width;
+        bool blank;
+    };
+    const std::string shown = sanitize_untrusted(line, line_coding(line));
+    std::vector<std::string> rows;
+    std::vector<Piece> row;
+    int used = 0;
+    const auto end_row = [&](std::size_t k) {
+        std::string out;
+        int width = 0;
+        for (std::size_t i = 0; i < k; ++i) {
+            out += row[i].shown;
+            width += row[i].width;
+        }
+        if (width > room) {
+            out = row[0].shown[0] == ' ' ? std::string(static_cast<std::size_t>(room), ' ') : "";
+        }
+        rows.push_back(out);
+        row.erase(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(k));
+        used = 0;
+        for (const Piece& piece : row) {
+            used += piece.width;
+        }
+    };
+    long col = 0;
+    for (std::size_t i = 0; i < shown.size();) {
+        utf8proc_int32_t code_point = 0;
+        const auto length =
+            utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(shown.data() + i),
+                             static_cast<utf8proc_ssize_t>(shown.size() - i), &code_point);
+        const bool tab = code_point == '\t';
+        const int width = tab ? static_cast<int>(8 - col % 8) : utf8proc_charwidth(code_point);
+        const Piece piece{tab ? std::string(static_cast<std::size_t>(width), ' ')
+                              : shown.substr(i, static_cast<std::size_t>(length)),
+                          width, code_point == ' '};
+        i += static_cast<std::size_t>(length);
+        col += width;
+        while (width > 0 && used + width > room && !row.empty()) {
+            std::size_t blank = row.size();
+            for (std::size_t k = row.size(); k-- > 0;) {
+                if (row[k].blank) {
+                    blank = k;
+                    break;
+                }
+            }
+            if (blank == row.size()) {
+                end_row(row.size());
+                break;
+            }
+            std::size_t k = blank + 1;
+            while (k < row.size() && row[k].width == 0) {
+                ++k;
+            }
+            end_row(k);
+        }
+        row.push_back(piece);
+        used += width;
+        if (used > room) {
+            end_row(row.size()); // wider than the whole room: alone
+        }
+    }
+    if (!row.empty() || rows.empty()) {
+        end_row(row.size());
+    }
+    return rows;
 }
 
 int content_col(int cols) {
@@ -139,7 +214,7 @@ TEST(FitScreen, LongMenuItemEndsAtTheLastColumn) {
     }
 }
 
-TEST(FitScreen, TextWithTabsAndWideCharactersIsCutByColumns) {
+TEST(FitScreen, TextWithTabsAndWideCharactersIsWrappedOrCutByColumns) {
     std::string fifty_acute;
     std::string many_han = "x";
     for (int i = 0; i < 50; ++i) {
@@ -150,7 +225,8 @@ TEST(FitScreen, TextWithTabsAndWideCharactersIsCutByColumns) {
         "a\tb\r\n" + han + "\t|\r\n" + many_han + "\r\n" + fifty_acute + "\r\nend\r\n";
     struct Case {
         int rows, cols;
-        std::vector<std::string> lines; // as shown from the content column
+        std::vector<std::string> wrapped; // as shown from the content column
+        std::vector<std::string> cut;     // the same after `w`
     };
     auto repeat = [](const std::string& piece, int n) {
         std::string out;
@@ -160,23 +236,33 @@ TEST(FitScreen, TextWithTabsAndWideCharactersIsCutByColumns) {
         return out;
     };
     const Case cases[] = {
-        // 1 + 2 x 38 = 77 columns: a 39th would pass the 78th.
-        {24, 80, {"a       b", han + "      |", "x" + repeat(han, 38), fifty_acute, "end"}},
-        // 40 columns: the 20th wide character would straddle the last column and is left out.
-        {12, 40, {"a       b", han + "      |", "x" + repeat(han, 19), repeat(e_acute, 40), "end"}},
+        // 1 + 2 x 38 = 77 columns: a 39th would pass the 78th, so it starts the next row.
+        {24,
+         80,
+         {"a       b", han + "      |", "x" + repeat(han, 38), repeat(han, 12), fifty_acute, "end"},
+         {"a       b", han + "      |", "x" + repeat(han, 38), fifty_acute, "end"}},
+        // 40 columns: the 20th wide character would straddle the last column.
+        {12,
+         40,
+         {"a       b", han + "      |", "x" + repeat(han, 19), repeat(han, 20), repeat(han, 11),
+          repeat(e_acute, 40), repeat(e_acute, 10), "end"},
+         {"a       b", han + "      |", "x" + repeat(han, 19), repeat(e_acute, 40), "end"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.rows << "x" << c.cols);
         auto server = start_gopher_server();
         serve(*server, "/doc", Script{text});
         auto run = start_program({address_of(*server, "/0/doc")}, window(c.rows, c.cols));
-        std::vector<std::string> wanted;
-        for (const std::string& line : c.lines) {
-            wanted.push_back(at_column(content_col(c.cols), line));
+        for (const auto* lines : {&c.wrapped, &c.cut}) {
+            std::vector<std::string> wanted;
+            for (const std::string& line : *lines) {
+                wanted.push_back(at_column(content_col(c.cols), line));
+            }
+            ASSERT_TRUE(wait_until(*run, [&] { return screen_is(*run, wanted); }))
+                << screen_text(*run) << "wanted:\n"
+                << describe(wanted);
+            send_keys(*run, "w");
         }
-        ASSERT_TRUE(wait_until(*run, [&] { return screen_is(*run, wanted); }))
-            << screen_text(*run) << "wanted:\n"
-            << describe(wanted);
         EXPECT_EQ(run->scrolled_lines, 0);
     }
 }
@@ -362,8 +448,9 @@ std::string random_line(std::mt19937& random, std::size_t max_bytes, bool wide, 
     }
 }
 
-// Random menus and texts at random sizes from 1x1 to 200x60: the header on row 1, every row the
-// cut of its own line, the bottom row blank (no prompt is open), and nothing scrolled.
+// Random menus and texts at random sizes from 1x1 to 200x60: the header on row 1, every row of
+// a menu the cut of its own line, the lines of a text wrapped onto rows, the bottom row blank
+// (no prompt is open), and nothing scrolled.
 TEST(FitScreen, RandomPagesFitRandomWindows) {
     std::mt19937 random(1414);
     auto server = start_gopher_server();
@@ -394,10 +481,14 @@ TEST(FitScreen, RandomPagesFitRandomWindows) {
             } else {
                 line += "\r";
                 page += line + "\n";
-                wanted.push_back(without_leading_marks(reference_cut(line, text_cut(cols))));
+                for (const std::string& row : reference_rows(line, text_cut(cols))) {
+                    wanted.push_back(without_leading_marks(row));
+                }
             }
         }
-        wanted.resize(static_cast<std::size_t>(content_rows < count ? content_rows : count));
+        if (wanted.size() > static_cast<std::size_t>(content_rows)) {
+            wanted.resize(static_cast<std::size_t>(content_rows));
+        }
         for (std::string& row : wanted) {
             row = at_column(content_col(cols), row);
             row.erase(row.find_last_not_of(' ') + 1);

@@ -41,14 +41,16 @@ TEST(Geometry, PromptInputFollowsItsLabel) {
 
 TEST(Geometry, AboutBlockIsCentredButNeverAboveRowThree) {
     const struct {
-        int rows, cols, title, row, col;
+        int rows, cols, lines, title, row, col;
     } cases[] = {
-        {26, 80, 34, 4, 27}, {27, 80, 34, 5, 27}, {25, 80, 34, 4, 27}, {24, 80, 34, 3, 27},
-        {20, 80, 34, 3, 27}, {0, 0, 1, 3, 1},     {26, 26, 7, 4, 1},
+        {24, 80, 15, 34, 4, 27}, {25, 80, 15, 34, 5, 27}, {23, 80, 15, 34, 4, 27},
+        {22, 80, 15, 34, 3, 27}, {20, 80, 15, 34, 3, 27}, {0, 0, 15, 1, 3, 1},
+        {24, 26, 15, 7, 4, 1},   {28, 80, 20, 34, 4, 27}, {30, 80, 20, 34, 5, 27},
+        {24, 80, 20, 34, 3, 27},
     };
-    ASSERT_EQ(about_line_count(), 17);
+    ASSERT_EQ(about_line_count(), 20);
     for (const auto& c : cases) {
-        const AboutGeometry g = about_geometry(c.rows, c.cols, about_line_count());
+        const AboutGeometry g = about_geometry(c.rows, c.cols, c.lines);
         EXPECT_EQ(g.title_col, c.title) << "rows=" << c.rows << " cols=" << c.cols;
         EXPECT_EQ(g.row, c.row) << "rows=" << c.rows << " cols=" << c.cols;
         EXPECT_EQ(g.col, c.col) << "rows=" << c.rows << " cols=" << c.cols;

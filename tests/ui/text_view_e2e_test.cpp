@@ -1,4 +1,5 @@
-// The text view seen through a terminal: lines, the cut at 78 bytes, scrolling and its keys.
+// The text view seen through a terminal: lines, a long one wrapped at 78 columns, scrolling by
+// rows and its keys.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,9 +16,11 @@ namespace {
 
 constexpr int document_lines = 60;
 
-// Line 3 is 100 bytes long; its 78th byte is the "B".
+// Line 3 is 100 bytes long. It breaks after its only blank, then at the room's edge: three
+// rows, the second ending in the "B" and five "C"s (a row is read without its last blanks).
 const std::string long_line = "Line 03" + std::string(70, '.') + "B" + std::string(22, 'C');
-const std::string long_line_shown = long_line.substr(0, 78);
+const std::string long_line_rows[] = {"Line", long_line.substr(5, 78), long_line.substr(83)};
+constexpr int document_rows = document_lines + 2;
 
 // "Line 01" to "Line 60", CR LF ended.
 std::string document() {
@@ -37,16 +40,21 @@ std::string new_document() {
     return text;
 }
 
-std::string shown_line(int n) {
-    return n == 3 ? long_line_shown : line_label(n);
+// Row n of the document, from 1.
+std::string shown_row(int n) {
+    if (n >= 3 && n <= 5) {
+        return long_line_rows[n - 3];
+    }
+    return line_label(n < 3 ? n : n - 2);
 }
 
-// True when the content rows show the document from line first on, and nothing after its end.
+// True when the content rows show the document from its row first on, and nothing after its
+// end.
 bool shows_from(const PtyRun& run, const WindowSize& size, int first) {
     for (int row = 4; row < size.rows; ++row) {
         const int n = first + row - 4;
         const std::string expected =
-            n <= document_lines ? at_column(size.content_col, shown_line(n)) : "";
+            n <= document_rows ? at_column(size.content_col, shown_row(n)) : "";
         if (row_text(run, row) != expected) {
             return false;
         }
@@ -63,7 +71,7 @@ bool shows_from(const PtyRun& run, const WindowSize& size, int first) {
             run, mark, [&] { return shows_from(run, size, first); }, frames)) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "wanted the text from line " << first << "\n"
+    return ::testing::AssertionFailure() << "wanted the text from row " << first << "\n"
                                          << screen_text(run);
 }
 
@@ -79,7 +87,7 @@ struct ShownDocument {
 
 } // namespace
 
-TEST(TextViewScreen, DrawsLinesInBoldYellowCutAt78Bytes) {
+TEST(TextViewScreen, DrawsLinesInBoldYellowWrappedAt78Columns) {
     for (const WindowSize& size : window_sizes) {
         SCOPED_TRACE(::testing::Message() << "case=" << size);
         ShownDocument shown(size);
@@ -94,11 +102,14 @@ TEST(TextViewScreen, DrawsLinesInBoldYellowCutAt78Bytes) {
         EXPECT_EQ(look_at(run, 1, size.bar_col + 78), plain_look);
         EXPECT_EQ(row_text(run, 2), "");
         EXPECT_EQ(row_text(run, 3), "");
-        // The CR of each CR LF leaves no mark; the long line stops at its 78th byte.
-        EXPECT_EQ(row_text(run, 6), at_column(size.content_col, long_line_shown));
+        // The CR of each CR LF leaves no mark; the long line goes on over two more rows.
+        EXPECT_EQ(row_text(run, 6), at_column(size.content_col, "Line"));
+        EXPECT_EQ(row_text(run, 7), at_column(size.content_col, long_line_rows[1]));
+        EXPECT_EQ(row_text(run, 8), at_column(size.content_col, std::string(17, 'C')));
+        EXPECT_EQ(row_text(run, 9), at_column(size.content_col, "Line 04"));
         const Look yellow{colour::yellow, colour::none, true};
         for (int col = size.content_col; col < size.content_col + 78; ++col) {
-            EXPECT_EQ(look_at(run, 6, col), yellow) << "col=" << col;
+            EXPECT_EQ(look_at(run, 7, col), yellow) << "col=" << col;
         }
         EXPECT_EQ(look_at(run, 4, size.content_col + 6), yellow);
         EXPECT_EQ(look_at(run, size.rows - 1, size.content_col), yellow);
@@ -109,46 +120,37 @@ TEST(TextViewScreen, DrawsLinesInBoldYellowCutAt78Bytes) {
 TEST(TextViewScreen, ScrollsByLineAndPageAndStopsAtTheEnd) {
     struct Step {
         const char* keys;
-        int first; // line on the first content row after the key
+        int first; // row of the document on the first content row after the key
     };
     struct Case {
         WindowSize size;
         std::vector<Step> steps;
     };
-    // 60 lines: the last page starts at line 41 with 20 rows, at line 35 with 26. No key goes
-    // past the last page, so no frame shows an empty row while lines remain.
+    // 62 rows: the last page starts at row 43 with 20 rows, at row 37 with 26. No key goes
+    // past the last page, so no frame shows an empty row while rows remain.
     const Case cases[] = {
         {window_sizes[0],
          {
-             {"\033[B", 2},
-             {"\033[A", 1},
-             {"\033[A", 1}, // already at the top
-             {"\033[5", 1},
-             {"\033[6", 21},
-             {"\033OB", 22},
-             {"\033OA", 21},
-             {"\033[6", 41},
-             {"\033[B", 41}, // the last page stays
-             {"\033[A", 40}, // one line above the last page
-             {"\033[6", 41}, // a page down near the end
-             {"\033[5", 21}, // from the last page
-             {"\033[F", 41}, // End and Home in each of their forms
-             {"\033[H", 1},
-             {"\033[4~", 41},
-             {"\033[1~", 1},
-             {"\033OF", 41},
-             {"\033OH", 1},
+             {"\033[B", 2},  {"\033[B", 3},   {"\033[B", 4},                 // within the long line
+             {"\033[A", 3},  {"\033[A", 2},   {"\033[A", 1},  {"\033[A", 1}, // already at the top
+             {"\033[5", 1},  {"\033[6", 21},  {"\033OB", 22}, {"\033OA", 21}, {"\033[6", 41},
+             {"\033[6", 43},                 // a page down near the end
+             {"\033[B", 43},                 // the last page stays
+             {"\033[A", 42},                 // one row above the last page
+             {"\033[6", 43}, {"\033[5", 23}, // from the last page
+             {"\033[F", 43},                 // End and Home in each of their forms
+             {"\033[H", 1},  {"\033[4~", 43}, {"\033[1~", 1}, {"\033OF", 43}, {"\033OH", 1},
          }},
         {window_sizes[1],
          {
              {"\033[B", 2},
              {"\033[A", 1},
              {"\033[6", 27},
-             {"\033[6", 35},
-             {"\033[B", 35},
-             {"\033[A", 34},
-             {"\033[5", 8},
-             {"\033[F", 35},
+             {"\033[6", 37},
+             {"\033[B", 37},
+             {"\033[A", 36},
+             {"\033[5", 10},
+             {"\033[F", 37},
          }},
     };
     for (const Case& c : cases) {
@@ -173,9 +175,10 @@ TEST(TextViewScreen, PageDownAsTerminalsSendItEndsOnTheLastPage) {
         << screen_text(run);
     ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 21));
     ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 41));
-    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 41));
+    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 43));
+    ASSERT_TRUE(key_shows_from(run, "\033[6~", window_sizes[0], 43));
     // Several keys in one burst: each is taken whole, in order, each with its frame.
-    ASSERT_TRUE(key_shows_from(run, "\033[5~\033[5~\033[B", window_sizes[0], 2, 3));
+    ASSERT_TRUE(key_shows_from(run, "\033[5~\033[5~\033[B", window_sizes[0], 4, 3));
     EXPECT_EQ(request_count(*shown.server), 1u);
 }
 
@@ -202,12 +205,20 @@ TEST(TextViewScreen, KeysOpenGoBackForwardAndReload) {
     ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
         return row_text(*run, 4) == at_column(2, "->Document");
     })) << screen_text(*run);
-    // Forward shows the stored text again, at the line the user left it.
+    // Forward shows the stored text again, at the row the user left it, within a line too.
     ASSERT_TRUE(key_shows_from(*run, "f", size, 3));
+    ASSERT_TRUE(key_shows_from(*run, "\033[B", size, 4));
+    mark = run->output.size();
+    send_keys(*run, "b");
+    ASSERT_TRUE(wait_for_frame(*run, mark, [&] {
+        return row_text(*run, 4) == at_column(2, "->Document");
+    })) << screen_text(*run);
+    ASSERT_TRUE(key_shows_from(*run, "f", size, 4));
     EXPECT_EQ(request_count(*server), 2u);
 
-    // A reload asks again and keeps the position.
-    ASSERT_TRUE(key_shows_from(*run, "\033[B", size, 4));
+    // A reload asks again and keeps the position: line 4, whose rows are counted anew.
+    ASSERT_TRUE(key_shows_from(*run, "\033[B", size, 5));
+    ASSERT_TRUE(key_shows_from(*run, "\033[B", size, 6));
     serve(*server, "/doc", Script{new_document()});
     mark = run->output.size();
     send_keys(*run, "r");

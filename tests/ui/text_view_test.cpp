@@ -1,4 +1,4 @@
-// The text view: scrolling arithmetic, the bound, and what a frame holds.
+// The text view: scrolling by rows and sideways, and what a frame holds.
 #include "ui/text_view.hpp"
 
 #include <climits>
@@ -6,55 +6,86 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "nav/line_count.hpp"
 #include "nav/shown_page.hpp"
+#include "nav/text_position.hpp"
 #include "support/model_fixture.hpp"
 #include "support/stdio_swap.hpp"
 #include "term/sequences.hpp"
 
 namespace {
 
-TEST(TextView, BoundKeepsTheLastPageFullAndTheTopAtZero) {
+// Rows of a small text: lines 0 to 9 of one row each, then line 10 of 3 rows at 10 columns,
+// then line 11: 14 rows, of which 3 are on screen.
+struct Scroll {
+    std::string text = "0\n1\n2\n3\n4\n5\n6\n7\n8\n9\naaaa bbbb cccc dddd eeee\nend\n";
+    TextRows rows{text, 10, true};
+
+    RowPlace place(long line, long row) const {
+        RowPlace at = line_place(rows, first_place(rows), line);
+        at.row = row;
+        return at;
+    }
+};
+
+TEST(TextView, ScrollMovesByRowAndScreenWithinTheText) {
+    const Scroll s;
     const struct {
-        int top, lines, visible, want;
+        long line, row;
+        Key key;
+        bool wrap;
+        long want_line, want_row;
     } cases[] = {
-        {0, 0, 20, 0},
-        {5, 10, 20, 0}, // the text fits
-        {25, 30, 20, 10},
-        {11, 30, 20, 10},
-        {10, 30, 20, 10},
-        {9, 30, 20, 9},
-        {40, 30, 1, 29}, // under 5 rows one line stays visible
-        {INT_MAX, INT_MAX, 1, INT_MAX - 1},
+        {0, 0, Key::up, true, 0, 0},
+        {5, 0, Key::up, true, 4, 0},
+        {5, 0, Key::down, true, 6, 0},
+        {9, 0, Key::down, true, 10, 0},
+        {10, 0, Key::down, true, 10, 1},
+        {10, 1, Key::down, true, 10, 1}, // the last screen: rows 1 and 2 of line 10, line 11
+        {10, 1, Key::up, true, 10, 0},
+        {3, 0, Key::page_up, true, 0, 0},
+        {6, 0, Key::page_up, true, 3, 0},
+        {2, 0, Key::page_down, true, 5, 0},
+        {8, 0, Key::page_down, true, 10, 1},
+        {5, 0, Key::home, true, 0, 0},
+        {5, 0, Key::end, true, 10, 1},
+        {5, 0, Key::escape, true, 5, 0},
+        // Cut, line 10 is one row.
+        {8, 0, Key::page_down, false, 9, 0},
+        {5, 0, Key::end, false, 9, 0},
+        {9, 0, Key::down, false, 9, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(bound_text_top(c.top, c.lines, c.visible), c.want)
-            << "top=" << c.top << " lines=" << c.lines << " visible=" << c.visible;
+        const TextRows rows{s.text, 10, c.wrap};
+        const RowPlace got = scroll_text(rows, s.place(c.line, c.row), c.key, 3, lines_in(s.text));
+        EXPECT_EQ(got.line_index, c.want_line)
+            << "from " << c.line << ":" << c.row << " key=" << static_cast<int>(c.key);
+        EXPECT_EQ(got.row, c.want_row)
+            << "from " << c.line << ":" << c.row << " key=" << static_cast<int>(c.key);
+        EXPECT_EQ(got.line, s.place(c.want_line, 0).line);
     }
 }
 
-TEST(TextView, ScrollMovesByLineAndPageWithoutUpperBound) {
+// While lines are cut: half the room at a time, up to where the longest line on screen ends.
+TEST(TextView, SidewaysScrollStopsAtTheLongestLineOnScreen) {
+    const std::string text = std::string(25, 'x') + "\nshort\n" + std::string(60, 'y') + "\n";
+    const TextRows rows{text, 20, false};
+    const RowPlace top = first_place(rows);
     const struct {
-        int top;
+        RowPlace top;
+        long left;
         Key key;
-        int visible, want;
+        long visible, want;
     } cases[] = {
-        {0, Key::up, 20, 0},
-        {5, Key::up, 20, 4},
-        {5, Key::down, 20, 6},
-        {3, Key::page_up, 20, 0},
-        {25, Key::page_up, 20, 5},
-        {20, Key::page_up, 20, 0},
-        {5, Key::page_down, 20, 25},
-        {5, Key::home, 20, 0},
-        {5, Key::end, 20, INT_MAX}, // the bound makes it the last full screen
-        {5, Key::ignored, 20, 5},
-        {5, Key::escape, 20, 5},
-        {INT_MAX, Key::down, 1, INT_MAX},
-        {INT_MAX - 1, Key::page_down, 20, INT_MAX},
+        {top, 0, Key::right, 2, 10},  // 25 columns: past the room
+        {top, 10, Key::right, 2, 10}, // ends on screen
+        {top, 10, Key::right, 3, 20}, // the line of 60 is on screen
+        {top, 30, Key::right, 3, 40}, {top, 40, Key::right, 3, 40}, {top, 10, Key::left, 3, 0},
+        {top, 5, Key::left, 3, 0},    {top, 0, Key::left, 3, 0},    {top, 30, Key::left, 3, 20},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(scroll_text_top(c.top, c.key, c.visible), c.want)
-            << "top=" << c.top << " key=" << static_cast<int>(c.key) << " visible=" << c.visible;
+        EXPECT_EQ(scroll_sideways(rows, c.top, c.left, c.key, c.visible), c.want)
+            << "left=" << c.left << " visible=" << c.visible;
     }
 }
 
@@ -71,8 +102,9 @@ struct TextPage : ModelFixture {
     // drawn from a top the update step has not seen.
     void draw() {
         Model& m = model;
-        m.shown.text_top = m.history.current->text_top;
-        m.shown.position = TextPosition{};
+        const int top = m.history.current->text_top;
+        m.shown.top = {static_cast<std::size_t>(skip_lines(content(), top) - content()), top, 0,
+                       true};
         draw_text(m);
     }
 };
@@ -100,11 +132,11 @@ TEST(TextView, FrameShowsEmptyLinesAndALastLineWithoutNewline) {
               text_frame_start() + at(4, 2) + "a" + at(5, 2) + at(6, 2) + "b" + seq::reset);
 }
 
-TEST(TextView, FrameHasOnlyTheHeaderPastTheEndOrUnderFiveRows) {
+TEST(TextView, FrameHasOnlyTheHeaderForNoTextOrUnderFiveRows) {
     const struct {
         const char* content;
         int rows, top;
-    } cases[] = {{"a\nb\n", 24, 2}, {"a\nb", 24, 5}, {"", 24, 0}, {"a\nb\n", 4, 0}};
+    } cases[] = {{"", 24, 0}, {"a\nb\n", 4, 0}};
     for (const auto& c : cases) {
         TextPage page(c.content, c.rows, c.top, false);
         StdioSwap stdio("");
@@ -122,7 +154,7 @@ TEST(TextView, LoopBoundsBeforeDrawingAndKeepsControlForMovement) {
                              "f");
     EXPECT_TRUE(page.model.running) << "'f' keeps running";
     EXPECT_EQ(page.model.shown.text_lines, 10);
-    EXPECT_EQ(page.model.shown.text_top, 3) << "Page Down";
+    EXPECT_EQ(page.model.shown.top.line, 3) << "Page Down";
     const std::string out = stdio.output();
     EXPECT_NE(out.find(at(4, 2) + "4" + at(5, 2) + "5"), std::string::npos);
 }
@@ -139,7 +171,7 @@ TEST(TextView, NoFrameShowsEmptyRowsWhileLinesRemain) {
         TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, c.top);
         std::ignore = page.press(c.keys);
         EXPECT_TRUE(page.model.running);
-        EXPECT_EQ(page.model.shown.text_top, 7) << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(page.model.shown.top.line, 7) << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(stdio.output().find(at(4, 2) + "9"), std::string::npos)
             << "case=" << testing::PrintToString(c.keys);
     }
@@ -171,10 +203,10 @@ TEST(TextView, RecordOfEarlierCallsChangesNoFrame) {
     TextPage kept(long_text.c_str(), 24, 0);
     TextPage fresh(long_text.c_str(), 24, 0);
     TextPage other("another\ntext\n", 24, 0); // alive throughout: its address stays its own
-    // kept's record starts as one made for the other page, with its position.
+    // kept's record starts as the one made for the other page, with its place.
     kept.model.shown = ShownPage{};
     prepare_shown_page(&kept.model.shown, other.model.history.current, 20);
-    kept.model.shown.position = other.model.shown.position;
+    kept.model.shown.top = other.model.shown.top;
     show_current_page(&kept.model);
     kept.settle();
     for (const char* keys : calls) {
@@ -192,7 +224,8 @@ TEST(TextView, RecordOfEarlierCallsChangesNoFrame) {
         StdioSwap stdio("");
         std::ignore = fresh.press(keys);
         EXPECT_EQ(with_record, stdio.output()) << "case=" << testing::PrintToString(keys);
-        EXPECT_EQ(kept.model.shown.text_top, fresh.model.shown.text_top);
+        EXPECT_EQ(kept.model.shown.top.line, fresh.model.shown.top.line);
+        EXPECT_EQ(kept.model.shown.top.row, fresh.model.shown.top.row);
         EXPECT_EQ(kept.model.shown.text_lines, fresh.model.shown.text_lines);
     }
 }

@@ -85,3 +85,38 @@ TEST(UntrustedScreen, SelectorInTheHeaderCannotDriveTheTerminal) {
     EXPECT_EQ(row_text(*run, 1), at_column((80 - static_cast<int>(url.size())) / 2, url));
     expect_nothing_reached_the_terminal(*run);
 }
+
+// Lines that are not UTF-8 are read as Windows-1252, one line at a time, in a text and in a
+// menu; their escape sequences are still removed, and UTF-8 lines show as they are.
+TEST(UntrustedScreen, LinesThatAreNotUtf8AreReadAsWindows1252) {
+    auto server = start_gopher_server();
+    const std::string latin1 = "Caf\xe9 cr\xe8me \x93quoted\x94 na\xefve";
+    const std::string shown = "Café crème “quoted” naïve";
+    serve(*server, "/doc",
+          Script{latin1 + "\r\n" + "Gar\xe7on\033[31m! \033]0;pwned\007\xa3" + "5\r\n" +
+                 "D\xc3\xa9j\xc3\xa0 vu, \xe6\xbc\xa2\r\n" + "\xc3\r\n"});
+    serve(*server, "",
+          Script{menu_line('0', latin1, "/doc", "127.0.0.1", server->port) +
+                 menu_line('i',
+                           "Se\xf1or \033[2J"
+                           "a\xf1o",
+                           "", "127.0.0.1", server->port) +
+                 menu_line('i', "Se\xc3\xb1or", "", "127.0.0.1", server->port)});
+    auto run = start_program({address_of(*server)});
+    ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "->" + shown))) << screen_text(*run);
+    EXPECT_EQ(row_text(*run, 5), at_column(2, "  Señor año"));
+    EXPECT_EQ(row_text(*run, 6), at_column(2, "  Señor"));
+
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, shown))) << screen_text(*run);
+    EXPECT_EQ(row_text(*run, 5), at_column(2, "Garçon! £5"));
+    EXPECT_EQ(row_text(*run, 6), at_column(2, "Déjà vu, 漢"));
+    EXPECT_EQ(row_text(*run, 7), at_column(2, "Ã")); // one byte, a whole line of it
+    EXPECT_EQ(run->output.find("\033[31m!"), std::string::npos);
+    EXPECT_EQ(run->output.find("\033[2J"), std::string::npos);
+    EXPECT_EQ(run->title, "");
+    // What is found is what is shown: the sequence between the letters is not there.
+    send_keys(*run, "/ON! \r");
+    ASSERT_TRUE(wait_until(*run, [&] { return cell_at(*run, 5, 6).reverse; })) << screen_text(*run);
+    EXPECT_EQ(row_text(*run, 24), "");
+}

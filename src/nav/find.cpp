@@ -1,0 +1,270 @@
+// Finding text in a page as it is shown: in a text's lines, in one line for drawing, in a menu.
+#include "nav/find.hpp"
+
+#include <cstring>
+
+#include "term/width.hpp"
+
+namespace {
+
+constexpr std::size_t none = std::string_view::npos;
+
+unsigned char fold(unsigned char byte) {
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte | 0x20) : byte;
+}
+
+std::string folded(std::string_view needle) {
+    std::string out(needle);
+    for (char& byte : out) {
+        byte = static_cast<char>(fold(static_cast<unsigned char>(byte)));
+    }
+    return out;
+}
+
+// Where a byte is next found in hay from `at`, or none.
+std::size_t next_of(std::string_view hay, std::size_t at, char byte) {
+    const void* p = std::memchr(hay.data() + at, byte, hay.size() - at);
+    return p != nullptr ? static_cast<std::size_t>(static_cast<const char*>(p) - hay.data()) : none;
+}
+
+// The first match of the folded needle in hay from `at`, or none. The candidates are found
+// with memchr for the needle's first byte in both cases, each case only as far as needed.
+std::size_t find_folded(std::string_view hay, std::string_view needle, std::size_t at) {
+    const std::size_t m = needle.size();
+    if (m == 0 || hay.size() < m) {
+        return none;
+    }
+    const char lower = needle[0];
+    const bool letter = lower >= 'a' && lower <= 'z';
+    const char upper = letter ? static_cast<char>(lower - 0x20) : lower;
+    const std::string_view room = hay.substr(0, hay.size() - m + 1); // where a match can start
+    std::size_t next_lower = next_of(room, at < room.size() ? at : room.size(), lower);
+    std::size_t next_upper =
+        letter ? next_of(room, at < room.size() ? at : room.size(), upper) : none;
+    while (next_lower != none || next_upper != none) {
+        const std::size_t c = next_lower < next_upper ? next_lower : next_upper;
+        std::size_t k = 1;
+        while (k < m && fold(static_cast<unsigned char>(hay[c + k])) ==
+                            static_cast<unsigned char>(needle[k])) {
+            ++k;
+        }
+        if (k == m) {
+            return c;
+        }
+        if (c == next_lower) {
+            next_lower = next_of(room, c + 1, lower);
+        } else {
+            next_upper = next_of(room, c + 1, upper);
+        }
+    }
+    return none;
+}
+
+// Length of the line once its final CR is left out when the filter shows it byte for byte
+// (printable ASCII and TAB only), or none.
+std::size_t plain_length(std::string_view line) {
+    std::size_t i = 0;
+    for (;;) {
+        i += printable_prefix(line.substr(i));
+        if (i < line.size() && line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        break;
+    }
+    if (i == line.size()) {
+        return i;
+    }
+    return i + 1 == line.size() && line[i] == '\r' ? i : none;
+}
+
+bool line_has_match(std::string_view line, std::string_view needle, std::string* scratch) {
+    const std::size_t plain = plain_length(line);
+    if (plain != none) {
+        return find_folded(line.substr(0, plain), needle, 0) != none;
+    }
+    // An ASCII first character other than "?" is shown only from that very byte: a line
+    // without it cannot match, whatever the filter makes of the rest.
+    const auto first = static_cast<unsigned char>(needle[0]);
+    if (first < 0x80 && first != '?' && next_of(line, 0, static_cast<char>(first)) == none &&
+        (first < 'a' || first > 'z' || next_of(line, 0, static_cast<char>(first - 0x20)) == none)) {
+        return false;
+    }
+    scratch->clear();
+    append_untrusted(*scratch, line, line_coding(line));
+    return find_folded(*scratch, needle, 0) != none;
+}
+
+const char* text_end(std::string_view text) {
+    return text.data() + text.size();
+}
+
+std::string_view line_at(std::string_view text, const char* line) {
+    const auto left = static_cast<std::size_t>(text_end(text) - line);
+    const void* lf = std::memchr(line, '\n', left);
+    return {line,
+            lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - line) : left};
+}
+
+const char* last_line(std::string_view text) {
+    std::size_t end = text.size();
+    if (end > 0 && text.back() == '\n') {
+        --end;
+    }
+    const void* lf = memrchr(text.data(), '\n', end);
+    return lf != nullptr ? static_cast<const char*>(lf) + 1 : text.data();
+}
+
+// Moves the state's line one step in its direction, round the ends.
+void step_line(FindState& state) {
+    if (state.direction == FindDirection::forward) {
+        const std::string_view line = line_at(state.text, state.at);
+        const char* next = line.data() + line.size() + 1;
+        if (next < text_end(state.text)) {
+            state.at = next;
+            ++state.at_index;
+        } else {
+            state.at = state.text.data();
+            state.at_index = 0;
+            state.wrapped = true;
+        }
+        return;
+    }
+    if (state.at != state.text.data()) {
+        const auto before = static_cast<std::size_t>(state.at - 1 - state.text.data());
+        const void* lf = memrchr(state.text.data(), '\n', before);
+        state.at = lf != nullptr ? static_cast<const char*>(lf) + 1 : state.text.data();
+        --state.at_index;
+    } else {
+        state.at = last_line(state.text);
+        state.at_index = state.line_count - 1;
+        state.wrapped = true;
+    }
+}
+
+} // namespace
+
+FindState find_start(std::string_view text, long line_count, const char* line, long line_index,
+                     std::string_view needle, FindDirection direction, bool include_start) {
+    FindState state;
+    state.text = text;
+    state.needle = folded(needle);
+    state.direction = direction;
+    state.line_count = line_count;
+    state.at = line;
+    state.at_index = line_index;
+    state.done = text.empty() || needle.empty();
+    if (!state.done && !include_start) {
+        step_line(state);
+    }
+    state.first = state.at;
+    return state;
+}
+
+FindResult find_step(FindState& state, std::size_t byte_budget) {
+    std::size_t spent = 0;
+    while (!state.done) {
+        const std::string_view line = line_at(state.text, state.at);
+        const FindResult here{FindStatus::found, state.at, state.at_index, state.wrapped};
+        const bool match = line_has_match(line, state.needle, &state.scratch);
+        step_line(state);
+        if (state.at == state.first || match) {
+            state.done = true;
+        }
+        if (match) {
+            return here;
+        }
+        spent += line.size() + 1;
+        if (spent >= byte_budget) {
+            return {FindStatus::searching, nullptr, 0, state.wrapped};
+        }
+    }
+    return {FindStatus::no_match, nullptr, 0, state.wrapped};
+}
+
+namespace {
+
+// One piece of the filter with what it shows appended to `shown`.
+UntrustedPiece append_piece(std::string& shown, std::string_view line, std::size_t i,
+                            LineCoding coding) {
+    const UntrustedPiece piece = next_untrusted_piece(line, i, coding);
+    switch (piece.shown) {
+    case ShownAs::nothing:
+        break;
+    case ShownAs::bytes:
+        shown.append(line.data() + i, piece.next - i);
+        break;
+    case ShownAs::question:
+        shown += '?';
+        break;
+    case ShownAs::cp1252:
+        shown += cp1252_character(static_cast<unsigned char>(line[i]));
+        break;
+    }
+    return piece;
+}
+
+} // namespace
+
+std::vector<MatchSpan> find_in_line(std::string_view line, std::string_view needle,
+                                    LineCoding coding) {
+    std::vector<MatchSpan> matches;
+    const std::string fold_needle = folded(needle);
+    if (fold_needle.empty()) {
+        return matches;
+    }
+    // The matches in the shown text first, then the pieces of the line they come from, found
+    // in a second walk: memory for the shown text only, however long the line.
+    std::string shown;
+    for (std::size_t i = 0; i < line.size();) {
+        i = append_piece(shown, line, i, coding).next;
+    }
+    std::vector<std::size_t> starts;
+    for (std::size_t at = find_folded(shown, fold_needle, 0); at != none;
+         at = find_folded(shown, fold_needle, at + fold_needle.size())) {
+        starts.push_back(at);
+    }
+    // Only the count of shown bytes is needed now.
+    std::size_t count = 0;
+    std::size_t next = 0; // the first match not ended yet
+    for (std::size_t i = 0; i < line.size() && next < starts.size();) {
+        shown.clear();
+        const UntrustedPiece piece = append_piece(shown, line, i, coding);
+        const std::size_t before = count;
+        count += shown.size();
+        // A piece that shows the first byte of a match starts it; one that shows its last ends
+        // it (matches do not overlap, and a piece may hold both ends).
+        if (matches.size() == next && count > starts[next] && before <= starts[next]) {
+            matches.push_back({i, piece.next});
+        }
+        while (next < matches.size() && count >= starts[next] + fold_needle.size()) {
+            matches[next].to = piece.next;
+            ++next;
+            if (next < starts.size() && count > starts[next]) {
+                matches.push_back({i, piece.next}); // the next one starts in this piece too
+            }
+        }
+        i = piece.next;
+    }
+    return matches;
+}
+
+ItemFound find_item(std::span<const std::string_view> displays, long from, std::string_view needle,
+                    FindDirection direction, bool include_from) {
+    const auto count = static_cast<long>(displays.size());
+    if (count == 0 || needle.empty()) {
+        return {};
+    }
+    const std::string fold_needle = folded(needle);
+    std::string scratch;
+    const long step = direction == FindDirection::forward ? 1 : -1;
+    from = from < 0 ? 0 : (from >= count ? count - 1 : from);
+    for (long k = include_from ? 0 : 1; k <= count - (include_from ? 1 : 0); ++k) {
+        const long raw = from + step * k;
+        const long index = ((raw % count) + count) % count;
+        if (line_has_match(displays[static_cast<std::size_t>(index)], fold_needle, &scratch)) {
+            return {index, raw < 0 || raw >= count};
+        }
+    }
+    return {};
+}
