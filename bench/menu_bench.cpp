@@ -34,9 +34,9 @@ void build_menu_items(benchmark::State& state) {
     MenuItems items;
     for (auto _ : state) {
         ::build_menu_items(&items, shown.content(), "127.0.0.1", 70);
-        benchmark::DoNotOptimize(items.items.get());
+        benchmark::DoNotOptimize(items.items.data());
     }
-    state.counters["items"] = items.count;
+    state.counters["items"] = item_count(items);
 }
 BENCHMARK(build_menu_items)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
@@ -46,7 +46,7 @@ void start_menu_items(benchmark::State& state) {
     ShownPage& record = shown.model.shown;
     for (auto _ : state) {
         ::start_menu_items(&record.items, &record.build, shown.content(), "127.0.0.1", 70, 20);
-        benchmark::DoNotOptimize(record.items.items.get());
+        benchmark::DoNotOptimize(record.items.items.data());
     }
     finish_menu_items(&record.items, &record.build);
 }
@@ -59,7 +59,7 @@ void draw_menu(benchmark::State& state) {
         MenuItems whole;
         ::build_menu_items(&whole, shown.content(), "127.0.0.1", 70);
         shown.page().selected = whole.selectable_count;
-        shown.page().menu_top = whole.count - 20;
+        shown.page().menu_top = item_count(whole) - 20;
     }
     show_whole_menu(&shown);
     NullStdout null;
@@ -108,8 +108,7 @@ void move_in_menu_through(benchmark::State& state, Key key) {
     BenchModel shown{state.range(0) != 0 ? make_prose_menu() : make_menu(100000), "/menu"};
     MenuItems items;
     ::build_menu_items(&items, shown.content(), "127.0.0.1", 70);
-    const MenuLayout layout =
-        menu_layout({items.items.get(), static_cast<std::size_t>(items.count)});
+    const MenuLayout layout = menu_layout({items.items.data(), items.items.size()});
     MenuPlace place{0, layout.first_link};
     for (auto _ : state) {
         place = move_in_menu(layout, place, 20, key);

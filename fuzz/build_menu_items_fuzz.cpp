@@ -26,7 +26,7 @@ constexpr int page_port = 70;
 
 // The first `count` items of both menus are the same, and they are all `partial` holds.
 void check_prefix(const MenuItems& full, const MenuItems& partial, const char* content, int count) {
-    FUZZ_CHECK(partial.count == count);
+    FUZZ_CHECK(item_count(partial) == count);
     const char* host = page_host;
     int selectable = 0;
     for (int i = 0; i < count; ++i) {
@@ -42,11 +42,11 @@ void check_prefix(const MenuItems& full, const MenuItems& partial, const char* c
 // program or its tests can complete it.
 void check_two_step_build(const MenuItems& full, const char* content, unsigned wanted_pick,
                           unsigned how) {
-    const int wanted = static_cast<int>(wanted_pick % static_cast<unsigned>(full.count + 2));
+    const int wanted = static_cast<int>(wanted_pick % static_cast<unsigned>(item_count(full) + 2));
     MenuItems partial;
     MenuBuild build;
     start_menu_items(&partial, &build, content, page_host, page_port, wanted);
-    check_prefix(full, partial, content, wanted < full.count ? wanted : full.count);
+    check_prefix(full, partial, content, wanted < item_count(full) ? wanted : item_count(full));
     switch (how % 3) {
     case 0:
         finish_menu_items(&partial, &build);
@@ -57,10 +57,10 @@ void check_two_step_build(const MenuItems& full, const char* content, unsigned w
         MenuBuild other_build;
         const char* other_menu = "1Other\t/o\tbeta.lan\t70\n";
         start_menu_items(&other, &other_build, other_menu, page_host, page_port, 0);
-        FUZZ_CHECK(other.count == 0);
-        check_prefix(full, partial, content, wanted < full.count ? wanted : full.count);
+        FUZZ_CHECK(item_count(other) == 0);
+        check_prefix(full, partial, content, wanted < item_count(full) ? wanted : item_count(full));
         finish_menu_items(&other, &other_build);
-        FUZZ_CHECK(other.count == 1);
+        FUZZ_CHECK(item_count(other) == 1);
         finish_menu_items(&partial, &build);
         break;
     }
@@ -69,9 +69,9 @@ void check_two_step_build(const MenuItems& full, const char* content, unsigned w
         start_menu_items(&partial, &build, content, page_host, page_port, INT_MAX);
         break;
     }
-    check_prefix(full, partial, content, full.count);
+    check_prefix(full, partial, content, item_count(full));
     finish_menu_items(&partial, &build); // nothing waits any more: a no-op
-    check_prefix(full, partial, content, full.count);
+    check_prefix(full, partial, content, item_count(full));
 }
 
 } // namespace
@@ -91,9 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(content == before);
 
         const std::vector<std::string_view> lines = reference::kept_lines({content.data(), length});
-        FUZZ_CHECK(menu.count == static_cast<int>(lines.size()));
+        FUZZ_CHECK(item_count(menu) == static_cast<int>(lines.size()));
         int ordinal = 0;
-        for (int i = 0; i < menu.count; ++i) {
+        for (int i = 0; i < item_count(menu); ++i) {
             const MenuItem& item = menu.items[static_cast<std::size_t>(i)];
             FUZZ_CHECK(item.type == lines[static_cast<std::size_t>(i)][0]);
             // Views that stay inside their own line and within their field's limit.

@@ -34,7 +34,7 @@ const char* content_of(const Model& model) {
 // The record holds the first `count` items of the whole menu, and nothing else.
 void check_items(const Model& model, const MenuItems& whole, int count) {
     const MenuItems& items = model.shown.items;
-    FUZZ_CHECK(items.count == count);
+    FUZZ_CHECK(item_count(items) == count);
     const char* content = content_of(model);
     const char* host = model.history.current->address.host.c_str();
     int selectable = 0;
@@ -53,7 +53,7 @@ void check_items(const Model& model, const MenuItems& whole, int count) {
 void check_place(const Model& model) {
     const ShownPage& shown = model.shown;
     const int rows = content_rows(model.window.ws_row);
-    const int count = shown.items.count;
+    const int count = item_count(shown.items);
     const MenuPlace place = shown.place;
     FUZZ_CHECK(shown.placed && shown_menu_top(shown) == place.top);
     FUZZ_CHECK(place.top >= 0);
@@ -97,7 +97,8 @@ void check_pass(Model& model, const MenuItems& whole) {
     prepare_shown_page(&model.shown, page, rows);
     FUZZ_CHECK(page->selected == selected);
     check_items(model, whole,
-                kept || first_screen >= whole.count ? whole.count : static_cast<int>(first_screen));
+                kept || first_screen >= item_count(whole) ? item_count(whole)
+                                                          : static_cast<int>(first_screen));
     if (!model.shown.placed) {
         FUZZ_CHECK(has_pending_work(model));
         if (model.shown.build.content != nullptr) {
@@ -108,7 +109,7 @@ void check_pass(Model& model, const MenuItems& whole) {
         apply(&model, {.kind = EventKind::resize, .window = model.window});
     }
     FUZZ_CHECK(!has_pending_work(model));
-    check_items(model, whole, whole.count);
+    check_items(model, whole, item_count(whole));
     check_place(model);
     draw_menu(model);
 }
@@ -157,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The top kept on the page survives a reload that yields fewer items, so it can lie past
     // the end.
-    page.menu_top = top <= whole.count + 300 ? top : top % (whole.count + 301);
+    page.menu_top = top <= item_count(whole) + 300 ? top : top % (item_count(whole) + 301);
     check_pass(model, whole);
     for (const char byte : keys) {
         const auto key = static_cast<unsigned char>(byte);

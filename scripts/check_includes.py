@@ -69,7 +69,7 @@ def allowed(rules, source_folder, target):
 
 
 def include_name(path):
-    """The name a file is included by: src/app/version.hpp.in is "app/version.hpp"."""
+    """The name a file is included by: src/base/version.hpp.in is "base/version.hpp"."""
     return path[: -len(".in")] if path.endswith(".hpp.in") else path
 
 

@@ -1,7 +1,7 @@
 // The command line's own texts: usage and version.
 #pragma once
 
-#include "app/version.hpp" // generated: kesmor_version
+#include "base/version.hpp" // generated: kesmor_version
 
 void print_usage();
 void print_version();

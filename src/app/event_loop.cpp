@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <poll.h>
 #include <span>
 #include <vector>
@@ -23,10 +25,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// With nothing due sooner the wait still ends this often, so a signal's flag that was raised
-// just before the wait began is seen soon.
-constexpr int tick_ms = 100;
-
 // The keyboard's side of the loop: the queue, and when a key still unfinished at its end is
 // taken as it is (an ESC followed by nothing is the Esc key).
 struct Input {
@@ -36,18 +34,22 @@ struct Input {
     bool held = false; // keys wait while a page loads
 };
 
-int ms_until(Clock::time_point when, Clock::time_point now) {
+// The wait's time-out: none with nothing due, so an idle session sleeps until something comes.
+timespec time_until(Clock::time_point when, Clock::time_point now) {
     if (when <= now) {
-        return 0;
+        return {};
     }
-    const auto left = std::chrono::duration_cast<milliseconds>(when - now).count();
-    // Rounded up, so that a wait that ends early does not spin until the deadline.
-    return left < tick_ms ? static_cast<int>(left) + 1 : tick_ms;
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(when - now).count();
+    constexpr long per_second = 1'000'000'000;
+    return {.tv_sec = static_cast<time_t>(left / per_second), .tv_nsec = left % per_second};
 }
 
 struct Loop {
     Model* model;
     Input input;
+    // The signal mask inside the wait: the resize signal, blocked everywhere else, can arrive
+    // only there, so its flag is never raised between the look at it and the wait.
+    sigset_t wait_mask = signals_in_wait();
     bool dirty = false;
 
     void apply(const Event& event) { dirty = update(model, event, Clock::now()) || dirty; }
@@ -83,7 +85,7 @@ struct Loop {
         if (held && !input.held) {
             // Keys queued when a page is asked for were typed after the key that asked for it
             // (a burst such as Enter then Esc), so they are watched too.
-            queue.scanned = 0;
+            hold_keys(&queue);
         }
         input.held = held;
         const bool settled = Clock::now() >= input.settle_at;
@@ -122,7 +124,10 @@ struct Loop {
         if (key_unfinished(input.queue, input.held)) {
             deadline = std::min(deadline, input.settle_at);
         }
-        const int ready = poll(watched.data(), watched.size(), ms_until(deadline, Clock::now()));
+        const bool forever = deadline == Clock::time_point::max();
+        const timespec left = time_until(deadline, Clock::now());
+        const int ready =
+            ppoll(watched.data(), watched.size(), forever ? nullptr : &left, &wait_mask);
         if (ready < 0 && errno != EINTR) {
             // Nothing can be waited for any more: what the keyboard held is all there is.
             input.queue.ended = true;

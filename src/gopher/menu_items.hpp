@@ -2,19 +2,20 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
+#include <vector>
 
-#include "gopher/content.hpp"
 #include "gopher/menu_item.hpp"
 
-using MenuItemArray = std::unique_ptr<MenuItem[], FreeDeleter>;
-
-// The items of one menu: views into the content they were parsed from.
+// The items of one menu: views into the content they were parsed from. Running out of memory
+// while they grow ends the run through the out-of-memory handler.
 struct MenuItems {
-    MenuItemArray items;
-    int count = 0;
+    std::vector<MenuItem> items;
     int selectable_count = 0;
 };
+
+[[nodiscard]] inline int item_count(const MenuItems& menu) {
+    return static_cast<int>(menu.items.size());
+}
 
 // How far a build has got. It belongs to the record of the page on screen, and holds nothing
 // that outlives the page: the content and default host it points at are that page's.
@@ -22,7 +23,6 @@ struct MenuBuild {
     const char* content = nullptr; // null when nothing waits to be parsed
     bool growing = false;          // the content is still arriving: its last line may be cut
     std::size_t next = 0;          // offset of the first byte not parsed yet
-    std::size_t capacity = 0;      // of the item array, in items
     const char* default_host = "";
     int default_port = 0;
 };

@@ -64,6 +64,10 @@ DecodedKey take_key(KeyQueue* queue, bool settled) {
     return key;
 }
 
+void hold_keys(KeyQueue* queue) {
+    queue->scanned = 0;
+}
+
 bool take_cancel(KeyQueue* queue, bool settled) {
     while (queue->scanned < queue->length) {
         const DecodedKey key =

@@ -39,6 +39,9 @@ struct KeyboardRead {
 // nothing more is coming for a key still unfinished (see next_key); an ended queue is settled.
 [[nodiscard]] DecodedKey take_key(KeyQueue* queue, bool settled);
 
+// Keys start being held: every key queued is looked at for a cancel again, from the front.
+void hold_keys(KeyQueue* queue);
+
 // While keys are held: looks at the keys queued since the last look. True when one is a lone
 // Esc or a Ctrl-C, which leaves the queue; the keys around it stay.
 [[nodiscard]] bool take_cancel(KeyQueue* queue, bool settled);

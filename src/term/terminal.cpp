@@ -58,6 +58,12 @@ void enable_raw_mode() {
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
     taken_over = 1;
+    // The resize flag is looked at between waits: the signal comes only inside the loop's wait.
+    // The ending signals act at once wherever they come.
+    sigset_t resize;
+    sigemptyset(&resize);
+    sigaddset(&resize, SIGWINCH);
+    sigprocmask(SIG_BLOCK, &resize, nullptr);
     install(SIGWINCH, on_resize_signal);
     install(SIGINT, on_terminate_signal);
     install(SIGTERM, on_terminate_signal);
@@ -93,6 +99,13 @@ void on_terminate_signal(int signal_number) {
     sigprocmask(SIG_UNBLOCK, &set, nullptr);
     raise(signal_number);
     _exit(128 + signal_number);
+}
+
+sigset_t signals_in_wait() {
+    sigset_t mask;
+    sigprocmask(SIG_SETMASK, nullptr, &mask);
+    sigdelset(&mask, SIGWINCH);
+    return mask;
 }
 
 void query_window_size(winsize* size) {

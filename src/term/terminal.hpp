@@ -25,6 +25,10 @@ void on_resize_signal(int signal_number);
 // restore, then end by the same signal, so that a shell sees how the run ended.
 void on_terminate_signal(int signal_number);
 
+// The mask for the loop's wait (ppoll): the present one with SIGWINCH let through, which
+// enable_raw_mode blocks everywhere else.
+[[nodiscard]] sigset_t signals_in_wait();
+
 // TIOCGWINSZ on standard output; on failure the record keeps what it held.
 void query_window_size(winsize* size);
 

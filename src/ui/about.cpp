@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/version.hpp"
+#include "base/version.hpp"
 #include "nav/model.hpp"
 #include "term/screen.hpp"
 #include "term/sequences.hpp"

@@ -153,8 +153,8 @@ std::vector<std::string_view> menu_displays(const Model& model) {
     const MenuItems& items = model.shown.items;
     const char* content = model.history.current->content.get();
     std::vector<std::string_view> displays;
-    displays.reserve(static_cast<std::size_t>(items.count));
-    for (int k = 0; k < items.count; ++k) {
+    displays.reserve(items.items.size());
+    for (int k = 0; k < item_count(items); ++k) {
         displays.push_back(menu_item_display(items.items[static_cast<std::size_t>(k)], content));
     }
     return displays;

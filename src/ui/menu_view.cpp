@@ -28,7 +28,7 @@ void draw_menu(const Model& model) {
     const ShownPage& shown = model.shown;
     const int rows = content_rows(model.window.ws_row);
     const int top = shown_menu_top(shown);
-    const int count = shown.items.count;
+    const int count = item_count(shown.items);
     // A row runs to the window's last column, and no further: past it the terminal would wrap.
     const int cols = model.window.ws_col;
     const int room = cols - content_column(cols) + 1;

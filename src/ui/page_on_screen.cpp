@@ -17,7 +17,7 @@ namespace {
 void place_menu(Model* model) {
     ShownPage& shown = model->shown;
     shown.layout =
-        menu_layout({shown.items.items.get(), static_cast<std::size_t>(shown.items.count)});
+        menu_layout({shown.items.items.data(), static_cast<std::size_t>(item_count(shown.items))});
     shown.place =
         bound_menu_place(shown.layout, shown.kept_selected, shown.kept_top, rows_of(*model));
     shown.place_rows = rows_of(*model);
@@ -29,7 +29,7 @@ void place_menu(Model* model) {
 void relayout_menu(Model* model) {
     ShownPage& shown = model->shown;
     shown.layout =
-        menu_layout({shown.items.items.get(), static_cast<std::size_t>(shown.items.count)});
+        menu_layout({shown.items.items.data(), static_cast<std::size_t>(item_count(shown.items))});
     if (shown.place.selected < 0 && shown.layout.first_link >= 0) {
         shown.place =
             bound_menu_place(shown.layout, shown.kept_selected, shown.place.top, rows_of(*model));

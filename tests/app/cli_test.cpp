@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/version.hpp"
+#include "base/version.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
 

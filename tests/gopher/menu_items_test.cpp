@@ -87,12 +87,12 @@ TEST(MenuItems, StartThenFinishGivesWhatTheLinesGive) {
 
             // The first screen's items, and nothing else yet.
             const std::size_t first = std::min(want.size(), static_cast<std::size_t>(wanted));
-            ASSERT_EQ(shown.menu.count, static_cast<int>(first)) << label;
+            ASSERT_EQ(item_count(shown.menu), static_cast<int>(first)) << label;
             EXPECT_EQ(shown.menu.selectable_count, selectable_in(want, first)) << label;
             expect_items(shown, want, first, label);
 
             shown.finish();
-            ASSERT_EQ(shown.menu.count, static_cast<int>(want.size())) << label;
+            ASSERT_EQ(item_count(shown.menu), static_cast<int>(want.size())) << label;
             EXPECT_EQ(shown.menu.selectable_count, selectable_in(want, want.size())) << label;
             expect_items(shown, want, want.size(), label);
         }
@@ -104,10 +104,10 @@ TEST(MenuItems, BuildMenuItemsParsesTheWholeMenuAtOnce) {
     const std::vector<Item> want = reference::items(content, "alpha.lan", 70);
     Shown shown{content};
     build_menu_items(&shown.menu, shown.content(), "alpha.lan", 70);
-    ASSERT_EQ(shown.menu.count, static_cast<int>(want.size()));
+    ASSERT_EQ(item_count(shown.menu), static_cast<int>(want.size()));
     expect_items(shown, want, want.size(), "build");
     shown.finish(); // nothing is left waiting
-    EXPECT_EQ(shown.menu.count, static_cast<int>(want.size()));
+    EXPECT_EQ(item_count(shown.menu), static_cast<int>(want.size()));
 }
 
 // Two builds in flight at once, as tests and the fuzz targets make them: each record finishes
@@ -120,14 +120,14 @@ TEST(MenuItems, BuildsOfTwoMenusAreIndependent) {
         Shown two{second};
         one.start(10);
         two.start(10);
-        EXPECT_EQ(one.menu.count, 10);
+        EXPECT_EQ(item_count(one.menu), 10);
         two.finish();
         expect_items(two, reference::items(second, "alpha.lan", 70),
                      reference::items(second, "alpha.lan", 70).size(), "second");
     }
     const std::vector<Item> want = reference::items(first, "alpha.lan", 70);
     one.finish();
-    ASSERT_EQ(one.menu.count, static_cast<int>(want.size()));
+    ASSERT_EQ(item_count(one.menu), static_cast<int>(want.size()));
     expect_items(one, want, want.size(), "first, finished after the second went");
 }
 
@@ -141,7 +141,7 @@ TEST(MenuItems, ANewBuildForTheSameItemsDropsTheRestOfTheOldMenu) {
     shown.finish();
 
     const std::vector<Item> want = reference::items(new_menu, "alpha.lan", 70);
-    ASSERT_EQ(shown.menu.count, static_cast<int>(want.size()));
+    ASSERT_EQ(item_count(shown.menu), static_cast<int>(want.size()));
     expect_items(shown, want, want.size(), "new menu");
 }
 

@@ -58,7 +58,7 @@ TEST(BuildMenuItems, ParsesTheWorkedExample) {
         {'J', "ust a note", "", "", 0, 0, 0},
         {'9', "Tarball", "", "", 0, 0, 0},
     };
-    ASSERT_EQ(f.items.count, 9);
+    ASSERT_EQ(item_count(f.items), 9);
     EXPECT_EQ(f.items.selectable_count, 4);
     for (int i = 0; i < 9; ++i) {
         const auto& e = expected[i];
@@ -179,13 +179,13 @@ TEST(TrimmedLength, KeepsLeadingWhiteSpace) {
 TEST(BuildMenuItems, EmptyPiecesAndLinesAfterTheFullStopLine) {
     MenuFixture f;
     f.build("\n\n1A\t/a\th.lan\t70\n\n.\n1B\t/b\th.lan\t70\n\n");
-    ASSERT_EQ(f.items.count, 2);
+    ASSERT_EQ(item_count(f.items), 2);
     EXPECT_EQ(f.written(1).display, "B");
     EXPECT_EQ(f.item(1).ordinal, 2);
 
     // A rebuild replaces the items of the content before.
     f.build("");
-    EXPECT_EQ(f.items.count, 0);
+    EXPECT_EQ(item_count(f.items), 0);
     EXPECT_EQ(f.items.selectable_count, 0);
 }
 
@@ -197,7 +197,7 @@ TEST(BuildMenuItems, GrowsPastFiftyAndAHundredItems) {
                    "\th.lan\t70\r\n";
     }
     f.build(content);
-    ASSERT_EQ(f.items.count, 205);
+    ASSERT_EQ(item_count(f.items), 205);
     EXPECT_EQ(f.items.selectable_count, 102);
     for (int i = 0; i < 205; ++i) {
         EXPECT_EQ(f.item(i).ordinal, i % 2 ? (i + 1) / 2 : 0) << "item=" << i;

@@ -59,24 +59,26 @@ CASES = [
         ['src/term/probe.cpp:2: term -> ui: #include "ui/geometry.hpp" is not an allowed arrow'],
     ),
     (
-        "a header of gopher including nav, and app from ui outside the two shared headers",
+        "a header of gopher including nav, and app from ui and from term",
         {
             "gopher/probe.hpp": '#pragma once\n#include "nav/history.hpp"\n',
             "ui/probe.cpp": '#include "app/cli.hpp"\n',
+            "term/probe.cpp": '#include "app/fatal.hpp"\n',
         },
         None,
         [
             'src/gopher/probe.hpp:2: gopher -> nav: #include "nav/history.hpp" is not an allowed '
             "arrow",
+            'src/term/probe.cpp:1: term -> app: #include "app/fatal.hpp" is not an allowed arrow',
             'src/ui/probe.cpp:1: ui -> app: #include "app/cli.hpp" is not an allowed arrow',
         ],
     ),
     (
         "the allowed arrows, the generated header and an include beside the file",
         {
-            "term/probe.cpp": '#include "app/fatal.hpp"\n#include "app/version.hpp"\n'
+            "term/probe.cpp": '#include "base/version.hpp"\n'
             '#include "width.hpp"\n#include "term/screen.hpp"\n',
-            "gopher/probe.cpp": '#include "term/width.hpp"\n#include "app/version.hpp"\n',
+            "gopher/probe.cpp": '#include "term/width.hpp"\n#include "base/version.hpp"\n',
             "ui/probe.cpp": '#include "nav/history.hpp"\n#include "gopher/menu.hpp"\n'
             '#include "term/screen.hpp"\n',
             "app/probe.cpp": '#include "ui/geometry.hpp"\n#include "nav/history.hpp"\n'

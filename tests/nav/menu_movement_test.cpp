@@ -312,8 +312,7 @@ TEST(MenuMovement, MovesAsEverWhereEveryRowWasWithinReach) {
         ModelFixture owned;
         give_menu(&owned, layout, screen + 4);
         const MenuItems& items = owned.model.shown.items;
-        const MenuLayout shape =
-            menu_layout({items.items.get(), static_cast<std::size_t>(items.count)});
+        const MenuLayout shape = menu_layout({items.items.data(), items.items.size()});
         int selected = 1;
         int menu_top = 0;
         MenuPlace place{0, shape.first_link};

@@ -41,7 +41,7 @@ struct Shown : ModelFixture {
     }
     void prepare() { prepare_shown_page(&model.shown, model.history.current, 20); }
     void finish() { finish_menu_items(&model.shown.items, &model.shown.build); }
-    int item_count() const { return model.shown.items.count; }
+    int item_count() const { return ::item_count(model.shown.items); }
     std::string display(int i) const { return std::string(menu_item_display(item(i), content())); }
 };
 
@@ -51,7 +51,7 @@ void expect_fresh_build(const Model& model, const std::string& label) {
     const char* host = model.history.current->address.host.c_str();
     MenuItems fresh;
     build_menu_items(&fresh, content, host, model.history.current->address.port);
-    ASSERT_EQ(model.shown.items.count, fresh.count) << label;
+    ASSERT_EQ(item_count(model.shown.items), item_count(fresh)) << label;
     EXPECT_EQ(model.shown.items.selectable_count, fresh.selectable_count) << label;
     EXPECT_EQ(reference::written_out(model.shown.items, content, host),
               reference::written_out(fresh, content, host))
@@ -72,12 +72,12 @@ TEST(ShownPage, SameContentKeepsTheItemsAndTheSelection) {
     Shown shown{numbered_menu(100, "Item")};
     shown.prepare();
     shown.finish();
-    const MenuItem* items = shown.model.shown.items.items.get();
+    const MenuItem* items = shown.model.shown.items.items.data();
     shown.model.shown.kept_selected = 7;
     shown.model.shown.kept_top = 12;
 
     shown.prepare();
-    EXPECT_EQ(shown.model.shown.items.items.get(), items); // not parsed again
+    EXPECT_EQ(shown.model.shown.items.items.data(), items); // not parsed again
     EXPECT_EQ(shown_selected_ordinal(shown.model.shown), 7);
     EXPECT_EQ(shown_menu_top(shown.model.shown), 12);
     expect_fresh_build(shown.model, "second pass");
@@ -118,7 +118,7 @@ void use_record(Shown& shown) {
     shown.finish();
     shown.model.shown.placed = true;
     shown.model.shown.layout = menu_layout(
-        {shown.model.shown.items.items.get(), static_cast<std::size_t>(shown.item_count())});
+        {shown.model.shown.items.items.data(), static_cast<std::size_t>(shown.item_count())});
     shown.model.shown.place = MenuPlace{30, 37};
     shown.model.shown.text_lines = 5;
     shown.model.shown.top = {3, 2, 0, true};

@@ -92,8 +92,8 @@ inline Item written_out(const MenuItem& item, const char* content, const char* d
 inline std::vector<Item> written_out(const MenuItems& menu, const char* content,
                                      const char* default_host) {
     std::vector<Item> items;
-    items.reserve(static_cast<std::size_t>(menu.count));
-    for (int i = 0; i < menu.count; ++i) {
+    items.reserve(menu.items.size());
+    for (int i = 0; i < item_count(menu); ++i) {
         items.push_back(
             written_out(menu.items[static_cast<std::size_t>(i)], content, default_host));
     }
@@ -144,7 +144,7 @@ inline void move_selection(const MenuItems& menu, int window_rows, int* selected
         *selected = *selected < count ? *selected + 1 : 1;
     }
     int seen = 0;
-    for (int i = 0; i < menu.count; ++i) {
+    for (int i = 0; i < item_count(menu); ++i) {
         if (menu.items[static_cast<std::size_t>(i)].selectable && ++seen == *selected) {
             if (i < *menu_top) {
                 *menu_top = i;

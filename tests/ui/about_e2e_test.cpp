@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/version.hpp"
+#include "base/version.hpp"
 #include "support/e2e_pages.hpp"
 #include "support/e2e_screen.hpp"
 #include "support/gopher_fixture.hpp"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "app/version.hpp"
+#include "base/version.hpp"
 #include "nav/model.hpp"
 #include "support/model_fixture.hpp"
 #include "support/stdio_swap.hpp"
