@@ -161,12 +161,12 @@ struct Loop {
 
 void run_event_loop(Model* model, int input_fd) {
     Loop loop{model, {input_fd, {}}};
-    while (model->running) {
+    while (!model->end) {
         // Every key read ends with a frame, even one that changes nothing.
-        while (model->running && loop.take_ready_event()) {
+        while (!model->end && loop.take_ready_event()) {
             loop.draw();
         }
-        if (!model->running) {
+        if (model->end) {
             break;
         }
         loop.draw();

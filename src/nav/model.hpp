@@ -1,13 +1,15 @@
 // The model of the screen: everything a frame is drawn from, each fact held once.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <sys/ioctl.h>
+#include <utility>
 
 #include "gopher/menu_item.hpp"
 #include "nav/fetch.hpp"
 #include "nav/history.hpp"
-#include "nav/note.hpp"
+#include "nav/message.hpp"
 #include "nav/page_find.hpp"
 #include "nav/save.hpp"
 #include "nav/shown_page.hpp"
@@ -24,9 +26,21 @@ struct Overlay {
     std::string typed;
     // The search item the query is for: a view into the content of the page on screen.
     MenuItem search{};
-    const char* error = nullptr; // prompt_error: one of the program's own constant texts
-    bool reopen = false;         // prompt_error: the address prompt opens again after the key
+    std::string error;   // prompt_error
+    bool reopen = false; // prompt_error: the address prompt opens again after the key
 };
+
+// How the run ends: status 0, or 1 with the message on standard error after the system's lines
+// (the first page failed or was cancelled, plain output failed).
+struct RunEnd {
+    int status = 0;
+    std::string message;
+    std::string notes;
+};
+
+[[nodiscard]] inline RunEnd failed_run(std::string message, std::string notes) {
+    return {1, std::move(message), std::move(notes)};
+}
 
 struct Model {
     History history;
@@ -36,19 +50,13 @@ struct Model {
     PageFind find;
     // Long lines of a text continue on the rows below; `w` cuts them instead, for the run.
     bool wrap = true;
-    // A failed or cancelled fetch's words, shown in red on the bottom row over every frame
-    // until the next key; empty for none.
-    std::string message;
+    // Until the next key.
+    Message message;
     Save save;
-    // The news of a save or a link, until the next key; a failed fetch's message wins over it.
-    Note note;
     // Standard output is no terminal: the start address's bytes go there as they arrive,
     // nothing is drawn and the keyboard is not read.
     bool plain_output = false;
     winsize window{};
-    bool running = true;
-    // The first page failed: the run ends with these on standard error (the system's lines,
-    // then the message) and status 1.
-    const char* fatal_message = nullptr;
-    std::string fatal_notes;
+    // Set once the run is over.
+    std::optional<RunEnd> end;
 };

@@ -31,7 +31,4 @@ struct Save {
     std::chrono::steady_clock::time_point next_progress;
     // "Saving NAME... N KB" from progress_delay_ms on; empty before.
     std::string progress;
-    // The save prompt's error ("Error: NAME exists."), which Overlay::error points into while
-    // it is shown, and plain output's failure, which the run ends with.
-    std::string error;
 };

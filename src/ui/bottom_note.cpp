@@ -1,35 +1,21 @@
-// The note on the bottom row (a save's outcome, where a link goes) and a save's progress.
+// A message on the bottom row: a failed fetch's words, a save's outcome, where a link goes.
 #include "ui/bottom_note.hpp"
 
 #include <string_view>
 #include <tuple>
-#include <utility>
 
-#include "nav/model.hpp"
 #include "term/sequences.hpp"
 #include "term/width.hpp"
 #include "ui/bottom_message.hpp"
-#include "ui/status_line.hpp"
+#include "ui/bottom_row.hpp"
 
-void show_note(Model* model, std::string text, bool error, bool keep_end) {
-    model->message.clear();
-    model->note = Note{std::move(text), error, keep_end};
-}
-
-void draw_bottom_note(const Model& model) {
-    const Note& note = model.note;
-    if (note.text.empty()) {
-        if (model.save.active && !model.save.progress.empty()) {
-            draw_fetch_progress(model.window, model.save.progress);
-        }
-        return;
-    }
-    std::string_view text = note.text;
-    if (note.keep_end) {
+void draw_bottom_note(const winsize& window, const BottomRow& row) {
+    std::string_view text = row.text;
+    if (row.keep_end) {
         // From column 1, the last column left free.
-        const int room = model.window.ws_col > 1 ? model.window.ws_col - 1 : 0;
+        const int room = window.ws_col > 1 ? window.ws_col - 1 : 0;
         text.remove_prefix(fitting_tail_start(text, room, TabShow::one_blank));
     }
-    std::ignore =
-        draw_bottom_message_at(model.window, 1, note.error ? seq::bold_red : seq::reset, text);
+    const char* colour = row.kind == BottomKind::error ? seq::bold_red : seq::reset;
+    std::ignore = draw_bottom_message_at(window, 1, colour, text);
 }

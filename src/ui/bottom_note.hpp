@@ -1,13 +1,9 @@
-// The note on the bottom row (a save's outcome, where a link goes) and a save's progress.
+// A message on the bottom row: a failed fetch's words, a save's outcome, where a link goes.
 #pragma once
 
-#include <string>
+#include <sys/ioctl.h>
 
-struct Model;
+struct BottomRow;
 
-// The note until the next key; it takes the place of a failed fetch's older message.
-void show_note(Model* model, std::string text, bool error, bool keep_end = false);
-
-// The note, else the save's progress, else nothing: what the bottom row shows when no prompt,
-// no page's progress and no failed fetch's message has it.
-void draw_bottom_note(const Model& model);
+// An error or a note, as bottom_row gives it.
+void draw_bottom_note(const winsize& window, const BottomRow& row);

@@ -95,7 +95,7 @@ void end_fetch(Model* model) {
     if (fetch.filling != nullptr) {
         const bool complete = t.state == TransactionState::done;
         if (!complete) {
-            model->message = std::string(t.failure) + incomplete_note;
+            model->message = error_message(std::string(t.failure) + incomplete_note);
         }
         stop_filling(model, complete);
         return;
@@ -112,12 +112,10 @@ void end_fetch(Model* model) {
     }
     // The first page has nothing to go back to: its failure ends the run.
     if (model->history.current == nullptr) {
-        model->fatal_message = t.failure;
-        model->fatal_notes = std::move(t.notes);
-        model->running = false;
+        model->end = failed_run(t.failure, std::move(t.notes));
     } else {
         drop_fetch(&model->history);
-        model->message = t.failure;
+        model->message = error_message(t.failure);
     }
     t = Transaction{};
 }
@@ -149,7 +147,7 @@ bool show_progress(Model* model, Clock::time_point now) {
 } // namespace
 
 bool wants_fetch(const Model& model) {
-    return model.running && !model.fetch.active && page_to_fetch(&model.history) != nullptr;
+    return !model.end && !model.fetch.active && page_to_fetch(&model.history) != nullptr;
 }
 
 bool keys_held(const Model& model) {
@@ -187,7 +185,7 @@ void cancel_fetch(Model* model) {
         return;
     }
     if (fetch.filling != nullptr) {
-        model->message = std::string(cancelled_message) + incomplete_note;
+        model->message = error_message(std::string(cancelled_message) + incomplete_note);
         stop_filling(model, false);
         return;
     }
@@ -196,13 +194,11 @@ void cancel_fetch(Model* model) {
     std::string notes = std::move(fetch.transaction.notes);
     fetch.transaction = Transaction{};
     if (model->history.current == nullptr) {
-        model->fatal_message = cancelled_message;
-        model->fatal_notes = std::move(notes);
-        model->running = false;
+        model->end = failed_run(cancelled_message, std::move(notes));
         return;
     }
     drop_fetch(&model->history);
-    model->message = cancelled_message;
+    model->message = error_message(cancelled_message);
 }
 
 void leave_loading_page(Model* model) {

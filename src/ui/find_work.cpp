@@ -10,7 +10,6 @@
 #include "gopher/menu_item.hpp"
 #include "nav/model.hpp"
 #include "term/wrap.hpp"
-#include "ui/bottom_note.hpp"
 #include "ui/geometry.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/text_view.hpp"
@@ -60,7 +59,7 @@ std::vector<long> rows_of_matches(const TextRows& rows, std::string_view line,
 // "Search wrapped." on the bottom row when the search went past an end.
 void note_wrapped(Model* model, bool wrapped) {
     if (wrapped) {
-        show_note(model, "Search wrapped.", false, false);
+        model->message = note_message("Search wrapped.");
     }
 }
 
@@ -101,7 +100,7 @@ void not_found(Model* model) {
     PageFind& find = model->find;
     find.running = false;
     find.found = false;
-    show_note(model, "Not found: " + find.needle, true, false);
+    model->message = error_message("Not found: " + find.needle);
 }
 
 // A search of the text from the first row on screen, or from the row of the match found last

@@ -7,6 +7,7 @@
 #include "term/sequences.hpp"
 #include "ui/about.hpp"
 #include "ui/bottom_note.hpp"
+#include "ui/bottom_row.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/prompt.hpp"
 #include "ui/status_line.hpp"
@@ -28,22 +29,22 @@ void draw_frame(const Model& model) {
     } else {
         draw_text(model);
     }
-    switch (model.overlay.kind) {
-    case OverlayKind::prompt:
+    const BottomRow row = bottom_row(model);
+    switch (row.kind) {
+    case BottomKind::prompt:
         draw_prompt_row(model);
-        return;
-    case OverlayKind::prompt_error:
-        draw_prompt_error(model);
-        return;
-    case OverlayKind::none:
-    case OverlayKind::about:
         break;
-    }
-    if (model.fetch.active && !model.fetch.progress.empty()) {
-        draw_fetch_progress(model.window, model.fetch.progress);
-    } else if (!model.message.empty()) {
-        draw_error_message(model.window, model.message);
-    } else {
-        draw_bottom_note(model);
+    case BottomKind::prompt_error:
+        draw_prompt_error(model);
+        break;
+    case BottomKind::progress:
+        draw_fetch_progress(model.window, row.text);
+        break;
+    case BottomKind::error:
+    case BottomKind::note:
+        draw_bottom_note(model.window, row);
+        break;
+    case BottomKind::empty:
+        break;
     }
 }

@@ -9,7 +9,6 @@
 #include "gopher/menu.hpp"
 #include "gopher/url.hpp"
 #include "nav/model.hpp"
-#include "ui/bottom_note.hpp"
 #include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/save_work.hpp"
@@ -50,7 +49,7 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
         ask_to_save_item(model, item);
         return true;
     case ItemKind::telnet:
-        show_note(model, item_url(*model, item), false, true);
+        model->message = note_message(item_url(*model, item), true);
         return true;
     default:
         break;
@@ -69,7 +68,7 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
             return true;
         }
     }
-    show_note(model, std::string(*web), false, true);
+    model->message = note_message(std::string(*web), true);
     return true;
 }
 
@@ -79,8 +78,8 @@ void show_url(Model* model) {
         return;
     }
     if (const MenuItem* item = marked_item(*model)) {
-        show_note(model, item_url(*model, *item), false, true);
+        model->message = note_message(item_url(*model, *item), true);
         return;
     }
-    show_note(model, page_url(page->address), false, true);
+    model->message = note_message(page_url(page->address), true);
 }

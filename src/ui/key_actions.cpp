@@ -213,7 +213,7 @@ void key_in_view(Model* model, DecodedKey key) {
         model->overlay.kind = OverlayKind::about;
         return;
     case Action::quit:
-        model->running = false;
+        model->end = RunEnd{};
         return;
     case Action::none:
         return;

@@ -16,7 +16,6 @@
 #include "gopher/menu.hpp"
 #include "gopher/url.hpp"
 #include "nav/model.hpp"
-#include "ui/bottom_note.hpp"
 #include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/prompt.hpp"
@@ -50,7 +49,7 @@ void save_page(Model* model) {
     const Page* page = model->history.current;
     if (page == nullptr || !page->content || page->fetch != save.target.fetch) {
         save_cancel(&save.file);
-        show_note(model, save_page_gone_message, true);
+        model->message = error_message(save_page_gone_message);
         return;
     }
     // A page still arriving has what came so far; the transfer counts it.
@@ -61,10 +60,10 @@ void save_page(Model* model) {
         result = save_finish(&save.file);
     }
     if (result.status != SaveStatus::ok) {
-        show_note(model, std::move(result.message), true);
+        model->message = error_message(std::move(result.message));
         return;
     }
-    show_note(model, saved_text(size, save.file.name), false);
+    model->message = note_message(saved_text(size, save.file.name));
 }
 
 void reset_download(Save* save) {
@@ -76,10 +75,7 @@ void reset_download(Save* save) {
 // Plain output's end: status 1 with the message (and any system lines before it).
 void end_run_failed(Model* model, std::string message) {
     Save& save = model->save;
-    model->fatal_notes = std::move(save.transaction.notes);
-    save.error = std::move(message);
-    model->fatal_message = save.error.c_str();
-    model->running = false;
+    model->end = failed_run(std::move(message), std::move(save.transaction.notes));
     reset_download(&save);
 }
 
@@ -116,7 +112,7 @@ bool pass_on(Model* model) {
         }
     } else if (SaveResult result = save_write(&save.file, bytes); result.status != SaveStatus::ok) {
         reset_download(&save);
-        show_note(model, std::move(result.message), true);
+        model->message = error_message(std::move(result.message));
         return false;
     }
     transaction_take(&t);
@@ -128,7 +124,7 @@ void end_download(Model* model) {
     const Transaction& t = save.transaction;
     if (save.to_output) {
         if (t.state == TransactionState::done) {
-            model->running = false;
+            model->end = RunEnd{};
             reset_download(&save);
         } else {
             end_run_failed(model, t.failure);
@@ -137,7 +133,7 @@ void end_download(Model* model) {
     }
     if (t.state != TransactionState::done) {
         save_cancel(&save.file);
-        show_note(model, t.failure, true);
+        model->message = error_message(t.failure);
         reset_download(&save);
         return;
     }
@@ -145,10 +141,10 @@ void end_download(Model* model) {
     reset_download(&save);
     const SaveResult result = save_finish(&save.file);
     if (result.status != SaveStatus::ok) {
-        show_note(model, result.message, true);
+        model->message = error_message(result.message);
         return;
     }
-    show_note(model, saved_text(total, save.file.name), false);
+    model->message = note_message(saved_text(total, save.file.name));
 }
 
 void begin_download(Model* model, const Address& address, Clock::time_point now) {
@@ -173,14 +169,13 @@ void accept_name(Model* model, Clock::time_point now) {
     }
     SaveResult result = save_start(overlay.typed, &save.file);
     if (result.status == SaveStatus::exists) {
-        save.error = std::move(result.message);
         overlay.kind = OverlayKind::prompt_error;
-        overlay.error = save.error.c_str();
+        overlay.error = std::move(result.message);
         return;
     }
     overlay = Overlay{};
     if (result.status != SaveStatus::ok) {
-        show_note(model, std::move(result.message), true);
+        model->message = error_message(std::move(result.message));
         return;
     }
     if (save.target.page) {
@@ -194,7 +189,7 @@ void accept_name(Model* model, Clock::time_point now) {
 
 void ask_to_save_item(Model* model, const MenuItem& item) {
     if (model->save.active) {
-        show_note(model, save_running_message, true);
+        model->message = error_message(save_running_message);
         return;
     }
     const std::string_view selector = menu_item_selector(item, current_content(*model));
@@ -207,7 +202,7 @@ void ask_to_save_page(Model* model) {
         return;
     }
     if (model->save.active) {
-        show_note(model, save_running_message, true);
+        model->message = error_message(save_running_message);
         return;
     }
     open_save_prompt(model, {page->address, true, page->fetch}, page->address.selector);
@@ -235,7 +230,7 @@ bool key_in_save_prompt(Model* model, DecodedKey key, Clock::time_point now) {
     case OverlayKind::prompt_error:
         // The key only dismisses the message; the name is there to change.
         overlay.kind = OverlayKind::prompt;
-        overlay.error = nullptr;
+        overlay.error.clear();
         return true;
     case OverlayKind::prompt:
         break;
@@ -314,6 +309,6 @@ bool cancel_save(Model* model) {
     }
     save_cancel(&save.file);
     reset_download(&save);
-    show_note(model, save_cancelled_message, false);
+    model->message = note_message(save_cancelled_message);
     return true;
 }

@@ -22,7 +22,7 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         return true;
     case EventKind::input_ended:
         // Nobody is left to press 'q'; what a prompt held is dropped.
-        model->running = false;
+        model->end = RunEnd{};
         return false;
     case EventKind::cancel:
         cancel_fetch(model);
@@ -42,8 +42,7 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
         break;
     }
     // A failed fetch's words stay until the next key, which then acts as usual.
-    model->message.clear();
-    model->note = Note{};
+    model->message = Message{};
     // A search still looking stops at any key (Esc and Ctrl-C do only that).
     stop_find(model);
     if (key_in_save_prompt(model, event.key, now)) {

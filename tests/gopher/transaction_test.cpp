@@ -390,21 +390,22 @@ TEST(Transaction, EscOrInterruptCancelsAStalledFetchAndKeepsTheKeysBefore) {
             LoopRun first;
             push_page(&first.model.history, address_of(*server, "/first"));
             first.run(c.typed);
-            EXPECT_STREQ(first.model.fatal_message, "Cancelled.");
+            ASSERT_TRUE(first.model.end.has_value());
+            EXPECT_EQ(first.model.end->message, "Cancelled.");
             EXPECT_EQ(first.model.history.current, nullptr);
         }
         LoopRun later;
         later.show(address_of(*server, "/shown", '0'), "the page on screen\n");
         push_page(&later.model.history, address_of(*server, "/next"));
         later.run(c.typed);
-        EXPECT_EQ(later.model.fatal_message, nullptr);
+        EXPECT_FALSE(later.model.end && later.model.end->status != 0);
         EXPECT_EQ(later.model.history.pending, nullptr);
         EXPECT_EQ(later.model.history.current->address.selector, "/shown");
         EXPECT_EQ(later.current_content(), "the page on screen\n");
         EXPECT_EQ(later.prompt(), c.prompt);
         if (c.prompt == "(no prompt)") {
             // No key came after it: the words stay.
-            EXPECT_EQ(later.model.message, "Cancelled.");
+            EXPECT_EQ(later.model.message.text, "Cancelled.");
         }
     }
 }
@@ -434,7 +435,8 @@ TEST(Transaction, KeysTypedDuringAFetchAreQueuedInOrder) {
         LoopRun first{short_idle};
         push_page(&first.model.history, address_of(*server, "/stall"));
         first.run(typed);
-        EXPECT_STREQ(first.model.fatal_message, "Error: Failed to read from socket.");
+        ASSERT_TRUE(first.model.end.has_value());
+        EXPECT_EQ(first.model.end->message, "Error: Failed to read from socket.");
     }
     LoopRun later{short_idle};
     later.show(address_of(*server, "/shown", '0'), "the page on screen\n");
@@ -452,7 +454,7 @@ TEST(Transaction, EndedInputIsLeftAloneAndTheFetchGoesOn) {
     LoopRun run;
     push_page(&run.model.history, address_of(*server, "/0/x", '0'));
     run.run("");
-    EXPECT_EQ(run.model.fatal_message, nullptr);
+    EXPECT_FALSE(run.model.end && run.model.end->status != 0);
     EXPECT_EQ(run.current_content(), "whole");
 }
 

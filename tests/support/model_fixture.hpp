@@ -78,7 +78,7 @@ struct ModelFixture {
     // Returns the bytes left when the run stopped, or when a key asked for a page (the loop
     // holds the rest until it has arrived).
     std::string_view press(std::string_view bytes, bool end_input = false) {
-        while (model.running && !bytes.empty() && asked() == nullptr) {
+        while (!model.end && !bytes.empty() && asked() == nullptr) {
             const DecodedKey key = next_key(
                 {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()}, true);
             bytes.remove_prefix(static_cast<std::size_t>(key.length));

@@ -48,7 +48,7 @@ TEST(About, EndOfInputEndsTheRun) {
     ModelFixture f("alpha.lan", 70, "", '0');
     f.give_content("text\n");
     std::ignore = f.press("a", true);
-    EXPECT_FALSE(f.model.running);
+    EXPECT_TRUE(f.model.end.has_value());
     StdioSwap stdio("");
     draw_about_screen(f.model);
     EXPECT_EQ(stdio.output(), seq::clear_screen) << "a window of no size gets the clear alone";

@@ -4,16 +4,17 @@
 
 #include "support/model_fixture.hpp"
 #include "support/stdio_swap.hpp"
-#include "ui/bottom_note.hpp"
+#include "ui/bottom_row.hpp"
+#include "ui/frame.hpp"
 
 namespace {
 
-// From the strongest: the prompt, a loading page's progress, a failed fetch's message, the
-// note of a save or a link, a save's progress.
+// From the strongest: the prompt, a loading page's progress, the message (a failed fetch's,
+// a save's outcome, a link), a save's progress.
 TEST(BottomRow, EachTextGivesWayToTheOnesAboveIt) {
-    const char* texts[] = {"Open URL: ", "Receiving... 3 KB", "Error: Cancelled here",
-                           "telnet://alpha.lan:23", "Saving a.bin... 1 KB"};
-    for (int top = 0; top < 5; ++top) {
+    const char* texts[] = {"Open URL: ", "Receiving... 3 KB", "telnet://alpha.lan:23",
+                           "Saving a.bin... 1 KB"};
+    for (int top = 0; top < 4; ++top) {
         ModelFixture f("alpha.lan", 70, "", '0');
         f.window(24, 80);
         f.give_content("text\n");
@@ -26,17 +27,14 @@ TEST(BottomRow, EachTextGivesWayToTheOnesAboveIt) {
             model.fetch.progress = texts[1];
         }
         if (top <= 2) {
-            model.message = texts[2];
-        }
-        if (top <= 3) {
-            model.note = Note{texts[3], false, true};
+            model.message = note_message(texts[2], true);
         }
         model.save.active = true;
-        model.save.progress = texts[4];
+        model.save.progress = texts[3];
         StdioSwap stdio("");
         draw_frame(model);
         const std::string out = stdio.output();
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(out.find(texts[i]) != std::string::npos, i == top)
                 << "top=" << texts[top] << " text=" << texts[i];
         }
@@ -44,6 +42,44 @@ TEST(BottomRow, EachTextGivesWayToTheOnesAboveIt) {
         model.fetch.active = false;
         model.save.active = false;
     }
+}
+
+// The same ranking as a record, with what each kind carries.
+TEST(BottomRow, TheRankingSaysWhichKindAndWhichText) {
+    ModelFixture f("alpha.lan", 70, "", '0');
+    f.give_content("text\n");
+    Model& model = f.model;
+    const auto row = [&] { return bottom_row(model); };
+    EXPECT_EQ(row().kind, BottomKind::empty);
+    model.save.active = true;
+    model.save.progress = "Saving a.bin... 1 KB";
+    EXPECT_EQ(row().kind, BottomKind::progress);
+    EXPECT_EQ(row().text, "Saving a.bin... 1 KB");
+    model.message = error_message("Error: gone");
+    EXPECT_EQ(row().kind, BottomKind::error);
+    EXPECT_EQ(row().text, "Error: gone");
+    EXPECT_FALSE(row().keep_end);
+    model.message = note_message("gopher://alpha.lan:70/1/", true);
+    EXPECT_EQ(row().kind, BottomKind::note);
+    EXPECT_TRUE(row().keep_end);
+    model.fetch.active = true;
+    model.fetch.progress = "";
+    EXPECT_EQ(row().kind, BottomKind::note) << "no progress before its delay";
+    model.fetch.progress = "Connecting to alpha.lan:70...";
+    EXPECT_EQ(row().kind, BottomKind::progress);
+    EXPECT_EQ(row().text, "Connecting to alpha.lan:70...");
+    model.overlay.kind = OverlayKind::prompt;
+    model.overlay.typed = "abc";
+    EXPECT_EQ(row().kind, BottomKind::prompt);
+    EXPECT_EQ(row().text, "abc");
+    model.overlay.kind = OverlayKind::prompt_error;
+    model.overlay.error = "Error: Invalid Gopher address format.";
+    EXPECT_EQ(row().kind, BottomKind::prompt_error);
+    EXPECT_EQ(row().text, "Error: Invalid Gopher address format.");
+    model.overlay.kind = OverlayKind::about;
+    EXPECT_EQ(row().kind, BottomKind::empty) << "the about screen has no bottom row";
+    model.fetch.active = false;
+    model.save.active = false;
 }
 
 TEST(BottomRow, TheUKeyShowsThePagesURLInTheTextView) {
@@ -62,10 +98,10 @@ TEST(BottomRow, TheUKeyShowsThePagesURLInTheTextView) {
         f.window(24, 80);
         f.give_content("A text without a TAB\n");
         std::ignore = f.press("u");
-        EXPECT_EQ(f.model.note.text, c.url);
-        EXPECT_FALSE(f.model.note.error);
+        EXPECT_EQ(f.model.message.text, c.url);
+        EXPECT_EQ(f.model.message.kind, MessageKind::note);
         std::ignore = f.press("\033[B");
-        EXPECT_EQ(f.model.note.text, "") << "the next key takes it away";
+        EXPECT_EQ(f.model.message.text, "") << "the next key takes it away";
     }
 }
 

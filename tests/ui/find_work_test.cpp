@@ -39,7 +39,7 @@ struct Page : ModelFixture {
     }
     long top() const { return model.shown.top.line; }
     // The bottom row's words about the search.
-    const std::string& note() const { return model.note.text; }
+    const std::string& note() const { return model.message.text; }
     // The time events the loop sends while a search looks, until it ends.
     void finish_search() {
         for (int k = 0; k < 10'000 && model.find.running; ++k) {
@@ -90,7 +90,7 @@ TEST(FindWork, NotFoundLeavesTheScreenAsItWas) {
         std::ignore = page.press("/" + std::string(needle) + "\r");
         EXPECT_EQ(page.top(), 20) << needle;
         EXPECT_EQ(page.note(), "Not found: " + std::string(needle));
-        EXPECT_TRUE(page.model.note.error);
+        EXPECT_EQ(page.model.message.kind, MessageKind::error);
         EXPECT_FALSE(page.model.find.running);
     }
     page.window(24);

@@ -35,7 +35,7 @@ TEST(MenuView, FrameDrawsTheVisibleRowsWithTheMarker) {
 TEST(MenuView, EnterOpensTheSelectedLink) {
     MenuPage menu("i10i1", 24);
     std::ignore = menu.press("\x1b[B\r");
-    EXPECT_TRUE(menu.model.running);
+    EXPECT_FALSE(menu.model.end.has_value());
     ASSERT_NE(menu.asked(), nullptr) << "Enter asks for the page";
     EXPECT_EQ(menu.asked()->address.selector, "/2");
     EXPECT_EQ(menu.asked()->address.host, "beta.lan");
@@ -45,7 +45,7 @@ TEST(MenuView, EnterOpensTheSelectedLink) {
 TEST(MenuView, QuitEndsTheRun) {
     MenuPage menu("1", 24);
     EXPECT_EQ(menu.press("qqqq"), "qqq") << "nothing is read after the first";
-    EXPECT_FALSE(menu.model.running);
+    EXPECT_TRUE(menu.model.end.has_value());
 }
 
 // Enter opens only a link the user sees marked; with none on screen it does nothing.
@@ -65,10 +65,10 @@ TEST(MenuView, EnterOpensOnlyAMarkedLinkOnScreen) {
         std::ignore = menu.press(c.keys, true);
         const std::string name = "case=" + testing::PrintToString(c.keys);
         if (c.opened == nullptr) {
-            EXPECT_FALSE(menu.model.running) << name;
+            EXPECT_TRUE(menu.model.end.has_value()) << name;
             EXPECT_EQ(menu.asked(), nullptr) << name;
         } else {
-            EXPECT_TRUE(menu.model.running) << name;
+            EXPECT_FALSE(menu.model.end.has_value()) << name;
             ASSERT_NE(menu.asked(), nullptr) << name;
             EXPECT_EQ(menu.asked()->address.selector, c.opened) << name;
         }
@@ -78,7 +78,7 @@ TEST(MenuView, EnterOpensOnlyAMarkedLinkOnScreen) {
 TEST(MenuView, EndOfInputEndsTheRun) {
     MenuPage menu("1", 24);
     std::ignore = menu.press("\x1b[B", true);
-    EXPECT_FALSE(menu.model.running);
+    EXPECT_TRUE(menu.model.end.has_value());
 }
 
 } // namespace

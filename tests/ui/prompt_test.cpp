@@ -96,7 +96,7 @@ TEST(PromptSearch, EscapeNothingTypedOrEndOfInputOpensNothing) {
         f.search(c.keys);
         EXPECT_FALSE(f.opened()) << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(f.unread, c.unread) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_EQ(f.model.running ? 1 : 0, c.running) << "case=" << testing::PrintToString(c.keys);
+        EXPECT_EQ(f.model.end ? 0 : 1, c.running) << "case=" << testing::PrintToString(c.keys);
     }
 }
 

@@ -152,7 +152,7 @@ TEST(TextView, LoopBoundsBeforeDrawingAndKeepsControlForMovement) {
     TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, 0); // 3 visible rows
     std::ignore = page.press("\x1b[6~"
                              "f");
-    EXPECT_TRUE(page.model.running) << "'f' keeps running";
+    EXPECT_FALSE(page.model.end.has_value()) << "'f' keeps running";
     EXPECT_EQ(page.model.shown.text_lines, 10);
     EXPECT_EQ(page.model.shown.top.line, 3) << "Page Down";
     const std::string out = stdio.output();
@@ -170,7 +170,7 @@ TEST(TextView, NoFrameShowsEmptyRowsWhileLinesRemain) {
         StdioSwap stdio("");
         TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, c.top);
         std::ignore = page.press(c.keys);
-        EXPECT_TRUE(page.model.running);
+        EXPECT_FALSE(page.model.end.has_value());
         EXPECT_EQ(page.model.shown.top.line, 7) << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(stdio.output().find(at(4, 2) + "9"), std::string::npos)
             << "case=" << testing::PrintToString(c.keys);
@@ -181,7 +181,7 @@ TEST(TextView, EndOfInputEndsTheRun) {
     StdioSwap stdio("");
     TextPage page("text\n", 24, 0);
     std::ignore = page.press("", true);
-    EXPECT_FALSE(page.model.running);
+    EXPECT_TRUE(page.model.end.has_value());
 }
 
 // A record that lives on while the same text comes back draws and leaves exactly what a fresh

@@ -1,0 +1,31 @@
+// What the bottom row shows when several things want it.
+#include "ui/bottom_row.hpp"
+
+#include "nav/model.hpp"
+
+BottomRow bottom_row(const Model& model) {
+    const Overlay& overlay = model.overlay;
+    switch (overlay.kind) {
+    case OverlayKind::about:
+        return {};
+    case OverlayKind::prompt:
+        return {BottomKind::prompt, overlay.typed};
+    case OverlayKind::prompt_error:
+        return {BottomKind::prompt_error, overlay.error};
+    case OverlayKind::none:
+        break;
+    }
+    if (model.fetch.active && !model.fetch.progress.empty()) {
+        return {BottomKind::progress, model.fetch.progress};
+    }
+    const Message& message = model.message;
+    if (!message.text.empty()) {
+        const BottomKind kind =
+            message.kind == MessageKind::error ? BottomKind::error : BottomKind::note;
+        return {kind, message.text, message.keep_end};
+    }
+    if (model.save.active && !model.save.progress.empty()) {
+        return {BottomKind::progress, model.save.progress};
+    }
+    return {};
+}
