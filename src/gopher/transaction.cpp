@@ -77,6 +77,8 @@ void start_connecting(Transaction* t, std::vector<SocketAddress> addresses, Cloc
 void step_resolving(Transaction* t, Clock::time_point now) {
     if (std::optional<LookupResult> result = take_lookup_result(t->lookup)) {
         if (result->addresses.empty()) {
+            // The resolver's reason goes with the failure, as the connector's do.
+            t->notes += lookup_failure_note(*result);
             fail(t, fetch_error::resolve);
         } else {
             start_connecting(t, std::move(result->addresses), now);

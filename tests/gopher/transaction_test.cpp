@@ -485,18 +485,30 @@ TEST(FetchFailure, EndsWithMessageOnARestoredTerminal) {
     struct Case {
         std::string address;
         std::string message;
+        const char* reason; // the system's line before the message, if any
     };
     const Case cases[] = {
-        {"127.0.0.1:" + std::to_string(refused->port), "Error: Could not connect to host"},
-        {unresolvable, "Error: Failed to resolve host"},
+        {"127.0.0.1:" + std::to_string(refused->port), "Error: Could not connect to host",
+         nullptr},
+        {unresolvable, "Error: Failed to resolve host", "getaddrinfo: "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("case=" + c.address);
+        const int message_row = c.reason == nullptr ? 1 : 2;
         {
             auto run = start_program({c.address});
             ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
             EXPECT_TRUE(exited_with(*run, 1)) << describe_end(*run);
-            EXPECT_EQ(run->errors, c.message + "\n");
+            if (c.reason == nullptr) {
+                EXPECT_EQ(run->errors, c.message + "\n");
+            } else {
+                // The resolver's own words, then the message.
+                EXPECT_EQ(run->errors.rfind(c.reason, 0), 0u) << run->errors;
+                const std::string tail = "\n" + c.message + "\n";
+                ASSERT_GT(run->errors.size(), tail.size() + std::strlen(c.reason));
+                EXPECT_EQ(run->errors.substr(run->errors.size() - tail.size()), tail);
+                EXPECT_EQ(std::count(run->errors.begin(), run->errors.end(), '\n'), 2);
+            }
             EXPECT_EQ(describe_mode_change(run->initial_termios, terminal_mode(*run)), "");
             EXPECT_TRUE(cursor(*run).visible);
         }
@@ -505,8 +517,11 @@ TEST(FetchFailure, EndsWithMessageOnARestoredTerminal) {
             auto run = start_program({c.address}, PtyOptions{.stderr_to_terminal = true});
             ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
             EXPECT_TRUE(exited_with(*run, 1)) << describe_end(*run);
-            EXPECT_EQ(row_text(*run, 1), c.message) << screen_text(*run);
-            EXPECT_EQ(cursor(*run).row, 2);
+            if (c.reason != nullptr) {
+                EXPECT_EQ(row_text(*run, 1).rfind(c.reason, 0), 0u) << screen_text(*run);
+            }
+            EXPECT_EQ(row_text(*run, message_row), c.message) << screen_text(*run);
+            EXPECT_EQ(cursor(*run).row, message_row + 1);
             EXPECT_TRUE(cursor(*run).visible);
         }
     }
