@@ -15,9 +15,7 @@
 #include "nav/model.hpp"
 #include "term/key_queue.hpp"
 #include "term/terminal.hpp"
-#include "ui/fetch_work.hpp"
 #include "ui/frame.hpp"
-#include "ui/page_on_screen.hpp"
 #include "ui/update.hpp"
 
 namespace {
@@ -51,8 +49,13 @@ struct Loop {
     // only there, so its flag is never raised between the look at it and the wait.
     sigset_t wait_mask = signals_in_wait();
     bool dirty = false;
+    // What the last update said comes next; the page asked for before the loop began first.
+    Outcome next{.fetch = true};
 
-    void apply(const Event& event) { dirty = update(model, event, Clock::now()) || dirty; }
+    void apply(const Event& event) {
+        next = update(model, event, Clock::now());
+        dirty = next.redraw || dirty;
+    }
 
     void draw() {
         // Plain output has no screen: the bytes it writes are the page.
@@ -71,17 +74,17 @@ struct Loop {
             apply({.kind = EventKind::resize, .window = window});
             return true;
         }
-        if (wants_fetch(*model)) {
+        if (next.fetch) {
             apply({.kind = EventKind::fetch});
             return true;
         }
-        if (has_pending_work(*model)) {
+        if (next.after_frame) {
             draw();
             apply({.kind = EventKind::idle});
             return true;
         }
         KeyQueue& queue = input.queue;
-        const bool held = keys_held(*model);
+        const bool held = next.hold_keys;
         if (held && !input.held) {
             // Keys queued when a page is asked for were typed after the key that asked for it
             // (a burst such as Enter then Esc), so they are watched too.
@@ -140,7 +143,7 @@ struct Loop {
                 if (got.got) {
                     input.settle_at = now + milliseconds(escape_wait_ms);
                 }
-                if (got.cancelled && keys_held(*model)) {
+                if (got.cancelled && next.hold_keys) {
                     apply({.kind = EventKind::cancel});
                 }
             }

@@ -11,7 +11,9 @@
 
 using Clock = std::chrono::steady_clock;
 
-bool update(Model* model, const Event& event, Clock::time_point now) {
+namespace {
+
+bool apply(Model* model, const Event& event, Clock::time_point now) {
     switch (event.kind) {
     case EventKind::fetch:
         start_fetch(model, now);
@@ -57,6 +59,16 @@ bool update(Model* model, const Event& event, Clock::time_point now) {
     leave_loading_page(model);
     // Every key read ends with a frame, even one that changes nothing.
     return true;
+}
+
+} // namespace
+
+Outcome update(Model* model, const Event& event, Clock::time_point now) {
+    const bool redraw = apply(model, event, now);
+    return {.redraw = redraw,
+            .fetch = wants_fetch(*model),
+            .after_frame = has_pending_work(*model),
+            .hold_keys = keys_held(*model)};
 }
 
 void collect_waits(const Model& model, Waits* waits) {

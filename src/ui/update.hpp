@@ -29,9 +29,17 @@ struct Event {
     winsize window{};
 };
 
-// Applies the event. True when the screen must be drawn again.
-[[nodiscard]] bool update(Model* model, const Event& event,
-                          std::chrono::steady_clock::time_point now);
+// What the loop does after an event, as the update step tells it.
+struct Outcome {
+    bool redraw = false;      // the screen must be drawn again
+    bool fetch = false;       // a page was asked for and none is loading: the fetch event next
+    bool after_frame = false; // work is left for after the next frame: the idle event then
+    bool hold_keys = false;   // a page is asked for and not on screen: keys wait, but a cancel
+};
+
+// Applies the event.
+[[nodiscard]] Outcome update(Model* model, const Event& event,
+                             std::chrono::steady_clock::time_point now);
 
 // What the work in flight waits for.
 void collect_waits(const Model& model, Waits* waits);
