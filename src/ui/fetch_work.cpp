@@ -150,8 +150,8 @@ bool wants_fetch(const Model& model) {
     return !model.end && !model.fetch.active && page_to_fetch(&model.history) != nullptr;
 }
 
-bool keys_held(const Model& model) {
-    return model.fetch.active && model.fetch.filling == nullptr;
+bool keys_held(const Fetch& fetch) {
+    return fetch.active && fetch.filling == nullptr;
 }
 
 bool page_loading(const Model& model) {
@@ -256,8 +256,7 @@ bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
     return frame;
 }
 
-void add_fetch_waits(const Model& model, Waits* waits) {
-    const Fetch& fetch = model.fetch;
+void add_fetch_waits(const Fetch& fetch, Waits* waits) {
     if (!fetch.active) {
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+struct Fetch;
 struct Model;
 struct Waits;
 
@@ -11,7 +12,7 @@ struct Waits;
 [[nodiscard]] bool wants_fetch(const Model& model);
 void start_fetch(Model* model, std::chrono::steady_clock::time_point now);
 // Keys wait while a page is asked for and not on screen yet; only a cancel is looked for.
-[[nodiscard]] bool keys_held(const Model& model);
+[[nodiscard]] bool keys_held(const Fetch& fetch);
 // The page on screen is still arriving.
 [[nodiscard]] bool page_loading(const Model& model);
 // After a key: a page on screen that is still arriving and that the user left (back, forward,
@@ -23,7 +24,7 @@ void leave_loading_page(Model* model);
 [[nodiscard]] bool step_fetch(Model* model, int fd, short revents,
                               std::chrono::steady_clock::time_point now);
 // What the fetch waits for.
-void add_fetch_waits(const Model& model, Waits* waits);
+void add_fetch_waits(const Fetch& fetch, Waits* waits);
 // Before the first screen: the history as it was, "Cancelled." on the bottom row; on the first
 // page the run ends. After it: the page keeps what arrived, marked incomplete.
 void cancel_fetch(Model* model);

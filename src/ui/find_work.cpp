@@ -12,6 +12,7 @@
 #include "term/wrap.hpp"
 #include "ui/geometry.hpp"
 #include "ui/page_on_screen.hpp"
+#include "ui/text_scroll.hpp"
 #include "ui/text_view.hpp"
 #include "ui/waits.hpp"
 
@@ -57,9 +58,9 @@ std::vector<long> rows_of_matches(const TextRows& rows, std::string_view line,
 }
 
 // "Search wrapped." on the bottom row when the search went past an end.
-void note_wrapped(Model* model, bool wrapped) {
+void note_wrapped(Message* message, bool wrapped) {
     if (wrapped) {
-        model->message = note_message("Search wrapped.");
+        *message = note_message("Search wrapped.");
     }
 }
 
@@ -85,7 +86,8 @@ void land_in_text(Model* model, const TextRows& rows, RowPlace line, std::string
     ShownPage& shown = model->shown;
     PageFind& find = model->find;
     const RowPlace match{line.line, line.line_index, row_of_byte(rows, line.line, span.from)};
-    set_text_top(model, rows, bounded_place(rows, match, text_visible_rows(model->window.ws_row)));
+    set_text_top(&model->shown, rows,
+                 bounded_place(rows, match, text_visible_rows(model->window.ws_row)));
     if (!rows.wrap) {
         shown.left = left_showing(rows, bytes, span, shown.left);
     }
@@ -93,7 +95,7 @@ void land_in_text(Model* model, const TextRows& rows, RowPlace line, std::string
     find.key = shown.key;
     find.match = {static_cast<std::size_t>(line.line - rows.text.data()), line.line_index,
                   span.from, -1};
-    note_wrapped(model, wrapped);
+    note_wrapped(&model->message, wrapped);
 }
 
 void not_found(Model* model) {
@@ -183,7 +185,7 @@ void land_in_menu(Model* model, long index, bool wrapped) {
     find.found = true;
     find.key = shown.key;
     find.match = {0, 0, 0, index};
-    note_wrapped(model, wrapped);
+    note_wrapped(&model->message, wrapped);
 }
 
 void search_menu(Model* model, long from, bool include_from, FindDirection direction) {
@@ -288,12 +290,12 @@ bool step_find(Model* model) {
     return true;
 }
 
-void stop_find(Model* model) {
-    model->find.running = false;
+void stop_find(PageFind* find) {
+    find->running = false;
 }
 
-void add_find_waits(const Model& model, Waits* waits) {
-    if (model.find.running) {
+void add_find_waits(const PageFind& find, Waits* waits) {
+    if (find.running) {
         waits->deadline = std::chrono::steady_clock::time_point::min();
     }
 }

@@ -7,6 +7,7 @@
 #include "nav/find.hpp"
 
 struct Model;
+struct PageFind;
 struct Waits;
 
 // Enter in the find prompt: a search for what was typed from the first row on screen; with
@@ -24,7 +25,7 @@ void find_again(Model* model, FindDirection direction);
 [[nodiscard]] bool step_find(Model* model);
 
 // A key while a search looks stops it, the screen as it was.
-void stop_find(Model* model);
+void stop_find(PageFind* find);
 
 // A search still looking asks for the next turn of the loop at once, after the keys.
-void add_find_waits(const Model& model, Waits* waits);
+void add_find_waits(const PageFind& find, Waits* waits);

@@ -19,6 +19,7 @@
 #include "ui/page_on_screen.hpp"
 #include "ui/prompt.hpp"
 #include "ui/save_work.hpp"
+#include "ui/text_scroll.hpp"
 #include "ui/text_view.hpp"
 
 namespace {
@@ -81,10 +82,10 @@ void accept_prompt(Model* model) {
     overlay.reopen = true;
 }
 
-void open_prompt(Model* model, PromptKind kind) {
-    model->overlay = Overlay{};
-    model->overlay.kind = OverlayKind::prompt;
-    model->overlay.prompt = kind;
+void open_prompt(Overlay* overlay, PromptKind kind) {
+    *overlay = Overlay{};
+    overlay->kind = OverlayKind::prompt;
+    overlay->prompt = kind;
 }
 
 void move_in_page(Model* model, Key key) {
@@ -103,7 +104,7 @@ void move_in_page(Model* model, Key key) {
     }
     measure_text_page(model);
     const TextRows rows = text_rows(*model);
-    set_text_top(model, rows,
+    set_text_top(&model->shown, rows,
                  scroll_text(rows, text_top(*model, rows), key,
                              text_visible_rows(model->window.ws_row), shown.text_lines));
 }
@@ -132,7 +133,7 @@ void key_in_overlay(Model* model, DecodedKey key) {
     case OverlayKind::prompt_error:
         // The key only dismisses the message.
         if (overlay.reopen) {
-            open_prompt(model, PromptKind::address);
+            open_prompt(&model->overlay, PromptKind::address);
         } else {
             overlay = Overlay{};
         }
@@ -164,7 +165,7 @@ void key_in_view(Model* model, DecodedKey key) {
         move_sideways(model, key.key);
         return;
     case Action::find:
-        open_prompt(model, PromptKind::find);
+        open_prompt(&model->overlay, PromptKind::find);
         return;
     case Action::find_next:
         find_again(model, FindDirection::forward);
@@ -194,7 +195,7 @@ void key_in_view(Model* model, DecodedKey key) {
         }
         return;
     case Action::open_address:
-        open_prompt(model, PromptKind::address);
+        open_prompt(&model->overlay, PromptKind::address);
         return;
     case Action::reload:
         reload_page(&model->history);

@@ -9,6 +9,7 @@
 #include "nav/model.hpp"
 #include "nav/text_position.hpp"
 #include "ui/geometry.hpp"
+#include "ui/text_scroll.hpp"
 #include "ui/text_view.hpp"
 
 namespace {
@@ -93,7 +94,7 @@ void bound_text(Model* model) {
     }
     const TextRows rows = text_rows(*model);
     set_text_top(
-        model, rows,
+        &model->shown, rows,
         bounded_place(rows, text_top(*model, rows), text_visible_rows(model->window.ws_row)));
 }
 
@@ -196,7 +197,7 @@ void fit_to_window(Model* model, const winsize& window) {
     model->window = window;
     const TextRows after = text_rows(*model);
     if (shown.top.found) {
-        set_text_top(model, after, reflow_place(before, after, top));
+        set_text_top(&model->shown, after, reflow_place(before, after, top));
     }
     bound_text(model);
 }
@@ -215,7 +216,7 @@ void switch_wrap(Model* model) {
     shown.left = 0;
     if (shown.top.found) {
         const TextRows after = text_rows(*model);
-        set_text_top(model, after, reflow_place(before, after, text_top(*model, before)));
+        set_text_top(&model->shown, after, reflow_place(before, after, text_top(*model, before)));
     }
     bound_text(model);
 }

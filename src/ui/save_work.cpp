@@ -286,8 +286,7 @@ bool step_save(Model* model, int fd, short revents, Clock::time_point now) {
     return true;
 }
 
-void add_save_waits(const Model& model, Waits* waits) {
-    const Save& save = model.save;
+void add_save_waits(const Save& save, Waits* waits) {
     if (!save.active) {
         return;
     }

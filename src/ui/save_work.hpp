@@ -9,6 +9,7 @@
 struct Address;
 struct MenuItem;
 struct Model;
+struct Save;
 struct Waits;
 
 // The "Save as: " prompt with a proposed name, for an item of the menu on screen or for the
@@ -33,7 +34,7 @@ void start_plain_output(Model* model, const Address& address,
 // screen changed: the save ended or its progress moved.
 [[nodiscard]] bool step_save(Model* model, int fd, short revents,
                              std::chrono::steady_clock::time_point now);
-void add_save_waits(const Model& model, Waits* waits);
+void add_save_waits(const Save& save, Waits* waits);
 // Esc or Ctrl-C in the view: the temporary file goes, "Save cancelled.". False when no save
 // runs.
 bool cancel_save(Model* model);

@@ -48,11 +48,6 @@ RowPlace text_top(const Model& model, const TextRows& rows) {
     return clamp_place(rows, {rows.text.data() + top.at, top.line, top.row});
 }
 
-void set_text_top(Model* model, const TextRows& rows, RowPlace place) {
-    model->shown.top = {static_cast<std::size_t>(place.line - rows.text.data()), place.line_index,
-                        place.row, true};
-}
-
 int text_room(int cols) {
     const int room = cols - content_column(cols) + 1;
     const int cut = room < band_width ? room : band_width;
@@ -66,50 +61,6 @@ TextRows text_rows(const Model& model) {
         shown.text_lines >= 0 ? std::string_view{content, shown.text_size}
                               : first_lines(content, text_visible_rows(model.window.ws_row));
     return {text, text_room(model.window.ws_col), model.wrap};
-}
-
-RowPlace scroll_text(const TextRows& rows, RowPlace top, Key key, long visible, long line_count) {
-    switch (key) {
-    case Key::up:
-        move_rows_up(rows, &top, 1);
-        break;
-    case Key::down:
-        move_rows_down(rows, &top, 1);
-        break;
-    case Key::page_up:
-        move_rows_up(rows, &top, visible);
-        break;
-    case Key::page_down:
-        move_rows_down(rows, &top, visible);
-        break;
-    case Key::home:
-        return first_place(rows);
-    case Key::end:
-        return last_screen(rows, visible, line_count);
-    default:
-        break;
-    }
-    return bounded_place(rows, top, visible);
-}
-
-long scroll_sideways(const TextRows& rows, RowPlace top, long left, Key key, long visible) {
-    const long half = rows.room / 2 > 0 ? rows.room / 2 : 1;
-    if (key == Key::left) {
-        return left > half ? left - half : 0;
-    }
-    if (key != Key::right || rows.text.empty()) {
-        return left;
-    }
-    long longest = 0;
-    RowCursor cursor = row_cursor(rows, top);
-    for (long k = 0; k < visible; ++k) {
-        const long width = shown_width(cursor.line, TabShow::to_tab_stop, cursor.coding);
-        longest = width > longest ? width : longest;
-        if (!next_row(rows, &cursor)) {
-            break;
-        }
-    }
-    return left + rows.room < longest ? left + half : left;
 }
 
 void draw_text(const Model& model) {

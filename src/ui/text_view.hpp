@@ -1,5 +1,5 @@
 // The text view: lines of a document under the header bar, wrapped onto the rows below or cut,
-// scrolled by row and page.
+// from the first row the update step keeps.
 #pragma once
 
 #include "nav/text_rows.hpp"
@@ -16,20 +16,8 @@ struct Model;
 [[nodiscard]] TextRows text_rows(const Model& model);
 
 // The record's first row of the text as a place of rows (the first row while a kept line is not
-// found yet), and the record set to a place of rows.
+// found yet); set_text_top (ui/text_scroll.hpp) sets it.
 [[nodiscard]] RowPlace text_top(const Model& model, const TextRows& rows);
-void set_text_top(Model* model, const TextRows& rows, RowPlace place);
 
 // The frame of the text on screen from the record's first row (found by the update step).
 void draw_text(const Model& model);
-
-// The first row after a movement key: a row for Up and Down, a screen for the page keys, the
-// first row for Home and the last screen for End (line_count: lines_in the text), bounded so
-// that no row is left empty while rows remain above. Costs the rows moved over and a screen.
-[[nodiscard]] RowPlace scroll_text(const TextRows& rows, RowPlace top, Key key, long visible,
-                                   long line_count);
-
-// The first column shown after Right or Left while lines are cut: half the room at a time,
-// from 0 up to where the longest line on screen ends.
-[[nodiscard]] long scroll_sideways(const TextRows& rows, RowPlace top, long left, Key key,
-                                   long visible);

@@ -46,7 +46,7 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
     // A failed fetch's words stay until the next key, which then acts as usual.
     model->message = Message{};
     // A search still looking stops at any key (Esc and Ctrl-C do only that).
-    stop_find(model);
+    stop_find(&model->find);
     if (key_in_save_prompt(model, event.key, now)) {
         // The save prompt and its error: nothing else sees the key.
     } else if (model->overlay.kind != OverlayKind::none) {
@@ -68,11 +68,11 @@ Outcome update(Model* model, const Event& event, Clock::time_point now) {
     return {.redraw = redraw,
             .fetch = wants_fetch(*model),
             .after_frame = has_pending_work(*model),
-            .hold_keys = keys_held(*model)};
+            .hold_keys = keys_held(model->fetch)};
 }
 
 void collect_waits(const Model& model, Waits* waits) {
-    add_fetch_waits(model, waits);
-    add_find_waits(model, waits);
-    add_save_waits(model, waits);
+    add_fetch_waits(model.fetch, waits);
+    add_find_waits(model.find, waits);
+    add_save_waits(model.save, waits);
 }

@@ -1,4 +1,5 @@
 // The text view: scrolling by rows and sideways, and what a frame holds.
+#include "ui/text_scroll.hpp"
 #include "ui/text_view.hpp"
 
 #include <climits>
