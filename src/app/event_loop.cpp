@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <poll.h>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "nav/model.hpp"
+#include "term/frame_writer.hpp"
 #include "term/key_queue.hpp"
 #include "term/terminal.hpp"
 #include "ui/fetch_work.hpp"
@@ -26,6 +28,10 @@ using std::chrono::milliseconds;
 // With nothing due sooner the wait still ends this often, so a signal's flag that was raised
 // just before the wait began is seen soon.
 constexpr int tick_ms = 100;
+
+// Ctrl-L: the screen is painted again whole, for one that another program wrote over. It
+// changes nothing else, so the model never sees it.
+constexpr unsigned char repaint_key = 0x0c;
 
 // The keyboard's side of the loop: the queue, and when a key still unfinished at its end is
 // taken as it is (an ESC followed by nothing is the Esc key).
@@ -48,15 +54,22 @@ int ms_until(Clock::time_point when, Clock::time_point now) {
 struct Loop {
     Model* model;
     Input input;
+    FrameWriter writer; // what the terminal shows: the last frame written
     bool dirty = false;
+    bool repaint = false; // the next frame clears the screen and is written whole
+    std::string bytes;    // the frame's bytes, kept for the next frame's
 
     void apply(const Event& event) { dirty = update(model, event, Clock::now()) || dirty; }
 
     void draw() {
         // Plain output has no screen: the bytes it writes are the page.
         if (dirty && !model->plain_output) {
-            draw_frame(*model);
+            bytes.clear();
+            write_frame(&writer, draw_frame(*model), repaint, &bytes);
+            // One write for the whole frame.
+            std::fwrite(bytes.data(), 1, bytes.size(), stdout);
             std::fflush(stdout);
+            repaint = false;
         }
         dirty = false;
     }
@@ -66,6 +79,8 @@ struct Loop {
     bool take_ready_event() {
         winsize window = model->window;
         if (take_pending_resize(&window)) {
+            // The terminal may have moved or dropped what it showed.
+            repaint = true;
             apply({.kind = EventKind::resize, .window = window});
             return true;
         }
@@ -95,6 +110,11 @@ struct Loop {
             return false;
         }
         if (const DecodedKey key = take_key(&queue, settled); key.length > 0) {
+            if (key.key == Key::byte && key.byte == repaint_key) {
+                repaint = true;
+                dirty = true;
+                return true;
+            }
             apply({.kind = EventKind::key, .key = key});
             return true;
         }
@@ -155,7 +175,7 @@ struct Loop {
 } // namespace
 
 void run_event_loop(Model* model, int input_fd) {
-    Loop loop{model, {input_fd, {}}};
+    Loop loop{model, {input_fd, {}}, {}, false, false, {}};
     while (model->running) {
         // Every key read ends with a frame, even one that changes nothing.
         while (model->running && loop.take_ready_event()) {

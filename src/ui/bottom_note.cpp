@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "nav/model.hpp"
-#include "term/sequences.hpp"
 #include "term/width.hpp"
 #include "ui/bottom_message.hpp"
+#include "ui/looks.hpp"
 #include "ui/status_line.hpp"
 
 void show_note(Model* model, std::string text, bool error, bool keep_end) {
@@ -16,11 +16,11 @@ void show_note(Model* model, std::string text, bool error, bool keep_end) {
     model->note = Note{std::move(text), error, keep_end};
 }
 
-void draw_bottom_note(const Model& model) {
+void draw_bottom_note(const Model& model, Frame* frame) {
     const Note& note = model.note;
     if (note.text.empty()) {
         if (model.save.active && !model.save.progress.empty()) {
-            draw_fetch_progress(model.window, model.save.progress);
+            draw_fetch_progress(frame, model.window, model.save.progress);
         }
         return;
     }
@@ -30,6 +30,6 @@ void draw_bottom_note(const Model& model) {
         const int room = model.window.ws_col > 1 ? model.window.ws_col - 1 : 0;
         text.remove_prefix(fitting_tail_start(text, room, TabShow::one_blank));
     }
-    std::ignore =
-        draw_bottom_message_at(model.window, 1, note.error ? seq::bold_red : seq::reset, text);
+    std::ignore = draw_bottom_message_at(frame, model.window, 1,
+                                         note.error ? look::bold_red : look::plain, text);
 }

@@ -1,10 +1,7 @@
 // The draw step: one whole frame from the model, changing nothing.
 #include "ui/frame.hpp"
 
-#include <cstdio>
-
 #include "nav/model.hpp"
-#include "term/sequences.hpp"
 #include "ui/about.hpp"
 #include "ui/bottom_note.hpp"
 #include "ui/menu_view.hpp"
@@ -12,38 +9,38 @@
 #include "ui/status_line.hpp"
 #include "ui/text_view.hpp"
 
-void draw_frame(const Model& model) {
+Frame draw_frame(const Model& model) {
     // Only a prompt shows the cursor, after what is typed.
-    std::fputs(seq::hide_cursor, stdout);
+    Frame frame = make_frame(model.window.ws_row, model.window.ws_col);
     if (model.overlay.kind == OverlayKind::about) {
-        draw_about_screen(model);
-        return;
+        draw_about_screen(model, &frame);
+        return frame;
     }
     const Page* page = model.history.current;
     if (page == nullptr || !page->content) {
         // The first page, still loading: nothing to show yet.
-        std::fputs(seq::clear_screen, stdout);
     } else if (model.shown.menu) {
-        draw_menu(model);
+        draw_menu(model, &frame);
     } else {
-        draw_text(model);
+        draw_text(model, &frame);
     }
     switch (model.overlay.kind) {
     case OverlayKind::prompt:
-        draw_prompt_row(model);
-        return;
+        draw_prompt_row(model, &frame);
+        return frame;
     case OverlayKind::prompt_error:
-        draw_prompt_error(model);
-        return;
+        draw_prompt_error(model, &frame);
+        return frame;
     case OverlayKind::none:
     case OverlayKind::about:
         break;
     }
     if (model.fetch.active && !model.fetch.progress.empty()) {
-        draw_fetch_progress(model.window, model.fetch.progress);
+        draw_fetch_progress(&frame, model.window, model.fetch.progress);
     } else if (!model.message.empty()) {
-        draw_error_message(model.window, model.message);
+        draw_error_message(&frame, model.window, model.message);
     } else {
-        draw_bottom_note(model);
+        draw_bottom_note(model, &frame);
     }
+    return frame;
 }

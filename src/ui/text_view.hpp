@@ -5,6 +5,7 @@
 #include "nav/text_rows.hpp"
 #include "term/key_decoder.hpp"
 
+struct Frame;
 struct Model;
 
 // Columns of a text row: the band's width, or up to the window's last column when that comes
@@ -21,7 +22,7 @@ struct Model;
 void set_text_top(Model* model, const TextRows& rows, RowPlace place);
 
 // The frame of the text on screen from the record's first row (found by the update step).
-void draw_text(const Model& model);
+void draw_text(const Model& model, Frame* frame);
 
 // The first row after a movement key: a row for Up and Down, a screen for the page keys, the
 // first row for Home and the last screen for End (line_count: lines_in the text), bounded so

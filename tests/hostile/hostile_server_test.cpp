@@ -446,7 +446,7 @@ TEST_P(HostileServer, ProgramSurvivesAndShowsOnlyFilteredText) {
         send_keys(run, c.keys);
         // Every key taken draws a new frame (or ends the run). Waiting for it keeps the 'q' below
         // out of the keys' read: a read of two unrelated bytes is dropped.
-        EXPECT_TRUE(wait_for_new_output(run, mark, "\033[H\033[J", hostile_wait_ms))
+        EXPECT_TRUE(wait_for_new_output(run, mark, "\033[?2026l", hostile_wait_ms))
             << describe_end(run);
     }
     const std::vector<Expect> shown_after = with_port(c.shown_after, port);
