@@ -70,7 +70,7 @@ void draw_menu(benchmark::State& state) {
         Frame frame = make_frame(shown.model.window.ws_row, shown.model.window.ws_col);
         ::draw_menu(shown.model, &frame);
         out.clear();
-        write_frame(&writer, frame, true, &out);
+        write_frame(&writer, std::move(frame), true, &out);
         benchmark::DoNotOptimize(out.data());
     }
 }

@@ -41,7 +41,7 @@ void draw_text(benchmark::State& state) {
         Frame frame = make_frame(shown.model.window.ws_row, shown.model.window.ws_col);
         ::draw_text(shown.model, &frame);
         out.clear();
-        write_frame(&writer, frame, true, &out);
+        write_frame(&writer, std::move(frame), true, &out);
         benchmark::DoNotOptimize(out.data());
     }
 }

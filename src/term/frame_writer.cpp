@@ -3,6 +3,7 @@
 #include "term/frame_writer.hpp"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "term/sequences.hpp"
@@ -225,7 +226,7 @@ void write_row(Pen* pen, const Shown& shown, const Frame& next, int row) {
 
 } // namespace
 
-void write_frame(FrameWriter* writer, const Frame& next, bool repaint, std::string* out) {
+void write_frame(FrameWriter* writer, Frame next, bool repaint, std::string* out) {
     const Frame& last = writer->last;
     const bool full =
         repaint || !writer->painted || last.rows != next.rows || last.cols != next.cols;
@@ -265,6 +266,6 @@ void write_frame(FrameWriter* writer, const Frame& next, bool repaint, std::stri
         }
     }
     *out += seq::sync_end;
-    writer->last = next;
+    writer->last = std::move(next);
     writer->painted = true;
 }

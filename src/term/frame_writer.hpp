@@ -17,4 +17,5 @@ struct FrameWriter {
 // the screen and write every cell that is not blank; otherwise only the cells that changed go
 // out, scrolling the frame's scroll rows when they moved as a whole. A frame equal to the last
 // is the synchronized pair alone.
-void write_frame(FrameWriter* writer, const Frame& next, bool repaint, std::string* out);
+// The writer keeps the frame as the last one written.
+void write_frame(FrameWriter* writer, Frame next, bool repaint, std::string* out);

@@ -40,6 +40,7 @@ constexpr AboutLine about_lines[] = {
     {look::bold_yellow, "        /: Find"},
     {look::bold_yellow, "     n, N: Next, Previous"},
     {look::bold_yellow, "        w: Wrap"},
+    {look::bold_yellow, "   Ctrl-L: Redraw"},
     {look::bold_yellow, "        a: About"},
     {look::bold_yellow, "        q: Quit"},
 };

@@ -42,9 +42,10 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
         {18, std::string(26, ' ') + "        /: Find", look::bold_yellow},
         {19, std::string(26, ' ') + "     n, N: Next, Previous", look::bold_yellow},
         {20, std::string(26, ' ') + "        w: Wrap", look::bold_yellow},
-        {21, std::string(26, ' ') + "        a: About", look::bold_yellow},
-        {22, std::string(26, ' ') + "        q: Quit", look::bold_yellow},
-        {23, "", look::plain},
+        {21, std::string(26, ' ') + "   Ctrl-L: Redraw", look::bold_yellow},
+        {22, std::string(26, ' ') + "        a: About", look::bold_yellow},
+        {23, std::string(26, ' ') + "        q: Quit", look::bold_yellow},
+        {24, "", look::plain},
     };
     for (const auto& line : expected) {
         EXPECT_EQ(frame_row(frame, line.row), line.text) << "row=" << line.row;
