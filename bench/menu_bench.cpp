@@ -10,6 +10,7 @@
 #include "gopher/menu_items.hpp"
 #include "nav/menu_movement.hpp"
 #include "support/menu_build.hpp"
+#include "term/frame_writer.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/update.hpp"
 
@@ -62,9 +63,15 @@ void draw_menu(benchmark::State& state) {
         shown.page().menu_top = item_count(whole) - 20;
     }
     show_whole_menu(&shown);
-    NullStdout null;
+    // Drawn into a frame and written whole, as a repaint is.
+    FrameWriter writer;
+    std::string out;
     for (auto _ : state) {
-        ::draw_menu(shown.model);
+        Frame frame = make_frame(shown.model.window.ws_row, shown.model.window.ws_col);
+        ::draw_menu(shown.model, &frame);
+        out.clear();
+        write_frame(&writer, std::move(frame), true, &out);
+        benchmark::DoNotOptimize(out.data());
     }
 }
 BENCHMARK(draw_menu)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

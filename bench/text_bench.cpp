@@ -5,6 +5,7 @@
 #include "nav/line_count.hpp"
 #include "nav/shown_page.hpp"
 #include "nav/text_position.hpp"
+#include "term/frame_writer.hpp"
 #include "ui/text_view.hpp"
 
 namespace {
@@ -33,9 +34,15 @@ void draw_text(benchmark::State& state) {
         record.top = {static_cast<std::size_t>(skip_lines(shown.content(), top) - shown.content()),
                       top, 0, true};
     }
-    NullStdout null;
+    // Drawn into a frame and written whole, as a repaint is.
+    FrameWriter writer;
+    std::string out;
     for (auto _ : state) {
-        ::draw_text(shown.model);
+        Frame frame = make_frame(shown.model.window.ws_row, shown.model.window.ws_col);
+        ::draw_text(shown.model, &frame);
+        out.clear();
+        write_frame(&writer, std::move(frame), true, &out);
+        benchmark::DoNotOptimize(out.data());
     }
 }
 BENCHMARK(draw_text)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

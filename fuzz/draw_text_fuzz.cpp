@@ -22,6 +22,7 @@
 #include "nav/shown_page.hpp"
 #include "nav/text_rows.hpp"
 #include "support/reference.hpp"
+#include "term/frame.hpp"
 #include "term/wrap.hpp"
 #include "ui/geometry.hpp"
 #include "ui/page_on_screen.hpp"
@@ -29,6 +30,12 @@
 #include "ui/update.hpp"
 
 namespace {
+
+// A frame of the window's size, drawn and dropped: only that drawing survives is under test.
+void draw(const Model& model) {
+    Frame frame = make_frame(model.window.ws_row, model.window.ws_col);
+    draw_text(model, &frame);
+}
 
 // The input, or for a long page (one pick in four, since it costs a hundred short ones) the
 // input repeated to a little under or over 64 KiB, so that frames are found across the seam
@@ -113,12 +120,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto now = std::chrono::steady_clock::now();
     show_current_page(&model);
     FUZZ_CHECK(!model.shown.menu);
-    draw_text(model);
+    draw(model);
     while (has_pending_work(model)) {
         std::ignore = update(&model, {.kind = EventKind::idle}, now);
     }
     check_top(model);
-    draw_text(model);
+    draw(model);
     for (std::size_t at = 0; at + 1 < steps.size(); at += 2) {
         const auto kind = static_cast<unsigned char>(steps[at]);
         const auto value = static_cast<unsigned char>(steps[at + 1]);
@@ -142,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                value % 5, false};
             bound_text(&model);
             check_top(model);
-            draw_text(model);
+            draw(model);
             continue;
         case 6:
             event = {.kind = EventKind::resize,
@@ -155,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         std::ignore = update(&model, event, now);
         check_top(model);
-        draw_text(model);
+        draw(model);
     }
     return 0;
 }

@@ -10,9 +10,11 @@
 #include <ctime>
 #include <poll.h>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "nav/model.hpp"
+#include "term/frame_writer.hpp"
 #include "term/key_queue.hpp"
 #include "term/terminal.hpp"
 #include "ui/frame.hpp"
@@ -22,6 +24,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
+
+// Ctrl-L: the screen is painted again whole, for one that another program wrote over. It
+// changes nothing else, so the model never sees it.
+constexpr unsigned char repaint_key = 0x0c;
 
 // The keyboard's side of the loop: the queue, and when a key still unfinished at its end is
 // taken as it is (an ESC followed by nothing is the Esc key).
@@ -51,6 +57,9 @@ struct Loop {
     bool dirty = false;
     // What the last update said comes next; the page asked for before the loop began first.
     Outcome next{.fetch = true};
+    FrameWriter writer{}; // what the terminal shows: the last frame written
+    bool repaint = false; // the next frame clears the screen and is written whole
+    std::string bytes{};  // the frame's bytes, kept for the next frame's
 
     void apply(const Event& event) {
         next = update(model, event, Clock::now());
@@ -60,8 +69,12 @@ struct Loop {
     void draw() {
         // Plain output has no screen: the bytes it writes are the page.
         if (dirty && !model->plain_output) {
-            draw_frame(*model);
+            bytes.clear();
+            write_frame(&writer, draw_frame(*model), repaint, &bytes);
+            // One write for the whole frame.
+            std::fwrite(bytes.data(), 1, bytes.size(), stdout);
             std::fflush(stdout);
+            repaint = false;
         }
         dirty = false;
     }
@@ -71,6 +84,8 @@ struct Loop {
     bool take_ready_event() {
         winsize window = model->window;
         if (take_pending_resize(&window)) {
+            // The terminal may have moved or dropped what it showed.
+            repaint = true;
             apply({.kind = EventKind::resize, .window = window});
             return true;
         }
@@ -100,6 +115,11 @@ struct Loop {
             return false;
         }
         if (const DecodedKey key = take_key(&queue, settled); key.length > 0) {
+            if (key.key == Key::byte && key.byte == repaint_key) {
+                repaint = true;
+                dirty = true;
+                return true;
+            }
             apply({.kind = EventKind::key, .key = key});
             return true;
         }

@@ -1,8 +1,8 @@
-// Screen primitives: every screen is drawn from these, through buffered standard output.
+// Screen primitives: what the terminal is left with when the program gives it back, and
+// where centred text starts.
 #include "term/screen.hpp"
 
 #include <cstdio>
-#include <string>
 
 #include "term/sequences.hpp"
 
@@ -18,12 +18,6 @@ void move_cursor(int row, int col) {
 void set_cursor_visible(int visible) {
     std::printf(seq::cursor_visibility, visible ? 'h' : 'l');
     std::fflush(stdout);
-}
-
-void clear_row(int row, int width) {
-    const std::string blanks(width > 0 ? static_cast<std::size_t>(width) : 0, ' ');
-    move_cursor(row, 1);
-    std::fwrite(blanks.data(), 1, blanks.size(), stdout);
 }
 
 int centered_column(long length, int width) {

@@ -6,20 +6,27 @@ inline constexpr const char* clear_screen = "\033[H\033[J";    // home, erase to
 inline constexpr const char* cursor_position = "\033[%d;%dH";  // row;col, 1-based
 inline constexpr const char* cursor_visibility = "\033[?25%c"; // 'h' show, 'l' hide
 inline constexpr const char* reset = "\033[0m";                // all attributes off
-inline constexpr const char* bar_background = "\033[48;5;17m"; // colour 17: dark blue
-inline constexpr const char* bold_white = "\033[1;37m";
-inline constexpr const char* bold_bright_blue = "\033[1;94m";
-inline constexpr const char* bold_red = "\033[1;31m";
-inline constexpr const char* bold_green = "\033[1;32m";
-inline constexpr const char* bold_yellow = "\033[1;33m";
-inline constexpr const char* bold_magenta = "\033[1;35m";
-inline constexpr const char* bold_cyan = "\033[1;36m";
-inline constexpr const char* bold_blue = "\033[1;34m";
-inline constexpr const char* bold_bright_red = "\033[1;91m";
-inline constexpr const char* grey = "\033[0;90m";         // reset, then bright black
-inline constexpr const char* selection = "\033[1;30;47m"; // bold black on white
-inline constexpr const char* reverse = "\033[7m";
-inline constexpr const char* reverse_off = "\033[27m"; // the colours stay
 inline constexpr const char* show_cursor = "\033[?25h";
 inline constexpr const char* hide_cursor = "\033[?25l";
+inline constexpr const char* erase_line_end = "\033[K"; // from the cursor, in the current colours
+// Terminals that know the mode show what comes between the two at once; others ignore both.
+inline constexpr const char* sync_begin = "\033[?2026h";
+inline constexpr const char* sync_end = "\033[?2026l";
+inline constexpr const char* scroll_region = "\033[%d;%dr"; // top;bottom rows; homes the cursor
+inline constexpr const char* scroll_region_reset = "\033[r";
+inline constexpr const char* scroll_up = "\033[%dS";   // the region's rows move up n rows
+inline constexpr const char* scroll_down = "\033[%dT"; // ... and down
+// Select graphic rendition: the parameters below go between sgr_start and sgr_end, after a
+// reset (0) so that a change never depends on what was set before.
+inline constexpr const char* sgr_start = "\033[0";
+inline constexpr const char* sgr_bold = ";1";
+inline constexpr const char* sgr_underline = ";4";
+inline constexpr const char* sgr_reverse = ";7";
+inline constexpr int sgr_fg_basic = 30; // + 0-7; bright ones from 90
+inline constexpr int sgr_fg_bright = 90;
+inline constexpr int sgr_bg_basic = 40; // + 0-7; bright ones from 100
+inline constexpr int sgr_bg_bright = 100;
+inline constexpr const char* sgr_fg_palette = ";38;5;"; // then the index
+inline constexpr const char* sgr_bg_palette = ";48;5;";
+inline constexpr const char* sgr_end = "m";
 } // namespace seq

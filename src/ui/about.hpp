@@ -1,9 +1,10 @@
 // The about screen: name, version, a picture and the shortcuts.
 #pragma once
 
+struct Frame;
 struct Model;
 
 // The whole screen: the about screen in place of the page, cut to the window.
-void draw_about_screen(const Model& model);
+void draw_about_screen(const Model& model, Frame* frame);
 // Lines of the block under the title bar, the greeting to the last shortcut.
 [[nodiscard]] int about_line_count();

@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 
 struct BottomRow;
+struct Frame;
 
 // An error or a note, as bottom_row gives it.
-void draw_bottom_note(const winsize& window, const BottomRow& row);
+void draw_bottom_note(Frame* frame, const winsize& window, const BottomRow& row);

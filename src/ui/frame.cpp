@@ -1,10 +1,7 @@
 // The draw step: one whole frame from the model, changing nothing.
 #include "ui/frame.hpp"
 
-#include <cstdio>
-
 #include "nav/model.hpp"
-#include "term/sequences.hpp"
 #include "ui/about.hpp"
 #include "ui/bottom_note.hpp"
 #include "ui/bottom_row.hpp"
@@ -13,38 +10,38 @@
 #include "ui/status_line.hpp"
 #include "ui/text_view.hpp"
 
-void draw_frame(const Model& model) {
+Frame draw_frame(const Model& model) {
     // Only a prompt shows the cursor, after what is typed.
-    std::fputs(seq::hide_cursor, stdout);
+    Frame frame = make_frame(model.window.ws_row, model.window.ws_col);
     if (model.overlay.kind == OverlayKind::about) {
-        draw_about_screen(model);
-        return;
+        draw_about_screen(model, &frame);
+        return frame;
     }
     const Page* page = model.history.current;
     if (page == nullptr || !page->content) {
         // The first page, still loading: nothing to show yet.
-        std::fputs(seq::clear_screen, stdout);
     } else if (model.shown.menu) {
-        draw_menu(model);
+        draw_menu(model, &frame);
     } else {
-        draw_text(model);
+        draw_text(model, &frame);
     }
     const BottomRow row = bottom_row(model);
     switch (row.kind) {
     case BottomKind::prompt:
-        draw_prompt_row(model);
+        draw_prompt_row(model, &frame);
         break;
     case BottomKind::prompt_error:
-        draw_prompt_error(model);
+        draw_prompt_error(model, &frame);
         break;
     case BottomKind::progress:
-        draw_fetch_progress(model.window, row.text);
+        draw_fetch_progress(&frame, model.window, row.text);
         break;
     case BottomKind::error:
     case BottomKind::note:
-        draw_bottom_note(model.window, row);
+        draw_bottom_note(&frame, model.window, row);
         break;
     case BottomKind::empty:
         break;
     }
+    return frame;
 }

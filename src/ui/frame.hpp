@@ -1,8 +1,10 @@
 // The draw step: one whole frame from the model, changing nothing.
 #pragma once
 
+#include "term/frame.hpp"
+
 struct Model;
 
-// Writes the frame to standard output's buffer: the page (or the about screen), then what the
-// bottom row holds. The loop flushes it in one write.
-void draw_frame(const Model& model);
+// The frame of the window's size: the page (or the about screen), then what the bottom row
+// holds. The loop hands it to the writer.
+[[nodiscard]] Frame draw_frame(const Model& model);

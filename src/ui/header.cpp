@@ -2,18 +2,17 @@
 // under it where a view places its content.
 #include "ui/header.hpp"
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "gopher/address.hpp"
 #include "gopher/fields.hpp"
 #include "nav/model.hpp"
+#include "term/frame.hpp"
 #include "term/screen.hpp"
-#include "term/sequences.hpp"
 #include "term/width.hpp"
 #include "ui/geometry.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -26,7 +25,7 @@ constexpr std::string_view incomplete_mark = " (incomplete)";
 
 // Host and selector come from the network (a menu line names them), so the URL goes through
 // the filter, and is centred by the columns it shows in.
-void draw_header(const Model& model) {
+void draw_header(const Model& model, Frame* frame) {
     const int cols = model.window.ws_col;
     if (cols <= 0 || model.window.ws_row <= 0) {
         return; // not a terminal: nothing to draw on
@@ -40,33 +39,28 @@ void draw_header(const Model& model) {
             text += incomplete_mark;
         }
     }
-    draw_band(cols);
+    draw_band(frame, cols);
     const int col = centered_column(shown_width(text, TabShow::one_blank), cols);
     std::string shown;
     append_cut(shown, text, cols - col + 1, TabShow::one_blank);
-    move_cursor(1, col);
-    std::fwrite(shown.data(), 1, shown.size(), stdout);
-    std::fputs(seq::reset, stdout);
-    move_cursor(2, 1);
+    put_text(frame, 1, col, shown, look::bar);
 }
 
-void draw_band(int cols) {
-    char band[band_width + 1];
-    std::memset(band, ' ', band_width);
-    band[band_width] = '\0';
-    std::fputs(seq::bar_background, stdout);
-    std::fputs(seq::bold_white, stdout);
+void draw_band(Frame* frame, int cols) {
     const int col = centered_column(band_width, cols);
     const int width = cols - col + 1 < band_width ? cols - col + 1 : band_width;
-    move_cursor(1, col);
-    std::fwrite(band, 1, static_cast<std::size_t>(width > 0 ? width : 0), stdout);
+    put_blanks(frame, 1, col, width, look::bar);
 }
 
-void start_view_frame(const Model& model) {
-    std::fputs(seq::clear_screen, stdout);
-    draw_header(model);
+void start_view_frame(const Model& model, Frame* frame) {
+    draw_header(model, frame);
+    const int rows = content_rows(model.window.ws_row);
+    if (rows > 0) {
+        frame->scroll_top = first_content_row;
+        frame->scroll_bottom = first_content_row + rows - 1;
+    }
 }
 
-void place_content_row(const Model& model, int index) {
-    move_cursor(first_content_row + index, content_column(model.window.ws_col));
+ScreenPlace content_row_place(const Model& model, int index) {
+    return {first_content_row + index, content_column(model.window.ws_col)};
 }

@@ -1,35 +1,35 @@
 // Colours of menu rows.
 #include "ui/menu_selection.hpp"
 
-#include "term/sequences.hpp"
+#include "ui/looks.hpp"
 
-const char* type_color(char type, int highlight) {
+Attr type_color(char type, int highlight) {
     if (highlight) {
-        return seq::selection;
+        return look::selection;
     }
     switch (type) {
     case '0':
-        return seq::bold_yellow;
+        return look::bold_yellow;
     case '1':
-        return seq::bold_green;
+        return look::bold_green;
     case '2':
     case 'h':
-        return seq::bold_cyan;
+        return look::bold_cyan;
     case '3':
-        return seq::bold_red;
+        return look::bold_red;
     case '4':
     case '5':
     case '6':
     case '9':
     case 'g':
-        return seq::bold_magenta;
+        return look::bold_magenta;
     case '7':
-        return seq::bold_blue;
+        return look::bold_blue;
     case '8':
-        return seq::bold_white;
+        return look::bold_white;
     case 'i':
-        return seq::grey;
+        return look::grey;
     default:
-        return seq::bold_bright_red;
+        return look::bold_bright_red;
     }
 }

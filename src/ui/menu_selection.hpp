@@ -1,4 +1,6 @@
 // Colours of menu rows.
 #pragma once
 
-[[nodiscard]] const char* type_color(char type, int highlight);
+#include "term/frame.hpp"
+
+[[nodiscard]] Attr type_color(char type, int highlight);

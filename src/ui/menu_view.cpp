@@ -1,13 +1,12 @@
 // The menu view: coloured rows, the selection marker, and the menu's keys.
 #include "ui/menu_view.hpp"
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "nav/model.hpp"
-#include "term/sequences.hpp"
+#include "term/frame.hpp"
 #include "term/width.hpp"
 #include "ui/find_view.hpp"
 #include "ui/geometry.hpp"
@@ -23,8 +22,8 @@ const char* items_content(const Model& model) {
 
 } // namespace
 
-void draw_menu(const Model& model) {
-    start_view_frame(model);
+void draw_menu(const Model& model, Frame* frame) {
+    start_view_frame(model, frame);
     const ShownPage& shown = model.shown;
     const int rows = content_rows(model.window.ws_row);
     const int top = shown_menu_top(shown);
@@ -43,8 +42,7 @@ void draw_menu(const Model& model) {
             const MenuItem& item =
                 shown.items.items[static_cast<std::size_t>(top) + static_cast<std::size_t>(k)];
             const int highlight = item.selectable && item.ordinal == selected;
-            std::fputs(type_color(item.type, highlight), stdout);
-            place_content_row(model, k);
+            const ScreenPlace place = content_row_place(model, k);
             const std::string_view marker = highlight ? "->" : "  ";
             row.assign(marker.substr(0, room < 2 ? 1 : 2));
             const std::string_view display = menu_item_display(item, content);
@@ -53,9 +51,8 @@ void draw_menu(const Model& model) {
                 marked ? find_in_line(display, model.find.needle, coding)
                        : std::vector<MatchSpan>{};
             append_row(row, {display, 0, display.size(), 0, coding}, 0, room - 2,
-                       {matches, seq::reverse, seq::reverse_off});
-            std::fwrite(row.data(), 1, row.size(), stdout);
-            std::fputs(seq::reset, stdout);
+                       {matches, {&mark_on, 1}, {&mark_off, 1}});
+            put_text(frame, place.row, place.col, row, type_color(item.type, highlight));
         }
     }
 }

@@ -2,16 +2,15 @@
 // the row is drawn.
 #include "ui/prompt.hpp"
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "gopher/fields.hpp"
-#include "term/screen.hpp"
-#include "term/sequences.hpp"
+#include "term/frame.hpp"
 #include "term/width.hpp"
 #include "ui/bottom_message.hpp"
 #include "ui/geometry.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -77,32 +76,36 @@ PromptEdit edit_prompt(Overlay* overlay, DecodedKey key) {
     }
 }
 
-void draw_prompt_row(const Model& model) {
+void draw_prompt_row(const Model& model, Frame* frame) {
     const int rows = model.window.ws_row;
     const int cols = model.window.ws_col;
     if (rows <= 0 || cols <= 0) {
         return; // not a terminal: nothing to draw on
     }
     const std::string& typed = model.overlay.typed;
-    const int input_col = draw_bottom_message(model.window, seq::bold_bright_blue,
+    const int input_col = draw_bottom_message(frame, model.window, look::bold_bright_blue,
                                               prompt_label(model.overlay.prompt));
     // Up to the last column, left free for the cursor.
     const int field = cols - input_col;
     const auto count = static_cast<int>(typed.size());
-    move_cursor(rows, input_col);
+    int end = input_col;
     if (ascii_only(typed)) {
         const int shown = count < field ? count : (field > 0 ? field : 0);
-        std::fwrite(typed.data() + count - shown, 1, static_cast<std::size_t>(shown), stdout);
+        end = put_text(frame, rows, input_col,
+                       std::string_view{typed}.substr(static_cast<std::size_t>(count - shown)),
+                       look::plain);
     } else {
         const std::string_view tail = std::string_view{typed}.substr(
             fitting_tail_start(typed, field > 0 ? field : 0, TabShow::one_blank));
         std::string out;
         append_cut(out, tail, field > 0 ? field : 0, TabShow::one_blank);
-        std::fwrite(out.data(), 1, out.size(), stdout);
+        end = put_text(frame, rows, input_col, out, look::plain);
     }
-    std::fputs(seq::show_cursor, stdout);
+    frame->cursor_row = rows;
+    frame->cursor_col = end <= cols ? end : cols;
+    frame->cursor_shown = true;
 }
 
-void draw_prompt_error(const Model& model) {
-    draw_bottom_message(model.window, seq::bold_red, model.overlay.error);
+void draw_prompt_error(const Model& model, Frame* frame) {
+    draw_bottom_message(frame, model.window, look::bold_red, model.overlay.error);
 }

@@ -5,6 +5,8 @@
 #include "nav/model.hpp"
 #include "term/key_decoder.hpp"
 
+struct Frame;
+
 // A query or a text to find is cut like a selector, a typed address like any address.
 [[nodiscard]] int prompt_limit(PromptKind kind);
 
@@ -16,6 +18,6 @@ enum class PromptEdit { typing, accepted, cancelled };
 
 // The label in colour from the label's column, then the last characters typed that fit before
 // the last column, with the cursor shown after them.
-void draw_prompt_row(const Model& model);
+void draw_prompt_row(const Model& model, Frame* frame);
 // The prompt's error in red on its row.
-void draw_prompt_error(const Model& model);
+void draw_prompt_error(const Model& model, Frame* frame);

@@ -5,8 +5,8 @@
 #include <tuple>
 
 #include "gopher/host_port.hpp"
-#include "term/sequences.hpp"
 #include "ui/bottom_message.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -42,10 +42,10 @@ std::string connecting_text(std::string_view host, int port) {
     return text;
 }
 
-void draw_fetch_progress(const winsize& size, std::string_view text) {
-    std::ignore = draw_bottom_message_at(size, 1, seq::reset, text);
+void draw_fetch_progress(Frame* frame, const winsize& size, std::string_view text) {
+    std::ignore = draw_bottom_message_at(frame, size, 1, look::plain, text);
 }
 
-void draw_error_message(const winsize& size, std::string_view message) {
-    std::ignore = draw_bottom_message_at(size, 1, seq::bold_red, message);
+void draw_error_message(Frame* frame, const winsize& size, std::string_view message) {
+    std::ignore = draw_bottom_message_at(frame, size, 1, look::bold_red, message);
 }

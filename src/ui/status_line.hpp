@@ -6,6 +6,8 @@
 #include <string_view>
 #include <sys/ioctl.h>
 
+struct Frame;
+
 // "Receiving... N KB" (N = bytes / 1024, rounded down); from 10 MB on "Receiving... N.N MB"
 // in units of 1024 x 1024, rounded down to the tenth.
 [[nodiscard]] std::string receiving_text(std::size_t bytes);
@@ -19,7 +21,7 @@
 
 // Replaces the bottom row with the text, filtered and cut to the row, in the default colours.
 // Nothing else on the screen changes.
-void draw_fetch_progress(const winsize& size, std::string_view text);
+void draw_fetch_progress(Frame* frame, const winsize& size, std::string_view text);
 
 // The message in red on the bottom row, from its first column.
-void draw_error_message(const winsize& size, std::string_view message);
+void draw_error_message(Frame* frame, const winsize& size, std::string_view message);

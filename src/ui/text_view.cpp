@@ -2,18 +2,18 @@
 // scrolled by row and page.
 #include "ui/text_view.hpp"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "nav/model.hpp"
-#include "term/sequences.hpp"
+#include "term/frame.hpp"
 #include "term/width.hpp"
 #include "ui/find_view.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -63,12 +63,11 @@ TextRows text_rows(const Model& model) {
     return {text, text_room(model.window.ws_col), model.wrap};
 }
 
-void draw_text(const Model& model) {
-    start_view_frame(model);
+void draw_text(const Model& model, Frame* frame) {
+    start_view_frame(model, frame);
     if (model.window.ws_row == 0 || model.window.ws_col == 0) {
-        return; // not a terminal: the clear alone
+        return; // not a terminal: nothing to draw on
     }
-    std::fputs(seq::bold_yellow, stdout);
     const TextRows rows = text_rows(model);
     const int visible = content_rows(model.window.ws_row);
     const bool marked = find_marks_shown(model);
@@ -82,8 +81,8 @@ void draw_text(const Model& model) {
             matches = find_in_line(cursor.line, model.find.needle, cursor.coding);
             matched_line = cursor.line.data();
         }
-        const Marks marks{matches, seq::reverse, seq::reverse_off};
-        place_content_row(model, k);
+        const Marks marks{matches, {&mark_on, 1}, {&mark_off, 1}};
+        const ScreenPlace place = content_row_place(model, k);
         row.clear();
         if (rows.wrap) {
             append_row(row, {cursor.line, cursor.from, cursor.end, cursor.col, cursor.coding}, 0,
@@ -92,10 +91,9 @@ void draw_text(const Model& model) {
             append_row(row, {cursor.line, 0, cursor.line.size(), 0, cursor.coding},
                        model.shown.left, rows.room, marks);
         }
-        std::fwrite(row.data(), 1, row.size(), stdout);
+        put_text(frame, place.row, place.col, row, look::bold_yellow);
         if (!next_row(rows, &cursor)) {
             break;
         }
     }
-    std::fputs(seq::reset, stdout);
 }

@@ -5,6 +5,7 @@
 #include "nav/text_rows.hpp"
 #include "term/key_decoder.hpp"
 
+struct Frame;
 struct Model;
 
 // Columns of a text row: the band's width, or up to the window's last column when that comes
@@ -20,4 +21,4 @@ struct Model;
 [[nodiscard]] RowPlace text_top(const Model& model, const TextRows& rows);
 
 // The frame of the text on screen from the record's first row (found by the update step).
-void draw_text(const Model& model);
+void draw_text(const Model& model, Frame* frame);

@@ -159,7 +159,7 @@ TEST(Soak, TenThousandVisitsHoldMemoryAndDescriptors) {
     const auto act = [&](const std::string& keys, const std::string& header) {
         const std::size_t mark = run.output.size();
         send_keys(run, keys);
-        return wait_for_new_output(run, mark, "\033[H\033[J") &&
+        return wait_for_new_output(run, mark, "\033[?2026l") &&
                (header.empty() || wait_until(run, [&] { return row_text(run, 1) == header; }));
     };
     // Sends keys that open a prompt and waits for its label.

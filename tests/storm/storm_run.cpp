@@ -77,7 +77,7 @@ bool header_on_row_one(const PtyRun& run) {
     if (rows < 1 || cols < 1) {
         return true;
     }
-    const Cell middle = cell_at(run, 1, (cols + 1) / 2);
+    const ScreenCell middle = cell_at(run, 1, (cols + 1) / 2);
     if (middle.bg.index == band_colour) {
         return true;
     }
@@ -118,7 +118,7 @@ std::string restored_problem(const PtyRun& run) {
     if (run.alt_screen) {
         problem += "alternate screen on; ";
     }
-    const Cell pen = current_pen(run);
+    const ScreenCell pen = current_pen(run);
     if (pen.bold || pen.reverse || !pen.fg.is_default || !pen.bg.is_default) {
         problem += "attributes not reset; ";
     }

@@ -63,7 +63,7 @@ inline std::ostream& operator<<(std::ostream& out, const Look& look) {
 }
 
 inline Look look_at(const PtyRun& run, int row, int col) {
-    const Cell cell = cell_at(run, row, col);
+    const ScreenCell cell = cell_at(run, row, col);
     return {cell.fg.is_default ? colour::none : cell.fg.index,
             cell.bg.is_default ? colour::none : cell.bg.index, cell.bold};
 }
@@ -86,9 +86,10 @@ inline std::string url_of(const GopherServer& server, std::string_view path = "/
     return "gopher://127.0.0.1:" + std::to_string(server.port) + std::string(path);
 }
 
-// Screens drawn since mark: every screen change clears the screen first.
+// Frames written since mark: every frame, even one that changes nothing, ends its
+// synchronized output.
 inline int frames_since(const PtyRun& run, std::size_t mark) {
-    constexpr std::string_view clear = "\033[H\033[J";
+    constexpr std::string_view clear = "\033[?2026l";
     int frames = 0;
     for (std::size_t at = run.output.find(clear, mark); at != std::string::npos;
          at = run.output.find(clear, at + clear.size())) {

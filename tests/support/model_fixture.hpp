@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "nav/history.hpp"
 #include "nav/model.hpp"
+#include "support/frame_text.hpp"
 #include "term/key_decoder.hpp"
 #include "ui/frame.hpp"
 #include "ui/page_on_screen.hpp"
@@ -33,8 +35,11 @@ inline Address address_of(const char* host, int port, const char* selector, char
 
 struct ModelFixture {
     Model model;
-    // Draw a frame after each event, as the loop would (the tests read them from stdout).
+    // Draw a frame after each event, as the loop would: the last one is kept, and the text of
+    // every one, each ended by a form feed.
     bool draw_frames = false;
+    Frame drawn;
+    std::string drawn_text;
 
     ModelFixture() = default;
     // With a first page current, without content yet.
@@ -55,9 +60,10 @@ struct ModelFixture {
         frame();
         settle();
     }
-    void frame() const {
+    void frame() {
         if (draw_frames) {
-            draw_frame(model);
+            drawn = draw_frame(model);
+            drawn_text += frame_text(drawn) + "\f";
         }
     }
     // The work the loop does between frames.

@@ -135,8 +135,8 @@ std::string utf8(std::uint32_t c) {
     return out;
 }
 
-Colour colour_of(VTermColor colour, VTermState* state, bool foreground) {
-    Colour out;
+ScreenColour colour_of(VTermColor colour, VTermState* state, bool foreground) {
+    ScreenColour out;
     out.is_default =
         foreground ? VTERM_COLOR_IS_DEFAULT_FG(&colour) : VTERM_COLOR_IS_DEFAULT_BG(&colour);
     if (VTERM_COLOR_IS_INDEXED(&colour)) {
@@ -473,11 +473,11 @@ bool screen_contains(const PtyRun& run, std::string_view text) {
     return false;
 }
 
-Cell cell_at(const PtyRun& run, int row, int col) {
+ScreenCell cell_at(const PtyRun& run, int row, int col) {
     VTermScreen* screen = vterm_obtain_screen(run.vt);
     VTermScreenCell raw{};
     vterm_screen_get_cell(screen, VTermPos{row - 1, col - 1}, &raw);
-    Cell cell;
+    ScreenCell cell;
     if (raw.chars[0] == 0 || raw.chars[0] == static_cast<std::uint32_t>(-1)) {
         cell.text = " ";
     }
@@ -500,10 +500,10 @@ CursorState cursor(const PtyRun& run) {
     return CursorState{pos.row + 1, pos.col + 1, run.cursor_visible};
 }
 
-Cell current_pen(const PtyRun& run) {
+ScreenCell current_pen(const PtyRun& run) {
     VTermState* state = vterm_obtain_state(run.vt);
     VTermValue value{};
-    Cell pen;
+    ScreenCell pen;
     vterm_state_get_penattr(state, VTERM_ATTR_BOLD, &value);
     pen.bold = value.boolean != 0;
     vterm_state_get_penattr(state, VTERM_ATTR_REVERSE, &value);

@@ -3,7 +3,7 @@
 //   auto run = start_program({"127.0.0.1:7070"});          // 24 x 80, stderr on its own pipe
 //   ASSERT_TRUE(wait_for_text(*run, "Welcome"));            // anywhere on the screen
 //   EXPECT_EQ(row_text(*run, 1).substr(0, 6), " gophe");    // rows and columns are 1-based
-//   Cell c = cell_at(*run, 3, 2);                            // text, bold, fg/bg palette or RGB
+//   ScreenCell c = cell_at(*run, 3, 2);                      // text, bold, fg/bg palette or RGB
 //   send_keys(*run, "\033[B");                               // bytes, as the keyboard sends them
 //   resize(*run, 30, 100);                                   // window size: SIGWINCH, emulator
 //   send_signal(*run, SIGINT);
@@ -120,17 +120,17 @@ void resize(PtyRun& run, int rows, int cols);
 // The terminal's current mode, as the program sees it.
 [[nodiscard]] termios terminal_mode(const PtyRun& run);
 
-struct Colour {
+struct ScreenColour {
     bool is_default = true; // the terminal's default foreground or background
     int index = -1;         // palette index (0-255) when set by index, else -1
     int red = 0, green = 0, blue = 0;
 };
 
-struct Cell {
+struct ScreenCell {
     std::string text; // UTF-8; " " for an empty cell
     bool bold = false;
     bool reverse = false;
-    Colour fg, bg;
+    ScreenColour fg, bg;
 };
 
 struct CursorState {
@@ -146,10 +146,10 @@ struct CursorState {
 // Every row, trailing blanks removed, each followed by a newline: for failure messages.
 [[nodiscard]] std::string screen_text(const PtyRun& run);
 [[nodiscard]] bool screen_contains(const PtyRun& run, std::string_view text);
-[[nodiscard]] Cell cell_at(const PtyRun& run, int row, int col);
+[[nodiscard]] ScreenCell cell_at(const PtyRun& run, int row, int col);
 [[nodiscard]] CursorState cursor(const PtyRun& run);
 // The attributes the next character written would get.
-[[nodiscard]] Cell current_pen(const PtyRun& run);
+[[nodiscard]] ScreenCell current_pen(const PtyRun& run);
 
 // "" when the two modes are the same, else each differing field with both values: for
 // EXPECT_EQ(describe_mode_change(expected, terminal_mode(*run)), "").

@@ -42,7 +42,7 @@ void expect_restored(const PtyRun& run) {
     EXPECT_TRUE(at.visible);
     EXPECT_EQ(at.row, 1);
     EXPECT_EQ(at.col, 1);
-    const Cell pen = current_pen(run);
+    const ScreenCell pen = current_pen(run);
     EXPECT_FALSE(pen.bold);
     EXPECT_TRUE(pen.fg.is_default);
     EXPECT_TRUE(pen.bg.is_default);

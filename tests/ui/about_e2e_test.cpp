@@ -40,6 +40,7 @@ constexpr AboutLine about_lines[] = {
     {"        /: Find", colour::yellow},
     {"     n, N: Next, Previous", colour::yellow},
     {"        w: Wrap", colour::yellow},
+    {"   Ctrl-L: Redraw", colour::yellow},
     {"        a: About", colour::yellow},
     {"        q: Quit", colour::yellow},
 };
@@ -50,9 +51,9 @@ struct AboutPlace {
     int block_row;
     int block_col;
 };
-// The block of 20 lines is centred on the rows, but never above row 3.
+// The block of 21 lines is centred on the rows, but never above row 3.
 constexpr int last_line = static_cast<int>(std::size(about_lines)) - 1;
-const AboutPlace places[] = {{window_sizes[0], 34, 3, 27}, {window_sizes[1], 44, 5, 37}};
+const AboutPlace places[] = {{window_sizes[0], 34, 3, 27}, {window_sizes[1], 44, 4, 37}};
 
 // Sends 'a' and waits for the whole about screen.
 ::testing::AssertionResult about_shown(PtyRun& run, const AboutPlace& place) {

@@ -6,9 +6,10 @@
 
 #include "base/version.hpp"
 #include "nav/model.hpp"
+#include "support/frame_text.hpp"
 #include "support/model_fixture.hpp"
-#include "support/stdio_swap.hpp"
-#include "term/sequences.hpp"
+#include "ui/frame.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -18,30 +19,40 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
     f.give_content("text\n");
     std::ignore = f.press("a");
     ASSERT_EQ(f.model.overlay.kind, OverlayKind::about);
-    StdioSwap stdio("");
-    draw_about_screen(f.model);
-    const std::string out = stdio.output();
+    Frame frame = make_frame(24, 80);
+    draw_about_screen(f.model, &frame);
     // The arrow closes it, whole, and changes nothing else; what follows acts in the view.
     const long top = f.model.shown.top.line;
     std::ignore = f.press("\x1b[A");
     EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
     EXPECT_EQ(f.model.shown.top.line, top);
-    const std::string expected[] = {
-        frame_start("About Kesmor"),
-        std::string(seq::bold_green) + at(3, 27) + "Welcome to Kesmor " KESMOR_VERSION "!",
-        std::string(seq::bold_magenta) + at(4, 27) + "        \\`~'/",
-        std::string(seq::bold_yellow) + at(8, 27) + seq::bold_green + at(9, 27) + "Shortcuts:",
-        std::string(seq::bold_yellow) + at(15, 27) + "        r: Reload",
-        std::string(seq::bold_yellow) + at(16, 27) + "        s: Save",
-        std::string(seq::bold_yellow) + at(17, 27) + "        u: Show URL",
-        std::string(seq::bold_yellow) + at(18, 27) + "        /: Find" + seq::bold_yellow +
-            at(19, 27) + "     n, N: Next, Previous" + seq::bold_yellow + at(20, 27) +
-            "        w: Wrap" + seq::bold_yellow + at(21, 27) + "        a: About",
-        std::string(seq::bold_yellow) + at(22, 27) + "        q: Quit" + seq::reset,
+    const struct {
+        int row;
+        std::string text;
+        Attr look;
+    } expected[] = {
+        {1, std::string(33, ' ') + "About Kesmor", look::bar},
+        {3, std::string(26, ' ') + "Welcome to Kesmor " KESMOR_VERSION "!", look::bold_green},
+        {4, std::string(26, ' ') + "        \\`~'/", look::bold_magenta},
+        {8, "", look::plain},
+        {9, std::string(26, ' ') + "Shortcuts:", look::bold_green},
+        {15, std::string(26, ' ') + "        r: Reload", look::bold_yellow},
+        {16, std::string(26, ' ') + "        s: Save", look::bold_yellow},
+        {17, std::string(26, ' ') + "        u: Show URL", look::bold_yellow},
+        {18, std::string(26, ' ') + "        /: Find", look::bold_yellow},
+        {19, std::string(26, ' ') + "     n, N: Next, Previous", look::bold_yellow},
+        {20, std::string(26, ' ') + "        w: Wrap", look::bold_yellow},
+        {21, std::string(26, ' ') + "   Ctrl-L: Redraw", look::bold_yellow},
+        {22, std::string(26, ' ') + "        a: About", look::bold_yellow},
+        {23, std::string(26, ' ') + "        q: Quit", look::bold_yellow},
+        {24, "", look::plain},
     };
-    for (const std::string& part : expected) {
-        EXPECT_NE(out.find(part), std::string::npos) << "part=" << testing::PrintToString(part);
+    for (const auto& line : expected) {
+        EXPECT_EQ(frame_row(frame, line.row), line.text) << "row=" << line.row;
+        EXPECT_EQ(frame_attr(frame, line.row, 27), line.look) << "row=" << line.row;
     }
+    EXPECT_TRUE(frame_attr_run(frame, 1, 1, 78, look::bar));
+    EXPECT_FALSE(frame.cursor_shown);
 }
 
 TEST(About, EndOfInputEndsTheRun) {
@@ -49,9 +60,8 @@ TEST(About, EndOfInputEndsTheRun) {
     f.give_content("text\n");
     std::ignore = f.press("a", true);
     EXPECT_TRUE(f.model.end.has_value());
-    StdioSwap stdio("");
-    draw_about_screen(f.model);
-    EXPECT_EQ(stdio.output(), seq::clear_screen) << "a window of no size gets the clear alone";
+    Frame frame = draw_frame(f.model);
+    EXPECT_EQ(frame.rows, 0) << "a window of no size gets an empty frame";
 }
 
 // Nothing wraps in a small window: lines below it are left out, wider ones cut at its edge.
@@ -59,14 +69,12 @@ TEST(About, IsCutToASmallWindow) {
     Model model;
     model.window.ws_row = 6;
     model.window.ws_col = 10;
-    StdioSwap stdio("");
-    draw_about_screen(model);
-    EXPECT_EQ(stdio.output(), std::string(seq::clear_screen) + seq::bar_background +
-                                  seq::bold_white + at(1, 1) + std::string(10, ' ') + at(1, 1) +
-                                  "About Kesm" + seq::reset + at(2, 1) + seq::bold_green +
-                                  at(3, 1) + "Welcome to" + seq::bold_magenta + at(4, 1) +
-                                  "        \\`" + seq::bold_magenta + at(5, 1) + "        (o" +
-                                  seq::bold_magenta + at(6, 1) + "       / \\" + seq::reset);
+    Frame frame = make_frame(6, 10);
+    draw_about_screen(model, &frame);
+    EXPECT_EQ(frame_text(frame),
+              "About Kesm\n\nWelcome to\n        \\`\n        (o\n       / \\\n");
+    EXPECT_TRUE(frame_attr_run(frame, 1, 1, 10, look::bar));
+    EXPECT_TRUE(frame_attr_run(frame, 4, 1, 10, look::bold_magenta));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "support/model_fixture.hpp"
-#include "support/stdio_swap.hpp"
+#include "support/frame_text.hpp"
 #include "ui/bottom_row.hpp"
 #include "ui/frame.hpp"
 
@@ -12,7 +12,7 @@ namespace {
 // From the strongest: the prompt, a loading page's progress, the message (a failed fetch's,
 // a save's outcome, a link), a save's progress.
 TEST(BottomRow, EachTextGivesWayToTheOnesAboveIt) {
-    const char* texts[] = {"Open URL: ", "Receiving... 3 KB", "telnet://alpha.lan:23",
+    const char* texts[] = {"Open URL:", "Receiving... 3 KB", "telnet://alpha.lan:23",
                            "Saving a.bin... 1 KB"};
     for (int top = 0; top < 4; ++top) {
         ModelFixture f("alpha.lan", 70, "", '0');
@@ -31,9 +31,7 @@ TEST(BottomRow, EachTextGivesWayToTheOnesAboveIt) {
         }
         model.save.active = true;
         model.save.progress = texts[3];
-        StdioSwap stdio("");
-        draw_frame(model);
-        const std::string out = stdio.output();
+        const std::string out = frame_text(draw_frame(model));
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(out.find(texts[i]) != std::string::npos, i == top)
                 << "top=" << texts[top] << " text=" << texts[i];

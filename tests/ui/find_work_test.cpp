@@ -2,14 +2,15 @@
 // the top, the next and the one before round the ends, menus, and a long search between keys.
 #include "ui/find_work.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 
+#include "support/frame_text.hpp"
 #include "support/model_fixture.hpp"
-#include "support/stdio_swap.hpp"
-#include "term/sequences.hpp"
 #include "ui/frame.hpp"
+#include "ui/looks.hpp"
 #include "ui/update.hpp"
 
 namespace {
@@ -95,9 +96,8 @@ TEST(FindWork, NotFoundLeavesTheScreenAsItWas) {
     }
     page.window(24);
     page.draw_frames = true;
-    StdioSwap stdio("");
     page.frame();
-    EXPECT_NE(stdio.output().find("Not found: 31m"), std::string::npos);
+    EXPECT_EQ(frame_row(page.drawn, 24), "Not found: 31m");
     // n and N with no match anywhere change nothing either.
     std::ignore = page.press("n");
     EXPECT_EQ(page.top(), 20);
@@ -108,21 +108,37 @@ TEST(FindWork, MatchesOnScreenAreMarked) {
     Page page(numbered_text());
     std::ignore = page.press("/needle\r");
     page.draw_frames = true;
-    std::string out;
-    {
-        StdioSwap stdio("");
-        page.frame();
-        out = stdio.output();
+    page.frame();
+    // The cells in reverse video, as "row:col".
+    const auto reversed = [](const Frame& frame) {
+        std::string cells;
+        for (int row = 1; row <= frame.rows; ++row) {
+            for (int col = 1; col <= frame.cols; ++col) {
+                if (frame_attr(frame, row, col).reverse) {
+                    cells += std::to_string(row) + ":" + std::to_string(col) + " ";
+                }
+            }
+        }
+        return cells;
+    };
+    const std::string out = frame_text(page.drawn);
+    const std::size_t at = out.find("line 10 has the Needle");
+    ASSERT_NE(at, std::string::npos) << out;
+    const int row =
+        static_cast<int>(std::count(out.begin(), out.begin() + static_cast<long>(at), '\n')) + 1;
+    std::string expected;
+    for (int col = 18; col < 24; ++col) {
+        expected += std::to_string(row) + ":" + std::to_string(col) + " ";
     }
-    const std::string marked = std::string(seq::reverse) + "Needle" + seq::reverse_off;
-    EXPECT_NE(out.find("line 10 has the " + marked), std::string::npos) << out;
-    EXPECT_EQ(out.find(seq::reverse), out.rfind(seq::reverse)) << "one match on screen";
+    EXPECT_EQ(reversed(page.drawn), expected) << "one match on screen, its six cells";
+    EXPECT_EQ(frame_attr(page.drawn, row, 18),
+              (Attr{basic_colour(look::yellow), Colour{}, true, true, false}))
+        << "on top of the text's colour";
 
     push_page(&page.model.history, address_of("alpha.lan", 70, "/q", '0'));
     page.give_content("another page with a needle\n");
-    StdioSwap stdio("");
     page.frame();
-    EXPECT_EQ(stdio.output().find(seq::reverse), std::string::npos);
+    EXPECT_EQ(reversed(page.drawn), "");
 }
 
 // A long line: the row that holds the match comes to the top, and with lines cut, the columns

@@ -4,23 +4,32 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "support/frame_text.hpp"
 #include "support/model_fixture.hpp"
-#include "support/stdio_swap.hpp"
-#include "term/sequences.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
+// Row 1 as text, then each column's part: ' ' outside the band, 'b' on it.
 std::string header_at(const char* host, const char* selector, char type, int rows, int cols) {
     ModelFixture owned(host, 70, selector, type);
     owned.window(rows, cols);
-    StdioSwap stdio("");
-    draw_header(owned.model);
-    return stdio.output();
+    Frame frame = make_frame(rows, cols);
+    draw_header(owned.model, &frame);
+    if (frame.rows == 0) {
+        return "";
+    }
+    std::string band;
+    for (int col = 1; col <= cols; ++col) {
+        band += frame_attr(frame, 1, col) == look::bar ? 'b' : ' ';
+    }
+    return frame_row(frame, 1) + "|" + band.erase(band.find_last_not_of(' ') + 1);
 }
 
 std::string bar(int band_col, int band_width, int url_col, const std::string& url) {
-    return std::string(seq::bar_background) + seq::bold_white + at(1, band_col) +
-           std::string(band_width, ' ') + at(1, url_col) + url + seq::reset + at(2, 1);
+    return std::string(static_cast<std::size_t>(url_col - 1), ' ') + url + "|" +
+           std::string(static_cast<std::size_t>(band_col - 1), ' ') +
+           std::string(static_cast<std::size_t>(band_width), 'b');
 }
 
 // The band and the URL end at the window's last column; the URL is centred by the columns it

@@ -3,35 +3,35 @@
 
 #include <gtest/gtest.h>
 
-#include "term/sequences.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
 TEST(MenuSelection, ColourFollowsTypeUnlessHighlighted) {
     const struct {
         char type;
-        const char* color;
+        Attr color;
     } cases[] = {
-        {'0', seq::bold_yellow},
-        {'1', seq::bold_green},
-        {'2', seq::bold_cyan},
-        {'h', seq::bold_cyan},
-        {'3', seq::bold_red},
-        {'4', seq::bold_magenta},
-        {'5', seq::bold_magenta},
-        {'6', seq::bold_magenta},
-        {'9', seq::bold_magenta},
-        {'g', seq::bold_magenta},
-        {'7', seq::bold_blue},
-        {'8', seq::bold_white},
-        {'i', seq::grey},
-        {'I', seq::bold_bright_red},
-        {'+', seq::bold_bright_red},
-        {'\0', seq::bold_bright_red},
+        {'0', look::bold_yellow},
+        {'1', look::bold_green},
+        {'2', look::bold_cyan},
+        {'h', look::bold_cyan},
+        {'3', look::bold_red},
+        {'4', look::bold_magenta},
+        {'5', look::bold_magenta},
+        {'6', look::bold_magenta},
+        {'9', look::bold_magenta},
+        {'g', look::bold_magenta},
+        {'7', look::bold_blue},
+        {'8', look::bold_white},
+        {'i', look::grey},
+        {'I', look::bold_bright_red},
+        {'+', look::bold_bright_red},
+        {'\0', look::bold_bright_red},
     };
     for (const auto& c : cases) {
-        EXPECT_STREQ(type_color(c.type, 0), c.color) << "case=" << c.type;
-        EXPECT_STREQ(type_color(c.type, 1), seq::selection) << "case=" << c.type;
+        EXPECT_EQ(type_color(c.type, 0), c.color) << "case=" << c.type;
+        EXPECT_EQ(type_color(c.type, 1), look::selection) << "case=" << c.type;
     }
 }
 

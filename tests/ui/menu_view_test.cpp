@@ -8,9 +8,9 @@
 
 #include "nav/history.hpp"
 #include "nav/shown_page.hpp"
-#include "support/stdio_swap.hpp"
+#include "support/frame_text.hpp"
 #include "support/test_menu.hpp"
-#include "term/sequences.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -24,12 +24,19 @@ struct MenuPage : ModelFixture {
 TEST(MenuView, FrameDrawsTheVisibleRowsWithTheMarker) {
     MenuPage menu("i10i1", 7, {"", "", "\x1b[2Jdocs\x1b[H"}); // 3 content rows
     menu.model.shown.place = MenuPlace{1, 2};
-    StdioSwap stdio("");
-    draw_menu(menu.model);
-    const std::string header = frame_start("gopher://alpha.lan:70/");
-    EXPECT_EQ(stdio.output(), header + seq::bold_green + at(4, 2) + "  item 1" + seq::reset +
-                                  seq::selection + at(5, 2) + "->docs" + seq::reset + seq::grey +
-                                  at(6, 2) + "  item 3" + seq::reset);
+    Frame frame = make_frame(7, 80);
+    draw_menu(menu.model, &frame);
+    EXPECT_EQ(frame_text(frame), std::string(28, ' ') + "gopher://alpha.lan:70/\n\n\n"
+                                                        " "
+                                                        "  item 1\n"
+                                                        " ->docs\n"
+                                                        "   item 3\n\n");
+    EXPECT_TRUE(frame_attr_run(frame, 4, 2, 8, look::bold_green));
+    EXPECT_TRUE(frame_attr_run(frame, 5, 2, 6, look::selection));
+    EXPECT_TRUE(frame_attr_run(frame, 6, 2, 8, look::grey));
+    EXPECT_EQ(frame_attr(frame, 5, 8), look::plain) << "the row ends with the display";
+    EXPECT_EQ(frame.scroll_top, 4);
+    EXPECT_EQ(frame.scroll_bottom, 6);
 }
 
 TEST(MenuView, EnterOpensTheSelectedLink) {

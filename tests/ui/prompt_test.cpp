@@ -7,14 +7,14 @@
 #include <string>
 
 #include "gopher/menu.hpp"
+#include "support/frame_text.hpp"
 #include "support/model_fixture.hpp"
-#include "support/stdio_swap.hpp"
-#include "term/sequences.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
-// The search item is the one line of the menu on screen, marked. Frames go to stdout, as the
-// loop draws them.
+// The search item is the one line of the menu on screen, marked. A frame is drawn after each
+// key, as the loop draws them.
 struct PromptFixture : ModelFixture {
     explicit PromptFixture(const char* selector = "/find")
         : ModelFixture("alpha.lan", 70, "", '1') {
@@ -69,7 +69,6 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
         {"ab\x1b[Dc\x1b[5~d\r", "/find\tabcd"}, // other keys are passed over whole
     };
     for (const auto& c : cases) {
-        StdioSwap stdio("");
         PromptFixture f;
         f.search(c.keys);
         ASSERT_TRUE(f.opened()) << "case=" << testing::PrintToString(c.keys);
@@ -91,7 +90,6 @@ TEST(PromptSearch, EscapeNothingTypedOrEndOfInputOpensNothing) {
         {"abc\x1b[A", "", 0}, {"Qx", "", 0},       {"", "", 0},
     };
     for (const auto& c : cases) {
-        StdioSwap stdio("");
         PromptFixture f;
         f.search(c.keys);
         EXPECT_FALSE(f.opened()) << "case=" << testing::PrintToString(c.keys);
@@ -101,16 +99,15 @@ TEST(PromptSearch, EscapeNothingTypedOrEndOfInputOpensNothing) {
 }
 
 TEST(PromptSearch, IgnoresThe1024thCharacter) {
-    StdioSwap quiet("");
     PromptFixture f("");
     f.window(24, 3000); // wide enough to show every character
     f.draw_frames = false;
     f.search(std::string(1030, 'x'));
     EXPECT_EQ(f.model.overlay.typed.size(), 1023u);
     f.model.overlay.kind = OverlayKind::prompt; // as it was before the input ended
-    StdioSwap stdio("");
-    draw_prompt_row(f.model);
-    const std::string out = stdio.output();
+    Frame frame = make_frame(24, 3000);
+    draw_prompt_row(f.model, &frame);
+    const std::string out = frame_row(frame, 24);
     EXPECT_EQ(std::count(out.begin(), out.end(), 'x'), 1023) << "shown";
 }
 
@@ -125,12 +122,10 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
     };
     for (const auto& c : cases) {
         const std::string selector(c.selector_length, 's');
-        StdioSwap stdio("");
         PromptFixture f(selector.c_str());
         f.search(std::string(c.query_length, 'x') + "\rkey");
-        const std::string out = stdio.output();
-        const std::string message =
-            at(24, 1) + seq::bold_red + "Error: Search too long." + seq::reset;
+        const std::string& out = f.drawn_text;
+        const std::string message = "\nError: Search too long.\n";
         EXPECT_EQ(f.opened(), c.sent)
             << "selector=" << c.selector_length << " query=" << c.query_length;
         EXPECT_EQ(out.find(message) != std::string::npos, !c.sent)
@@ -142,7 +137,7 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
                       selector + "\t" + std::string(c.query_length, 'x'));
         } else {
             // The frame after the key has the page alone again.
-            const std::string last = out.substr(out.rfind(seq::clear_screen));
+            const std::string last = frame_text(f.drawn);
             EXPECT_EQ(last.find("Error:"), std::string::npos);
             EXPECT_EQ(last.find("Search query:"), std::string::npos);
         }
@@ -150,23 +145,26 @@ TEST(PromptSearch, RefusesASearchLongerThanASelector) {
 }
 
 TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
-    StdioSwap quiet("");
     PromptFixture f;
     f.draw_frames = false;
     std::ignore = f.press("oab\x7f");
-    const std::string blank_row = at(24, 1) + std::string(80, ' ');
     {
-        StdioSwap stdio("");
-        draw_prompt_row(f.model);
-        EXPECT_EQ(stdio.output(), blank_row + at(24, 1) + seq::bold_bright_blue +
-                                      "Open URL: " + seq::reset + at(24, 11) + "a" + "\033[?25h");
+        Frame frame = make_frame(24, 80);
+        put_text(&frame, 24, 1, "what the row held before", look::bold_red);
+        draw_prompt_row(f.model, &frame);
+        EXPECT_EQ(frame_row(frame, 24), "Open URL: a");
+        EXPECT_TRUE(frame_attr_run(frame, 24, 1, 10, look::bold_bright_blue));
+        EXPECT_TRUE(frame_attr_run(frame, 24, 11, 70, look::plain));
+        EXPECT_TRUE(frame.cursor_shown);
+        EXPECT_EQ(frame.cursor_row, 24);
+        EXPECT_EQ(frame.cursor_col, 12);
     }
     std::ignore = f.press("\x1b");
     EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
-    StdioSwap stdio("");
-    draw_frame(f.model);
-    EXPECT_EQ(stdio.output().find("Open URL"), std::string::npos) << "the row is the page's again";
-    EXPECT_EQ(stdio.output().find("\033[?25h"), std::string::npos) << "the cursor is hidden";
+    const Frame frame = draw_frame(f.model);
+    EXPECT_EQ(frame_text(frame).find("Open URL"), std::string::npos)
+        << "the row is the page's again";
+    EXPECT_FALSE(frame.cursor_shown) << "the cursor is hidden";
     EXPECT_FALSE(f.opened());
 }
 
@@ -183,7 +181,6 @@ TEST(PromptOpenUrl, OpensAValidAddress) {
         {"gopher://myserver:7070/7/find%09a%20word\r", "myserver", 7070, "/find\ta word", '7'},
     };
     for (const auto& c : cases) {
-        StdioSwap stdio("");
         PromptFixture f;
         f.open_url(c.keys);
         ASSERT_TRUE(f.opened()) << c.keys;
@@ -206,12 +203,9 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
         {"gopher://alpha.lan/1/a%0Ab\r", nullptr},
     };
     for (const auto& c : cases) {
-        StdioSwap stdio("");
         PromptFixture f;
         f.open_url(c.keys);
-        const std::string out = stdio.output();
-        EXPECT_NE(out.find(at(24, 1) + seq::bold_red +
-                           "Error: Invalid Gopher address format. Press any key." + seq::reset),
+        EXPECT_NE(f.drawn_text.find("\nError: Invalid Gopher address format. Press any key.\n"),
                   std::string::npos)
             << "case=" << testing::PrintToString(c.keys);
         EXPECT_EQ(f.opened(), c.host != nullptr) << "case=" << testing::PrintToString(c.keys);
@@ -236,13 +230,11 @@ TEST(PromptSave, EditsAndShowsAProposedNameByCharacters) {
     f.model.overlay.prompt = PromptKind::save;
     f.model.overlay.typed = "a" + han + han + "\xc3\xa9";
     {
-        StdioSwap stdio("");
-        draw_prompt_row(f.model);
-        const std::string out = stdio.output();
-        EXPECT_NE(out.find("Save as: " + std::string(seq::reset) + at(24, 10) + han + "\xc3\xa9" +
-                           "\033[?25h"),
-                  std::string::npos)
-            << testing::PrintToString(out);
+        Frame frame = make_frame(24, 14);
+        draw_prompt_row(f.model, &frame);
+        EXPECT_EQ(frame_row(frame, 24), "Save as: " + han + "\xc3\xa9");
+        EXPECT_EQ(cell_at(frame, 24, 10).width, 2);
+        EXPECT_EQ(frame.cursor_col, 13) << "after the last character shown";
     }
     std::ignore = f.press("\x7f");
     EXPECT_EQ(f.model.overlay.typed, "a" + han + han);

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "support/stdio_swap.hpp"
-#include "term/sequences.hpp"
+#include "support/frame_text.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -36,22 +36,25 @@ TEST(StatusLine, ProgressTakesTheBottomRowOnlyFilteredAndCut) {
     winsize size{};
     size.ws_row = 24;
     size.ws_col = 20;
-    StdioSwap stdio("");
-    draw_fetch_progress(size, connecting_text("\033[2Jevil.lan", 70));
-    const std::string out = stdio.output();
-    // The row is blanked, then 19 cells of filtered text: the last cell would scroll.
-    EXPECT_EQ(out, at(24, 1) + std::string(20, ' ') + at(24, 1) + seq::reset +
-                       "Connecting to evil." + seq::reset);
+    Frame frame = make_frame(24, 20);
+    put_text(&frame, 24, 1, "old text on the row", look::bold_red);
+    put_text(&frame, 23, 1, "above", look::plain);
+    draw_fetch_progress(&frame, size, connecting_text("\033[2Jevil.lan", 70));
+    // The row is blanked, then 19 cells of filtered text: the last column stays free.
+    EXPECT_EQ(frame_row(frame, 24), "Connecting to evil.");
+    EXPECT_TRUE(frame_attr_run(frame, 24, 1, 20, look::plain));
+    EXPECT_EQ(frame_row(frame, 23), "above");
 }
 
 TEST(StatusLine, ErrorIsRedOnTheBottomRow) {
     winsize size{};
     size.ws_row = 10;
     size.ws_col = 80;
-    StdioSwap stdio("");
-    draw_error_message(size, "Error: Could not connect to host");
-    EXPECT_EQ(stdio.output(), at(10, 1) + std::string(80, ' ') + at(10, 1) + seq::bold_red +
-                                  "Error: Could not connect to host" + seq::reset);
+    Frame frame = make_frame(10, 80);
+    draw_error_message(&frame, size, "Error: Could not connect to host");
+    EXPECT_EQ(frame_row(frame, 10), "Error: Could not connect to host");
+    EXPECT_TRUE(frame_attr_run(frame, 10, 1, 32, look::bold_red));
+    EXPECT_EQ(frame_attr(frame, 10, 33), look::plain);
 }
 
 } // namespace

@@ -10,9 +10,9 @@
 #include "nav/line_count.hpp"
 #include "nav/shown_page.hpp"
 #include "nav/text_position.hpp"
+#include "support/frame_text.hpp"
 #include "support/model_fixture.hpp"
-#include "support/stdio_swap.hpp"
-#include "term/sequences.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -106,31 +106,31 @@ struct TextPage : ModelFixture {
         const int top = m.history.current->text_top;
         m.shown.top = {static_cast<std::size_t>(skip_lines(content(), top) - content()), top, 0,
                        true};
-        draw_text(m);
+        shown = make_frame(m.window.ws_row, m.window.ws_col);
+        draw_text(m, &shown);
     }
+    Frame shown;
 };
 
-// Clear, the header bar with gopher://alpha.lan:70/ (22 bytes) at column 29, the cursor parked.
-std::string text_frame_start() {
-    return frame_start("gopher://alpha.lan:70/") + seq::bold_yellow;
-}
+// The header bar with gopher://alpha.lan:70/ (22 bytes) at column 29, and the blank row under
+// it.
+const std::string text_frame_start = std::string(28, ' ') + "gopher://alpha.lan:70/\n\n";
 
 TEST(TextView, FrameSkipsTopLinesCutsAtSeventyEightBytesAndFilters) {
     const std::string long_line(100, 'x');
     const std::string content = "one\ntwo\r\nthree\x1b[31m!\n" + long_line + "\nnot on screen\n";
     TextPage page(content.c_str(), 7, 1, false);
-    StdioSwap stdio("");
     page.draw();
-    EXPECT_EQ(stdio.output(), text_frame_start() + at(4, 2) + "two" + at(5, 2) + "three!" +
-                                  at(6, 2) + long_line.substr(0, 78) + seq::reset);
+    EXPECT_EQ(frame_text(page.shown),
+              text_frame_start + "\n two\n three!\n " + long_line.substr(0, 78) + "\n\n");
+    EXPECT_TRUE(frame_attr_run(page.shown, 6, 2, 78, look::bold_yellow));
+    EXPECT_EQ(frame_attr(page.shown, 4, 5), look::plain) << "the row ends with the line";
 }
 
 TEST(TextView, FrameShowsEmptyLinesAndALastLineWithoutNewline) {
     TextPage page("a\n\nb", 24, 0, false);
-    StdioSwap stdio("");
     page.draw();
-    EXPECT_EQ(stdio.output(),
-              text_frame_start() + at(4, 2) + "a" + at(5, 2) + at(6, 2) + "b" + seq::reset);
+    EXPECT_EQ(frame_text(page.shown), text_frame_start + "\n a\n\n b\n" + std::string(18, '\n'));
 }
 
 TEST(TextView, FrameHasOnlyTheHeaderForNoTextOrUnderFiveRows) {
@@ -140,24 +140,22 @@ TEST(TextView, FrameHasOnlyTheHeaderForNoTextOrUnderFiveRows) {
     } cases[] = {{"", 24, 0}, {"a\nb\n", 4, 0}};
     for (const auto& c : cases) {
         TextPage page(c.content, c.rows, c.top, false);
-        StdioSwap stdio("");
         page.draw();
-        EXPECT_EQ(stdio.output(), text_frame_start() + seq::reset)
+        const std::string empty_rows(static_cast<std::size_t>(c.rows - 2), '\n');
+        EXPECT_EQ(frame_text(page.shown), text_frame_start + empty_rows)
             << "case=" << testing::PrintToString(c.content) << " rows=" << c.rows
             << " top=" << c.top;
     }
 }
 
 TEST(TextView, LoopBoundsBeforeDrawingAndKeepsControlForMovement) {
-    StdioSwap stdio("");
     TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, 0); // 3 visible rows
     std::ignore = page.press("\x1b[6~"
                              "f");
     EXPECT_FALSE(page.model.end.has_value()) << "'f' keeps running";
     EXPECT_EQ(page.model.shown.text_lines, 10);
     EXPECT_EQ(page.model.shown.top.line, 3) << "Page Down";
-    const std::string out = stdio.output();
-    EXPECT_NE(out.find(at(4, 2) + "4" + at(5, 2) + "5"), std::string::npos);
+    EXPECT_NE(page.drawn_text.find("\n 4\n 5\n"), std::string::npos);
 }
 
 // Down and Page Down on the last screen, and a line kept from a longer text, show the last
@@ -168,18 +166,16 @@ TEST(TextView, NoFrameShowsEmptyRowsWhileLinesRemain) {
         int top;
     } cases[] = {{"\x1b[F\x1b[B\x1b[6~b", 0}, {"\x1b[Bb", 9}, {"\x1bOFb", 0}, {"\x1b[4~b", 30}};
     for (const auto& c : cases) {
-        StdioSwap stdio("");
         TextPage page("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", 7, c.top);
         std::ignore = page.press(c.keys);
         EXPECT_FALSE(page.model.end.has_value());
         EXPECT_EQ(page.model.shown.top.line, 7) << "case=" << testing::PrintToString(c.keys);
-        EXPECT_EQ(stdio.output().find(at(4, 2) + "9"), std::string::npos)
+        EXPECT_EQ(page.drawn_text.find("\n\n\n 9\n"), std::string::npos)
             << "case=" << testing::PrintToString(c.keys);
     }
 }
 
 TEST(TextView, EndOfInputEndsTheRun) {
-    StdioSwap stdio("");
     TextPage page("text\n", 24, 0);
     std::ignore = page.press("", true);
     EXPECT_TRUE(page.model.end.has_value());
@@ -200,7 +196,6 @@ TEST(TextView, RecordOfEarlierCallsChangesNoFrame) {
         "\x1b[Bx",
         "\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~\x1b[5~",
     };
-    StdioSwap quiet("");
     TextPage kept(long_text.c_str(), 24, 0);
     TextPage fresh(long_text.c_str(), 24, 0);
     TextPage other("another\ntext\n", 24, 0); // alive throughout: its address stays its own
@@ -211,20 +206,16 @@ TEST(TextView, RecordOfEarlierCallsChangesNoFrame) {
     show_current_page(&kept.model);
     kept.settle();
     for (const char* keys : calls) {
-        std::string with_record;
-        {
-            StdioSwap stdio("");
-            std::ignore = kept.press(keys);
-            with_record = stdio.output();
-        }
+        kept.drawn_text.clear();
+        std::ignore = kept.press(keys);
         // The same keys from the same line, on a record made anew.
         remember_place(fresh.model.shown, fresh.model.history.current);
         fresh.model.shown = ShownPage{};
         show_current_page(&fresh.model);
         fresh.settle();
-        StdioSwap stdio("");
+        fresh.drawn_text.clear();
         std::ignore = fresh.press(keys);
-        EXPECT_EQ(with_record, stdio.output()) << "case=" << testing::PrintToString(keys);
+        EXPECT_EQ(kept.drawn_text, fresh.drawn_text) << "case=" << testing::PrintToString(keys);
         EXPECT_EQ(kept.model.shown.top.line, fresh.model.shown.top.line);
         EXPECT_EQ(kept.model.shown.top.row, fresh.model.shown.top.row);
         EXPECT_EQ(kept.model.shown.text_lines, fresh.model.shown.text_lines);
