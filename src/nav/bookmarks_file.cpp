@@ -118,7 +118,7 @@ int open_locked(const std::string& path, int flags, Descriptor* fd) {
 // Up to max + 1 bytes from the start, so a caller can tell that the file is longer than max.
 int read_from_start(int fd, std::size_t max, std::string* bytes) {
     bytes->clear();
-    std::string buffer(64 * 1024, '\0');
+    std::string buffer(std::size_t{64} * 1024, '\0');
     while (bytes->size() <= max) {
         const std::size_t want = std::min(buffer.size(), max + 1 - bytes->size());
         const ssize_t got = pread(fd, buffer.data(), want, static_cast<off_t>(bytes->size()));
@@ -301,7 +301,8 @@ RemoveResult remove_bookmark(const std::string& path, const LineSpot& spot) {
     }
     const std::string file = resolved;
     Descriptor fd;
-    int error = open_locked(file, O_RDONLY, &fd);
+    // Read and write: a file the user made read-only is not replaced by one that is not.
+    int error = open_locked(file, O_RDWR, &fd);
     if (error == ENOENT) {
         return {RemoveStatus::changed, {}};
     }

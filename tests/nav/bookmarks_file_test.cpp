@@ -185,29 +185,38 @@ TEST_F(BookmarksDir, AReadOnlyFolderKeepsNothingAndChangesNothing) {
               0);
     EXPECT_FALSE(fs::exists(folder));
 
-    // A file that is there but cannot be written, in a folder where no new file can go.
+    // A file that is there but cannot be written; then one that can, in a folder where no
+    // temporary file can go.
     fs::permissions(data, fs::perms::owner_all);
     make_file(hand_edited);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::others_read);
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
                                 fs::perms::others_exec);
     fs::permissions(data, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
-    EXPECT_EQ(without_write_permission(
-                  scratch.path,
-                  [&] {
-                      const AddResult added = add_bookmark(path, place("x", "/x"));
-                      const std::string bytes = read_bookmarks(path).bytes;
-                      const RemoveResult removed =
-                          remove_bookmark(path, line_spot(bytes, bytes.find("1Floodgap")));
-                      return added.reason == "Permission denied" &&
-                                     remove_message(removed, "Floodgap") ==
-                                         "Error: Cannot remove the bookmark: Permission denied."
-                                 ? 0
-                                 : 1;
-                  }),
-              0);
-    EXPECT_EQ(file_bytes(), hand_edited);
-    EXPECT_EQ(folder_entries(), std::vector<std::string>{"bookmarks"});
+    for (const fs::perms file_mode : {fs::perms::owner_read | fs::perms::others_read,
+                                      fs::perms::owner_read | fs::perms::owner_write |
+                                          fs::perms::others_read | fs::perms::others_write}) {
+        fs::permissions(path, file_mode);
+        const bool file_writable = (file_mode & fs::perms::others_write) != fs::perms::none;
+        EXPECT_EQ(without_write_permission(
+                      scratch.path,
+                      [&] {
+                          const std::string bytes = read_bookmarks(path).bytes;
+                          const RemoveResult removed =
+                              remove_bookmark(path, line_spot(bytes, bytes.find("1Floodgap")));
+                          const bool add_refused =
+                              file_writable ||
+                              add_bookmark(path, place("x", "/x")).reason == "Permission denied";
+                          return add_refused && remove_message(removed, "Floodgap") ==
+                                                    "Error: Cannot remove the bookmark: Permission "
+                                                    "denied."
+                                     ? 0
+                                     : 1;
+                      }),
+                  0)
+            << (file_writable ? "writable file" : "read-only file");
+        EXPECT_EQ(file_bytes(), hand_edited);
+        EXPECT_EQ(folder_entries(), std::vector<std::string>{"bookmarks"});
+    }
 }
 
 TEST_F(BookmarksDir, AFullDiskLeavesNoPartOfALine) {
