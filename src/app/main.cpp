@@ -2,7 +2,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -11,18 +14,56 @@
 #include "app/event_loop.hpp"
 #include "app/fatal.hpp"
 #include "gopher/address.hpp"
+#include "gopher/transaction.hpp"
+#include "nav/bookmarks_file.hpp"
+#include "nav/bookmarks_path.hpp"
 #include "nav/history.hpp"
 #include "nav/model.hpp"
 #include "term/terminal.hpp"
+#include "ui/bookmark_work.hpp"
 #include "ui/save_work.hpp"
+
+namespace {
+
+// The start page with standard output no terminal: the bookmarks file's bytes as they are.
+int write_bookmarks(const BookmarksPath& where) {
+    if (where.path.empty()) {
+        return 0; // no file to write
+    }
+    const BookmarksRead read = read_bookmarks(where.path);
+    if (!read.reason.empty()) {
+        fatal(read_message(read).c_str());
+    }
+    // A reader that goes away is a write error, reported, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (write_all(STDOUT_FILENO, read.bytes.data(), read.bytes.size()) < 0) {
+        const std::string message =
+            std::string("Error: Cannot write the bookmarks: ") + std::strerror(errno) + ".";
+        fatal(message.c_str());
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     install_out_of_memory_handler();
-    if (argc < 2) {
-        print_usage();
+    const char* arg = argc < 2 ? nullptr : argv[1];
+    const BookmarksPath bookmarks = bookmarks_path(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (arg == nullptr) {
+        if (isatty(STDOUT_FILENO) == 0) {
+            return write_bookmarks(bookmarks);
+        }
+        // No address: the bookmarks page is the start page.
+        const auto model = std::make_unique<Model>();
+        model->bookmarks = bookmarks;
+        std::atexit(restore_terminal);
+        enable_raw_mode();
+        query_window_size(&model->window);
+        open_bookmarks_page(model.get());
+        run_event_loop(model.get(), STDIN_FILENO);
         return 0;
     }
-    const char* arg = argv[1];
     if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
         print_usage();
         return 0;
@@ -40,6 +81,7 @@ int main(int argc, char** argv) {
     // Large (the fetch's buffers hang off it) and alive until the end of main: a save still
     // running then removes its temporary file as it goes.
     const auto model = std::make_unique<Model>();
+    model->bookmarks = bookmarks;
     if (isatty(STDOUT_FILENO) == 0) {
         // A file or a pipe takes the bytes as they come; the terminal, if any, stays as it is.
         // A reader that goes away is a write error, reported, not a silent death.

@@ -16,6 +16,7 @@ void free_page(Page* page) {
 } // namespace
 
 History::~History() {
+    uncover_page(this);
     free_history(current);
 }
 
@@ -68,9 +69,29 @@ bool go_forward(History* history) {
     return true;
 }
 
-void push_page(History* history, const Address& address) {
+void push_page(History* history, const Address& address, std::string_view display) {
     history->pending.reset(new_page(address));
+    history->pending->display = display;
     history->reload_requested = false;
+}
+
+void cover_page(History* history, std::unique_ptr<Page> page) {
+    uncover_page(history);
+    history->below = history->current;
+    history->current = page.release();
+}
+
+void uncover_page(History* history) {
+    if (history->below == nullptr) {
+        return;
+    }
+    free_page(history->current);
+    history->current = history->below;
+    history->below = nullptr;
+}
+
+Page* listed_page(const History* history) {
+    return history->below != nullptr ? history->below : history->current;
 }
 
 void reload_page(History* history) {

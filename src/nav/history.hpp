@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "gopher/address.hpp"
 #include "gopher/content.hpp"
@@ -17,6 +18,9 @@ struct History {
     std::unique_ptr<Page> pending;
     bool reload_requested = false; // the current page is to be fetched again; its content stays
     unsigned long fetches = 0;     // contents stored so far; numbers each page's content
+    // The history page is current, shown over this page and linked to nothing: the list is
+    // reached through this one meanwhile.
+    Page* below = nullptr;
 
     History() = default;
     History(const History&) = delete;
@@ -32,7 +36,8 @@ void free_forward_history(Page* page);
 void link_page(History* history, Page* page);
 
 // The page to open next; the loop fetches it. Until then the history is untouched.
-void push_page(History* history, const Address& address);
+// display: the display string of the link that led to it, empty for none.
+void push_page(History* history, const Address& address, std::string_view display = {});
 // The current page is to be fetched again; its content stays until the new one arrives.
 void reload_page(History* history);
 // The page whose address is to be fetched next, or null: the pending page, else the current
@@ -44,6 +49,13 @@ void reload_page(History* history);
 void accept_fetched(History* history, Content content, std::size_t size = SIZE_MAX);
 // The fetch failed or was cancelled: the history stays exactly as it was.
 void drop_fetch(History* history);
+// A page made by the program (the history page) shown over the current page without joining
+// the list; uncover_page frees it and shows the page below again.
+void cover_page(History* history, std::unique_ptr<Page> page);
+void uncover_page(History* history);
+// The page the list is reached through: the current page, or the one below the history page.
+[[nodiscard]] Page* listed_page(const History* history);
+
 // False when there is no page that way.
 bool go_back(History* history);
 bool go_forward(History* history);

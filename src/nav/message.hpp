@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-enum class MessageKind { note, error };
+enum class MessageKind { note, error, done };
 
 struct Message {
     std::string text; // empty for none
@@ -17,6 +17,11 @@ struct Message {
 
 [[nodiscard]] inline Message note_message(std::string text, bool keep_end = false) {
     return {std::move(text), MessageKind::note, keep_end};
+}
+
+// Something the user asked for is done (a bookmark kept or removed): in green.
+[[nodiscard]] inline Message done_message(std::string text) {
+    return {std::move(text), MessageKind::done, false};
 }
 
 [[nodiscard]] inline Message error_message(std::string text) {

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "gopher/menu_item.hpp"
+#include "nav/bookmarks_path.hpp"
+#include "nav/confirm.hpp"
 #include "nav/fetch.hpp"
 #include "nav/history.hpp"
 #include "nav/message.hpp"
@@ -17,8 +19,8 @@
 enum class PromptKind { search, address, save, find };
 
 // What is drawn over the page: a prompt on the bottom row, the prompt's error message (in red,
-// until a key), or the about screen in place of the page.
-enum class OverlayKind { none, prompt, prompt_error, about };
+// until a key), the about screen in place of the page, or a question answered with y or n.
+enum class OverlayKind { none, prompt, prompt_error, about, confirm };
 
 struct Overlay {
     OverlayKind kind = OverlayKind::none;
@@ -28,6 +30,7 @@ struct Overlay {
     MenuItem search{};
     std::string error;   // prompt_error
     bool reopen = false; // prompt_error: the address prompt opens again after the key
+    Confirm confirm;     // confirm
 };
 
 // How the run ends: status 0, or 1 with the message on standard error after the system's lines
@@ -57,6 +60,8 @@ struct Model {
     // nothing is drawn and the keyboard is not read.
     bool plain_output = false;
     winsize window{};
+    // Where the bookmarks file is, from the environment at the start, or why there is none.
+    BookmarksPath bookmarks;
     // Set once the run is over.
     std::optional<RunEnd> end;
 };

@@ -4,8 +4,17 @@
 #include "gopher/address.hpp"
 #include "gopher/content.hpp"
 
+#include <string>
+
+// A page of the network, or one the program makes: the bookmarks file read as a menu, the
+// history as a menu. Those two are always menus and are never fetched.
+enum class PageKind { gopher, bookmarks, history };
+
 struct Page {
     Address address;
+    PageKind kind = PageKind::gopher;
+    // The display string of the link that led here; empty for none (a typed address).
+    std::string display;
     Content content; // null until fetched; grows while the page loads (Fetch::filling)
     // The transfer stopped before the end (a failure, a cancel, the user left it): the content
     // holds what arrived.

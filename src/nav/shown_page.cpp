@@ -14,7 +14,9 @@ void prepare_shown_page(ShownPage* shown, const Page* page, int first_rows, bool
             shown->kept_selected = page->selected > 0 ? page->selected : 1;
             shown->kept_top = page->menu_top;
             shown->top = {0, page->text_top, page->text_row, false};
-            shown->menu = content_is_menu(page->address.type, page->content.get());
+            // The program's own pages are menus whatever their first line holds.
+            shown->menu = page->kind != PageKind::gopher ||
+                          content_is_menu(page->address.type, page->content.get());
             if (shown->menu && page->content) {
                 const long wanted = static_cast<long>(shown->kept_top) + first_rows;
                 start_menu_items(&shown->items, &shown->build, page->content.get(),

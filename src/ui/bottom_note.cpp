@@ -16,8 +16,8 @@ void draw_bottom_note(Frame* frame, const winsize& window, const BottomRow& row)
         const int room = window.ws_col > 1 ? window.ws_col - 1 : 0;
         text.remove_prefix(fitting_tail_start(text, room, TabShow::one_blank));
     }
-    std::ignore = draw_bottom_message_at(frame, window, 1,
-                                         row.kind == BottomKind::error ? look::bold_red
-                                                                       : look::plain,
-                                         text);
+    const Attr& colour = row.kind == BottomKind::error  ? look::bold_red
+                         : row.kind == BottomKind::done ? look::bold_green
+                                                        : look::plain;
+    std::ignore = draw_bottom_message_at(frame, window, 1, colour, text);
 }

@@ -12,6 +12,8 @@ BottomRow bottom_row(const Model& model) {
         return {BottomKind::prompt, overlay.typed};
     case OverlayKind::prompt_error:
         return {BottomKind::prompt_error, overlay.error};
+    case OverlayKind::confirm:
+        return {BottomKind::confirm, overlay.confirm.question};
     case OverlayKind::none:
         break;
     }
@@ -20,8 +22,9 @@ BottomRow bottom_row(const Model& model) {
     }
     const Message& message = model.message;
     if (!message.text.empty()) {
-        const BottomKind kind =
-            message.kind == MessageKind::error ? BottomKind::error : BottomKind::note;
+        const BottomKind kind = message.kind == MessageKind::error  ? BottomKind::error
+                                : message.kind == MessageKind::done ? BottomKind::done
+                                                                    : BottomKind::note;
         return {kind, message.text, message.keep_end};
     }
     if (model.save.active && !model.save.progress.empty()) {

@@ -9,9 +9,11 @@ enum class BottomKind {
     empty,
     prompt,       // the overlay's prompt, with what is typed
     prompt_error, // the prompt's error, until a key
+    confirm,      // a question answered with y or n
     progress,     // a loading page's, else a save's
     error,        // a message in red
     note,         // a message in the normal colour
+    done,         // a message in green
 };
 
 // The text is a view into the model, valid until it changes.
@@ -21,6 +23,6 @@ struct BottomRow {
     bool keep_end = false; // cut from its start when too long: a URL's end tells links apart
 };
 
-// From the strongest: a prompt or its error; a loading page's progress; the message (a failed
+// From the strongest: a prompt, its error or a question; a loading page's progress; the message (a failed
 // fetch's, a save's outcome, a link); a save's progress. The about screen has no bottom row.
 [[nodiscard]] BottomRow bottom_row(const Model& model);

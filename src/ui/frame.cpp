@@ -5,6 +5,7 @@
 #include "ui/about.hpp"
 #include "ui/bottom_note.hpp"
 #include "ui/bottom_row.hpp"
+#include "ui/confirm.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/prompt.hpp"
 #include "ui/status_line.hpp"
@@ -33,11 +34,15 @@ Frame draw_frame(const Model& model) {
     case BottomKind::prompt_error:
         draw_prompt_error(model, &frame);
         break;
+    case BottomKind::confirm:
+        draw_confirm_row(model, &frame);
+        break;
     case BottomKind::progress:
         draw_fetch_progress(&frame, model.window, row.text);
         break;
     case BottomKind::error:
     case BottomKind::note:
+    case BottomKind::done:
         draw_bottom_note(&frame, model.window, row);
         break;
     case BottomKind::empty:

@@ -33,8 +33,18 @@ void draw_header(const Model& model, Frame* frame) {
     char url[address_max + 1] = "";
     std::string text;
     if (const Page* page = model.history.current) {
-        format_page_url(page->address, url, sizeof url);
-        text = url;
+        switch (page->kind) {
+        case PageKind::gopher:
+            format_page_url(page->address, url, sizeof url);
+            text = url;
+            break;
+        case PageKind::bookmarks:
+            text = "Bookmarks";
+            break;
+        case PageKind::history:
+            text = "History";
+            break;
+        }
         if (page->incomplete) {
             text += incomplete_mark;
         }

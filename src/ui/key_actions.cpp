@@ -6,13 +6,17 @@
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <variant>
 
 #include "gopher/fields.hpp"
 #include "gopher/menu.hpp"
 #include "nav/model.hpp"
+#include "ui/bookmark_work.hpp"
+#include "ui/confirm.hpp"
 #include "ui/fetch_work.hpp"
 #include "ui/find_work.hpp"
 #include "ui/geometry.hpp"
+#include "ui/history_work.hpp"
 #include "ui/item_links.hpp"
 #include "ui/keys.hpp"
 #include "ui/marked_link.hpp"
@@ -40,7 +44,8 @@ void open_item(Model* model, const MenuItem& item) {
         return;
     }
     const char* content = model->history.current->content.get();
-    push_page(&model->history, link_address(*model, item, menu_item_selector(item, content)));
+    push_page(&model->history, link_address(*model, item, menu_item_selector(item, content)),
+              menu_item_display(item, content));
 }
 
 void accept_prompt(Model* model) {
@@ -68,7 +73,8 @@ void accept_prompt(Model* model) {
         }
         std::string query = std::string(selector) + '\t' + overlay.typed;
         overlay = Overlay{};
-        push_page(&model->history, link_address(*model, item, query));
+        push_page(&model->history, link_address(*model, item, query),
+                  menu_item_display(item, model->history.current->content.get()));
         return;
     }
     if (std::optional<Address> address = parse_gopher_address(overlay.typed)) {
@@ -121,6 +127,27 @@ void move_sideways(Model* model, Key key) {
                                  text_visible_rows(model->window.ws_row));
 }
 
+// The keys that act otherwise on the history page, which is no visit: true when the key was
+// taken here.
+bool key_on_history_page(Model* model, Action action) {
+    switch (action) {
+    case Action::open:
+        open_history_entry(model);
+        return true;
+    case Action::back:
+    case Action::cancel:
+        close_history_page(model);
+        return true;
+    case Action::forward:
+    case Action::reload:
+    case Action::history:
+    case Action::remove_bookmark:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 void key_in_overlay(Model* model, DecodedKey key) {
@@ -150,6 +177,12 @@ void key_in_overlay(Model* model, DecodedKey key) {
             return;
         }
         return;
+    case OverlayKind::confirm:
+        if (const std::optional<ConfirmAction> yes = answer(&overlay, key)) {
+            std::visit([model](const RemoveBookmark& what) { remove_bookmark_now(model, what); },
+                       *yes);
+        }
+        return;
     case OverlayKind::none:
         return;
     }
@@ -157,7 +190,13 @@ void key_in_overlay(Model* model, DecodedKey key) {
 
 void key_in_view(Model* model, DecodedKey key) {
     ShownPage& shown = model->shown;
-    switch (view_action(key)) {
+    const Action action = view_action(key);
+    if (model->history.below != nullptr && key_on_history_page(model, action)) {
+        return;
+    }
+    const Page* page = model->history.current;
+    const bool own_page = page != nullptr && page->kind != PageKind::gopher;
+    switch (action) {
     case Action::move:
         move_in_page(model, key.key);
         return;
@@ -198,13 +237,21 @@ void key_in_view(Model* model, DecodedKey key) {
         open_prompt(&model->overlay, PromptKind::address);
         return;
     case Action::reload:
-        reload_page(&model->history);
+        // The bookmarks page is read again, never fetched.
+        if (own_page) {
+            reread_bookmarks(model);
+        } else {
+            reload_page(&model->history);
+        }
         return;
     case Action::save:
         save_key(model);
         return;
     case Action::show_url:
-        show_url(model);
+        // The program's own pages have no URL; their links do.
+        if (!own_page || marked_item(*model) != nullptr) {
+            show_url(model);
+        }
         return;
     case Action::cancel:
         std::ignore = cancel_save(model);
@@ -215,6 +262,18 @@ void key_in_view(Model* model, DecodedKey key) {
         return;
     case Action::quit:
         model->end = RunEnd{};
+        return;
+    case Action::bookmark:
+        keep_bookmark(model);
+        return;
+    case Action::bookmarks:
+        open_bookmarks_page(model);
+        return;
+    case Action::remove_bookmark:
+        ask_to_remove_bookmark(model);
+        return;
+    case Action::history:
+        open_history_page(model);
         return;
     case Action::none:
         return;

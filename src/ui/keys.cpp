@@ -52,6 +52,14 @@ Action view_action(DecodedKey key) {
         return Action::about;
     case 'q':
         return Action::quit;
+    case 'm':
+        return Action::bookmark;
+    case 'B':
+        return Action::bookmarks;
+    case 'd':
+        return Action::remove_bookmark;
+    case 'H':
+        return Action::history;
     default:
         return Action::none;
     }

@@ -21,6 +21,10 @@ enum class Action {
     wrap,          // 'w': long lines of a text wrapped or cut
     about,
     quit,
+    bookmark,        // 'm': the marked link, or the page, kept in the bookmarks file
+    bookmarks,       // 'B': the bookmarks page
+    remove_bookmark, // 'd': on the bookmarks page, the marked bookmark
+    history,         // 'H': the history page
 };
 
 [[nodiscard]] Action view_action(DecodedKey key);

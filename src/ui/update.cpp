@@ -5,6 +5,7 @@
 #include "term/key_queue.hpp"
 #include "ui/fetch_work.hpp"
 #include "ui/find_work.hpp"
+#include "ui/history_work.hpp"
 #include "ui/key_actions.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/save_work.hpp"
@@ -55,6 +56,10 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
         cancel_fetch(model);
     } else {
         key_in_view(model, event.key);
+    }
+    // A page asked for from the history page is a visit from the page below it.
+    if (model->history.pending || model->history.reload_requested) {
+        close_history_page(model);
     }
     leave_loading_page(model);
     // Every key read ends with a frame, even one that changes nothing.
