@@ -1,20 +1,19 @@
 // Entry point: options, the start address, then the terminal and the event loop.
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cerrno>
 #include <cstring>
-#include <string>
-#include <string_view>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <unistd.h>
 
 #include "app/cli.hpp"
 #include "app/event_loop.hpp"
 #include "app/fatal.hpp"
 #include "gopher/address.hpp"
-#include "gopher/transaction.hpp"
 #include "nav/bookmarks_file.hpp"
 #include "nav/bookmarks_path.hpp"
 #include "nav/history.hpp"
@@ -24,6 +23,20 @@
 #include "ui/save_work.hpp"
 
 namespace {
+
+bool write_whole(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
 
 // The start page with standard output no terminal: the bookmarks file's bytes as they are.
 int write_bookmarks(const BookmarksPath& where) {
@@ -36,7 +49,7 @@ int write_bookmarks(const BookmarksPath& where) {
     }
     // A reader that goes away is a write error, reported, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
-    if (write_all(STDOUT_FILENO, read.bytes.data(), read.bytes.size()) < 0) {
+    if (!write_whole(STDOUT_FILENO, read.bytes)) {
         const std::string message =
             std::string("Error: Cannot write the bookmarks: ") + std::strerror(errno) + ".";
         fatal(message.c_str());
@@ -49,7 +62,8 @@ int write_bookmarks(const BookmarksPath& where) {
 int main(int argc, char** argv) {
     install_out_of_memory_handler();
     const char* arg = argc < 2 ? nullptr : argv[1];
-    const BookmarksPath bookmarks = bookmarks_path(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const BookmarksPath bookmarks =
+        bookmarks_path(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     if (arg == nullptr) {
         if (isatty(STDOUT_FILENO) == 0) {
             return write_bookmarks(bookmarks);

@@ -58,8 +58,8 @@ void show_read(Model* model, Page* page, BookmarksRead read) {
         return;
     }
     if (read.cut) {
-        model->message = error_message(std::string("Error: The bookmarks file is larger than 1 MiB.") +
-                                       incomplete_note);
+        model->message = error_message(
+            std::string("Error: The bookmarks file is larger than 1 MiB.") + incomplete_note);
     }
     page->incomplete = read.cut;
     fill_page(model, page, bookmarks_page_content(std::move(read.bytes)));

@@ -64,8 +64,7 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
     }
     if (web->starts_with("gopher://")) {
         if (std::optional<Address> address = parse_gopher_address(*web)) {
-            push_page(&model->history, *address,
-                      menu_item_display(item, current_content(*model)));
+            push_page(&model->history, *address, menu_item_display(item, current_content(*model)));
             return true;
         }
     }

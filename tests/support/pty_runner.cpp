@@ -206,10 +206,28 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
     }
     argv.push_back(nullptr);
     std::string term = "TERM=xterm-256color";
+    std::vector<std::string> changed = options.env;
+    const auto replaced = [&](const char* entry) {
+        if (std::strncmp(entry, "TERM=", 5) == 0) {
+            return true;
+        }
+        for (const std::string& change : changed) {
+            const std::string name = change.substr(0, change.find('='));
+            if (std::strncmp(entry, name.c_str(), name.size()) == 0 && entry[name.size()] == '=') {
+                return true;
+            }
+        }
+        return false;
+    };
     std::vector<char*> envp;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, "TERM=", 5) != 0) {
+        if (!replaced(*entry)) {
             envp.push_back(*entry);
+        }
+    }
+    for (std::string& change : changed) {
+        if (change.find('=') != std::string::npos) {
+            envp.push_back(change.data());
         }
     }
     envp.push_back(term.data());
