@@ -302,3 +302,36 @@ TEST(ValgrindTour, LookupsLeftRunningAtTheEndRunClean) {
     expect_clean_end(*first, 1);
     EXPECT_NE(first->errors.find("Cancelled."), std::string::npos) << first->errors;
 }
+
+TEST(ValgrindTour, BookmarksAndHistoryRunClean) {
+    auto server = start_gopher_server();
+    const int port = server->port;
+    serve(*server, "",
+          Script{menu_line('i', "Tour start", "", "null.host", 1) +
+                 menu_line('0', "A document", "/doc", "127.0.0.1", port) + ".\r\n"});
+    serve(*server, "/doc", Script{long_document()});
+    const ScratchDir data;
+    PtyOptions options = under_memcheck();
+    options.env = {"XDG_DATA_HOME=" + data.path};
+    auto run_owner = start_program({"127.0.0.1:" + std::to_string(port)}, options);
+    PtyRun& run = *run_owner;
+    const auto step = [&](const char* keys, const char* then_shown) {
+        send_keys(run, keys);
+        return wait_for_text(run, then_shown, memcheck_wait_ms);
+    };
+
+    ASSERT_TRUE(wait_for_text(run, "Tour start", memcheck_wait_ms))
+        << screen_text(run) << describe_end(run) << run.errors;
+    ASSERT_TRUE(step("m", "Bookmarked: A document")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("B", "Bookmarks")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("\r", "Document line 1")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("H", "A document (here)")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("\033", "Document line 1")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("b", "->A document")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("d", "Remove A document? (y/n)")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("y", "No bookmarks yet.")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("H", "History")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("\r", "Document line 1")) << screen_text(run) << run.errors;
+    send_keys(run, "q");
+    expect_clean_end(run, 0);
+}

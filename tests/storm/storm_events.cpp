@@ -18,12 +18,12 @@ constexpr std::array names = {"key",   "burst",  "split",   "garbage", "paste", 
 // Keys as terminals send them. No 'q' (quit is an event of its own, so that storms last), no
 // 'o' (the address prompt is opened only by a paste, which always types an address that needs
 // no name lookup), no digit and no dot (an address typed by chance could otherwise name a host).
-constexpr std::array<std::string_view, 40> keys = {
-    "\033[A", "\033[B", "\033[B", "w",      "\033OA",  "\033OB",  "\033[5~", "\033[6~",
-    "\033[5", "\033[6", "\033[H", "\033[F", "\033[1~", "\033[4~", "\033OH",  "\033[3~",
-    "\r",     "n",      "\n",     "b",      "N",       "f",       "r",       "a",
-    "\x7f",   "\b",     "\033",   "\x03",   "x",       " ",       "j",       "/",
-    "s",      "h",      "\033[C", "\033[D", "\t",      "\x04",    "\x1a",    "\033[1;5B",
+constexpr std::array<std::string_view, 45> keys = {
+    "\033[A", "\033[B", "\033[B", "w",         "\033OA",  "\033OB", "\033[5~", "\033[6~", "\033[5",
+    "\033[6", "\033[H", "\033[F", "\033[1~",   "\033[4~", "\033OH", "\033[3~", "\r",      "n",
+    "\n",     "b",      "N",      "f",         "r",       "a",      "\x7f",    "\b",      "\033",
+    "\x03",   "x",      " ",      "j",         "/",       "s",      "h",       "\033[C",  "\033[D",
+    "\t",     "\x04",   "\x1a",   "\033[1;5B", "m",       "B",      "d",       "y",       "H",
 };
 
 // Sequences cut short, sequences no terminal sends, and ESC where it does not belong.

@@ -369,6 +369,8 @@ StormResult run_storm(const StormPlan& plan, const Endings& endings) {
     const ScratchDir saves;
     PtyOptions options;
     options.working_dir = saves.path;
+    // 'm', 'B', 'd' and 'y' keep and remove bookmarks there too, never in the user's own file.
+    options.env = {"XDG_DATA_HOME=" + saves.path};
     auto run = start_program({"127.0.0.1:" + std::to_string(start_port)}, options);
     Storm storm{plan, endings, run.get(), {}};
     StormResult result;
