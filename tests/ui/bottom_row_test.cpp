@@ -57,6 +57,9 @@ TEST(BottomRow, TheRankingSaysWhichKindAndWhichText) {
     EXPECT_EQ(row().kind, BottomKind::error);
     EXPECT_EQ(row().text, "Error: gone");
     EXPECT_FALSE(row().keep_end);
+    model.message = done_message("Bookmarked: Alpha");
+    EXPECT_EQ(row().kind, BottomKind::done);
+    EXPECT_EQ(row().text, "Bookmarked: Alpha");
     model.message = note_message("gopher://alpha.lan:70/1/", true);
     EXPECT_EQ(row().kind, BottomKind::note);
     EXPECT_TRUE(row().keep_end);
@@ -74,6 +77,11 @@ TEST(BottomRow, TheRankingSaysWhichKindAndWhichText) {
     model.overlay.error = "Error: Invalid Gopher address format.";
     EXPECT_EQ(row().kind, BottomKind::prompt_error);
     EXPECT_EQ(row().text, "Error: Invalid Gopher address format.");
+    model.overlay = Overlay{};
+    model.overlay.kind = OverlayKind::confirm;
+    model.overlay.confirm.question = "Remove Alpha? (y/n)";
+    EXPECT_EQ(row().kind, BottomKind::confirm);
+    EXPECT_EQ(row().text, "Remove Alpha? (y/n)");
     model.overlay.kind = OverlayKind::about;
     EXPECT_EQ(row().kind, BottomKind::empty) << "the about screen has no bottom row";
     model.fetch.active = false;
