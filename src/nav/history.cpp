@@ -2,7 +2,9 @@
 #include "nav/history.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "gopher/fields.hpp"
 
@@ -73,6 +75,24 @@ void push_page(History* history, const Address& address, std::string_view displa
     history->pending.reset(new_page(address));
     history->pending->display = display;
     history->reload_requested = false;
+}
+
+void fill_page(History* history, Page* page, std::string_view bytes) {
+    auto* buffer = static_cast<char*>(std::malloc(bytes.size() + 1));
+    if (buffer == nullptr) {
+        // Memory running out ends the run in the new handler, as anywhere else.
+        if (const std::new_handler handler = std::get_new_handler()) {
+            handler();
+        }
+        std::abort();
+    }
+    if (!bytes.empty()) {
+        std::memcpy(buffer, bytes.data(), bytes.size());
+    }
+    buffer[bytes.size()] = '\0';
+    page->content = Content{buffer};
+    page->size = bytes.size();
+    page->fetch = ++history->fetches;
 }
 
 void cover_page(History* history, std::unique_ptr<Page> page) {

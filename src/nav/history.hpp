@@ -49,6 +49,9 @@ void reload_page(History* history);
 void accept_fetched(History* history, Content content, std::size_t size = SIZE_MAX);
 // The fetch failed or was cancelled: the history stays exactly as it was.
 void drop_fetch(History* history);
+// A page made by the program from bytes (the bookmarks page, the history page) takes them as
+// its content, numbered as the next fetch.
+void fill_page(History* history, Page* page, std::string_view bytes);
 // A page made by the program (the history page) shown over the current page without joining
 // the list; uncover_page frees it and shows the page below again.
 void cover_page(History* history, std::unique_ptr<Page> page);

@@ -2,7 +2,6 @@
 // one out of it (`d`, once the user says yes).
 #include "ui/bookmark_work.hpp"
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -54,7 +53,7 @@ void show_read(Model* model, Page* page, BookmarksRead read) {
         // Empty, with why in red: not the words for a file with no bookmarks in it.
         model->message = error_message(read_message(read));
         page->incomplete = false;
-        fill_page(model, page, "");
+        fill_page(&model->history, page, "");
         return;
     }
     if (read.cut) {
@@ -62,25 +61,10 @@ void show_read(Model* model, Page* page, BookmarksRead read) {
             std::string("Error: The bookmarks file is larger than 1 MiB.") + incomplete_note);
     }
     page->incomplete = read.cut;
-    fill_page(model, page, bookmarks_page_content(std::move(read.bytes)));
+    fill_page(&model->history, page, bookmarks_page_content(std::move(read.bytes)));
 }
 
 } // namespace
-
-void fill_page(Model* model, Page* page, std::string_view bytes) {
-    // Memory running out ends the run in the new handler, as for a fetched page.
-    auto* buffer = static_cast<char*>(std::malloc(bytes.size() + 1));
-    if (buffer == nullptr) {
-        throw std::bad_alloc();
-    }
-    if (!bytes.empty()) {
-        std::memcpy(buffer, bytes.data(), bytes.size());
-    }
-    buffer[bytes.size()] = '\0';
-    page->content = Content{buffer};
-    page->size = bytes.size();
-    page->fetch = ++model->history.fetches;
-}
 
 void keep_bookmark(Model* model) {
     const Page* page = model->history.current;

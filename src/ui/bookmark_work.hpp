@@ -2,8 +2,6 @@
 // one out of it (`d`, once the user says yes).
 #pragma once
 
-#include <string_view>
-
 struct Model;
 struct RemoveBookmark;
 
@@ -16,7 +14,3 @@ void reread_bookmarks(Model* model);
 // On the bookmarks page, the question whether to remove the marked bookmark; elsewhere nothing.
 void ask_to_remove_bookmark(Model* model);
 void remove_bookmark_now(Model* model, const RemoveBookmark& what);
-
-// A page made by the program from bytes, numbered as the next content of the history.
-struct Page;
-void fill_page(Model* model, Page* page, std::string_view bytes);

@@ -8,7 +8,6 @@
 
 #include "nav/history_page.hpp"
 #include "nav/model.hpp"
-#include "ui/bookmark_work.hpp"
 #include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 
@@ -56,7 +55,7 @@ void open_history_page(Model* model) {
     page->kind = PageKind::history;
     // The mark starts on the page on screen.
     page->selected = here_ordinal < 0 ? -here_ordinal : 1;
-    fill_page(model, page.get(), history_menu(entries));
+    fill_page(&history, page.get(), history_menu(entries));
     cover_page(&history, std::move(page));
     show_current_page(model);
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 
 #include "nav/shown_page.hpp"
@@ -115,6 +116,33 @@ TEST(History, BackAndForwardStopAtTheEnds) {
     h.back();
     EXPECT_EQ(h.current(), first);
     EXPECT_EQ(h.selected(), 5);
+}
+
+// A page shown over the current one joins nothing: uncovered, the list is as it was, and one
+// still covering at the end is freed with the rest (the sanitizers see a leak or a double free).
+TEST(History, CoveringPageLeavesTheListAsItWas) {
+    for (const bool uncover : {true, false}) {
+        History h;
+        h.visit("a.lan");
+        Page* first = h.current();
+        h.visit("b.lan");
+        Page* second = h.current();
+        h.back();
+        auto cover = std::make_unique<Page>();
+        Page* covering = cover.get();
+        cover_page(&h.h(), std::move(cover));
+        EXPECT_EQ(h.current(), covering);
+        EXPECT_EQ(listed_page(&h.h()), first);
+        EXPECT_EQ(covering->prev, nullptr);
+        EXPECT_EQ(covering->next, nullptr);
+        if (uncover) {
+            uncover_page(&h.h());
+            EXPECT_EQ(h.current(), first);
+            EXPECT_EQ(h.h().below, nullptr);
+            EXPECT_EQ(first->next, second);
+            EXPECT_EQ(second->prev, first);
+        }
+    }
 }
 
 // Each page keeps where the user left it; a page pushed starts at its top.

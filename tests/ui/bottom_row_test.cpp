@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "support/model_fixture.hpp"
 #include "support/frame_text.hpp"
+#include "support/model_fixture.hpp"
 #include "ui/bottom_row.hpp"
 #include "ui/frame.hpp"
 
