@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
         push_page(&model->history, *address);
         run_event_loop(model.get(), STDIN_FILENO);
     }
-    if (model->fatal_message != nullptr) {
-        fatal_after(model->fatal_notes, model->fatal_message);
+    if (!model->fatal_message.empty()) {
+        fatal_after(model->fatal_notes, model->fatal_message.c_str());
     }
     return 0;
 }

@@ -49,6 +49,6 @@ struct Model {
     bool running = true;
     // The first page failed: the run ends with these on standard error (the system's lines,
     // then the message) and status 1.
-    const char* fatal_message = nullptr;
+    std::string fatal_message; // empty: the run ends well
     std::string fatal_notes;
 };

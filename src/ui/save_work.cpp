@@ -78,7 +78,7 @@ void end_run_failed(Model* model, std::string message) {
     Save& save = model->save;
     model->fatal_notes = std::move(save.transaction.notes);
     save.error = std::move(message);
-    model->fatal_message = save.error.c_str();
+    model->fatal_message = save.error;
     model->running = false;
     reset_download(&save);
 }

@@ -280,7 +280,7 @@ TEST(Transaction, NextAddressRacesOneThatNeverAnswers) {
         EXPECT_EQ(watched.size(), 2u);
     }
     run_transaction(&t);
-    ASSERT_EQ(t.state, TransactionState::done) << (t.failure != nullptr ? t.failure : "");
+    ASSERT_EQ(t.state, TransactionState::done) << t.failure;
     EXPECT_STREQ(t.content.get(), "raced");
 }
 
@@ -356,7 +356,7 @@ TEST(Transaction, FailureGivesItsMessageAndNoContent) {
             continue;
         }
         EXPECT_EQ(t.state, TransactionState::failed);
-        EXPECT_STREQ(t.failure, c.message);
+        EXPECT_EQ(t.failure, c.message);
         EXPECT_EQ(t.content, nullptr) << "a partial response is discarded";
         EXPECT_EQ(t.notes, "");
     }
@@ -390,14 +390,14 @@ TEST(Transaction, EscOrInterruptCancelsAStalledFetchAndKeepsTheKeysBefore) {
             LoopRun first;
             push_page(&first.model.history, address_of(*server, "/first"));
             first.run(c.typed);
-            EXPECT_STREQ(first.model.fatal_message, "Cancelled.");
+            EXPECT_EQ(first.model.fatal_message, "Cancelled.");
             EXPECT_EQ(first.model.history.current, nullptr);
         }
         LoopRun later;
         later.show(address_of(*server, "/shown", '0'), "the page on screen\n");
         push_page(&later.model.history, address_of(*server, "/next"));
         later.run(c.typed);
-        EXPECT_EQ(later.model.fatal_message, nullptr);
+        EXPECT_EQ(later.model.fatal_message, "");
         EXPECT_EQ(later.model.history.pending, nullptr);
         EXPECT_EQ(later.model.history.current->address.selector, "/shown");
         EXPECT_EQ(later.current_content(), "the page on screen\n");
@@ -434,7 +434,7 @@ TEST(Transaction, KeysTypedDuringAFetchAreQueuedInOrder) {
         LoopRun first{short_idle};
         push_page(&first.model.history, address_of(*server, "/stall"));
         first.run(typed);
-        EXPECT_STREQ(first.model.fatal_message, "Error: Failed to read from socket.");
+        EXPECT_EQ(first.model.fatal_message, "Error: Failed to read from socket.");
     }
     LoopRun later{short_idle};
     later.show(address_of(*server, "/shown", '0'), "the page on screen\n");
@@ -452,7 +452,7 @@ TEST(Transaction, EndedInputIsLeftAloneAndTheFetchGoesOn) {
     LoopRun run;
     push_page(&run.model.history, address_of(*server, "/0/x", '0'));
     run.run("");
-    EXPECT_EQ(run.model.fatal_message, nullptr);
+    EXPECT_EQ(run.model.fatal_message, "");
     EXPECT_EQ(run.current_content(), "whole");
 }
 
@@ -467,7 +467,7 @@ TEST(Transaction, ReceiveAllKeepsEveryByteUpToTheCap) {
         const Transaction received = receive_all(ends[0], {.response_cap = cap});
         if (cap < response.size()) {
             EXPECT_EQ(received.state, TransactionState::failed) << "cap=" << cap;
-            EXPECT_STREQ(received.failure, "Error: Response too large.");
+            EXPECT_EQ(received.failure, "Error: Response too large.");
         } else {
             ASSERT_EQ(received.state, TransactionState::done) << "cap=" << cap;
             EXPECT_EQ(std::string(received.content.get()), response);
