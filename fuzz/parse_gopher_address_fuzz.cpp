@@ -52,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(selector.find_first_of("\r\n") == std::string::npos);
         }
         // TLS only when asked for, and never lost: the same address in cleartext differs only
-        // there.
+        // there (while neither is cut).
         FUZZ_CHECK(parsed->tls == tls_url);
-        if (tls_url) {
+        if (tls_url && address.size() <= 1289) {
             const std::optional<Address> plain = parse("gopher://" + address.substr(10));
             FUZZ_CHECK(plain && !plain->tls && plain->host == host && plain->port == parsed->port &&
                        plain->selector == selector && plain->type == parsed->type);
