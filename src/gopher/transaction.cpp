@@ -170,7 +170,8 @@ bool start_receiving(Transaction* t, Clock::time_point now) {
     return true;
 }
 
-// The request over TLS: the part not yet written stays in request until the stream takes it.
+// The request over TLS: offered again, whole and unchanged, until the stream takes it, as the
+// library asks of a write that had to wait.
 void step_sending_tls(Transaction* t, int fd, short revents, Clock::time_point now) {
     if (t->tls_wants == 0) {
         t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
