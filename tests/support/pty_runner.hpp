@@ -50,6 +50,8 @@ struct PtyOptions {
     // When set, the child enters this name sandbox (support/name_sandbox.hpp) before it runs
     // the program; it ends with status 126 when it cannot. The sandbox must outlive the start.
     const NameSandbox* sandbox = nullptr;
+    // Added to the program's environment ("NAME=value"), after the test's own.
+    std::vector<std::string> env = {};
 };
 
 struct PtyRun {
