@@ -3,12 +3,51 @@
 #include "gopher/tls_stream.hpp"
 
 #include <arpa/inet.h>
+#include <csignal>
+#include <ctime>
 #include <netinet/in.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <pthread.h>
+#include <tuple>
 
 namespace {
+
+// The library writes to the socket with write(), which raises SIGPIPE when the server has gone
+// away: held while the library works, and one raised meanwhile taken back, so that the write
+// fails with an error instead of ending the program.
+class PipeSignalHeld {
+  public:
+    PipeSignalHeld() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        sigemptyset(&pending);
+        std::ignore = sigpending(&pending);
+        already_pending_ = sigismember(&pending, SIGPIPE) == 1;
+        std::ignore = pthread_sigmask(SIG_BLOCK, &pipe_, &before_);
+    }
+    ~PipeSignalHeld() {
+        sigset_t pending;
+        sigemptyset(&pending);
+        std::ignore = sigpending(&pending);
+        if (!already_pending_ && sigismember(&pending, SIGPIPE) == 1) {
+            const timespec none{};
+            std::ignore = sigtimedwait(&pipe_, nullptr, &none);
+        }
+        std::ignore = pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+    }
+    PipeSignalHeld(const PipeSignalHeld&) = delete;
+    PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
+    PipeSignalHeld(PipeSignalHeld&&) = delete;
+    PipeSignalHeld& operator=(PipeSignalHeld&&) = delete;
+
+  private:
+    sigset_t pipe_{};
+    sigset_t before_{};
+    bool already_pending_ = false;
+};
 
 bool is_ip_literal(const std::string& host) {
     in6_addr ignored{};
@@ -106,6 +145,7 @@ bool tls_start(TlsStream* stream, int fd, std::string_view host, std::string* fa
 }
 
 TlsResult tls_handshake(TlsStream* stream) {
+    const PipeSignalHeld held;
     ERR_clear_error();
     const int returned = SSL_do_handshake(stream->session.get());
     TlsResult result = outcome(stream, returned);
@@ -116,6 +156,7 @@ TlsResult tls_handshake(TlsStream* stream) {
 }
 
 TlsResult tls_write(TlsStream* stream, const char* bytes, std::size_t length) {
+    const PipeSignalHeld held;
     ERR_clear_error();
     std::size_t written = 0;
     const int returned = SSL_write_ex(stream->session.get(), bytes, length, &written);
@@ -125,6 +166,7 @@ TlsResult tls_write(TlsStream* stream, const char* bytes, std::size_t length) {
 }
 
 TlsResult tls_read(TlsStream* stream, char* into, std::size_t room) {
+    const PipeSignalHeld held;
     ERR_clear_error();
     std::size_t read = 0;
     const int returned = SSL_read_ex(stream->session.get(), into, room, &read);
