@@ -50,8 +50,7 @@ struct PtyOptions {
     // When set, the child enters this name sandbox (support/name_sandbox.hpp) before it runs
     // the program; it ends with status 126 when it cannot. The sandbox must outlive the start.
     const NameSandbox* sandbox = nullptr;
-    // "NAME=value" entries put in the program's environment in place of any of the same name;
-    // "NAME" alone takes the variable out.
+    // Added to the program's environment ("NAME=value"), after the test's own.
     std::vector<std::string> env = {};
 };
 
