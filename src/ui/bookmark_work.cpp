@@ -8,6 +8,7 @@
 
 #include "gopher/fields.hpp"
 #include "gopher/menu_item.hpp"
+#include "gopher/url.hpp"
 #include "nav/bookmarks_file.hpp"
 #include "nav/model.hpp"
 #include "ui/confirm.hpp"
@@ -16,6 +17,17 @@
 #include "ui/page_on_screen.hpp"
 
 namespace {
+
+// A place over TLS, which a menu line cannot say, is kept as a link of type 1 or 0 to
+// "URL:gophers://HOST:PORT/TSELECTOR", which opens it.
+Bookmark over_tls(Bookmark place, bool tls) {
+    if (!tls) {
+        return place;
+    }
+    place.selector = "URL:" + gopher_url(place.host, place.port, place.type, place.selector, true);
+    place.type = place.type == '0' ? '0' : '1';
+    return place;
+}
 
 // The page itself as a bookmark: its place, and the words of the link that led to it, else its
 // URL.
@@ -26,8 +38,6 @@ Bookmark page_bookmark(const Model& model, const Page& page) {
     bookmark.selector = page.address.selector;
     bookmark.host = page.address.host;
     bookmark.port = page.address.port;
-    // A page over TLS is to be kept as a link of type 1 or 0 to
-    // "URL:gophers://HOST:PORT/TSELECTOR", once addresses tell TLS apart.
     if (!page.display.empty()) {
         bookmark.display = page.display;
     } else {
@@ -35,7 +45,7 @@ Bookmark page_bookmark(const Model& model, const Page& page) {
         format_page_url(page.address, url, sizeof url);
         bookmark.display = url;
     }
-    return bookmark;
+    return over_tls(std::move(bookmark), page.address.tls);
 }
 
 BookmarksRead read_file(const Model& model) {
@@ -82,11 +92,14 @@ void keep_bookmark(Model* model) {
             bookmark = page_bookmark(*model, *entry);
         } else {
             const char* content = page->content.get();
+            // A link to the server of a page over TLS goes over TLS too.
+            const Address link = link_address(*model, *item, menu_item_selector(*item, content));
             bookmark.type = item->type;
             bookmark.display = menu_item_display(*item, content);
             bookmark.selector = menu_item_selector(*item, content);
             bookmark.host = menu_item_host(*item, content, page->address.host.c_str());
             bookmark.port = item->port;
+            bookmark = over_tls(std::move(bookmark), link.tls);
         }
     } else if (page->kind == PageKind::gopher) {
         bookmark = page_bookmark(*model, *page);

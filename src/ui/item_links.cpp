@@ -15,6 +15,12 @@
 
 namespace {
 
+// A menu or a text over TLS as a menu line can name it, the way the bookmarks file keeps one:
+// type 1 or 0, the selector "URL:gophers://...".
+bool tls_link(char type, std::string_view selector) {
+    return (type == '1' || type == '0') && selector.starts_with("URL:gophers://");
+}
+
 // The gopher:// (or gophers://) URL of an address, which typed back opens the same page.
 std::string page_url(const Address& address) {
     if (address.type == '\0') {
@@ -33,7 +39,7 @@ std::string item_url(const Model& model, const MenuItem& item) {
     if (item_kind(item.type) == ItemKind::telnet) {
         return telnet_url(item.type, address.host, address.port);
     }
-    if (item.type == 'h') {
+    if (item.type == 'h' || tls_link(item.type, address.selector)) {
         if (const std::optional<std::string_view> web = web_url(address.selector)) {
             return std::string(*web);
         }
@@ -54,10 +60,10 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
     default:
         break;
     }
-    if (item.type != 'h') {
+    const std::string_view selector = menu_item_selector(item, current_content(*model));
+    if (item.type != 'h' && !tls_link(item.type, selector)) {
         return false;
     }
-    const std::string_view selector = menu_item_selector(item, current_content(*model));
     const std::optional<std::string_view> web = web_url(selector);
     if (!web) {
         return false;

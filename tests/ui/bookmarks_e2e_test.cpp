@@ -13,6 +13,7 @@
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
 #include "support/scratch_dir.hpp"
+#include "support/tls_fixture.hpp"
 
 using namespace e2e;
 
@@ -252,6 +253,31 @@ TEST(HistoryScreen, ListsNewestFirstAndLeavesTheHistoryAsItWas) {
     ASSERT_TRUE(has_row(*run, "->Book")) << screen_text(*run);
     send_keys(*run, "b");
     ASSERT_TRUE(has_row(*run, "->Library")) << screen_text(*run);
+}
+
+// A page over TLS is kept as a link a menu line can hold, and opens over TLS again.
+TEST(BookmarksScreen, PageOverTlsIsKeptAsAGophersLink) {
+    Site site;
+    auto ca = make_test_ca();
+    ASSERT_TRUE(ca);
+    auto front = start_tls_front(*ca, "good", site.server->port);
+    ASSERT_TRUE(front);
+    PtyOptions options;
+    options.env = {"XDG_DATA_HOME=" + site.data.path, trust_test_ca(*ca)};
+    auto run = start_program({tls_url(*front, "localhost") + "0/notes"}, options);
+    ASSERT_TRUE(has_row(*run, "The notes themselves")) << screen_text(*run) << run->errors;
+    send_keys(*run, "m");
+    const std::string url = "gophers://localhost:" + std::to_string(front->port) + "/0/notes";
+    ASSERT_TRUE(bottom_is(*run, "Bookmarked: " + url)) << screen_text(*run);
+    EXPECT_EQ(read_file(site.file()), menu_line('0', url, "URL:" + url, "localhost", front->port));
+
+    send_keys(*run, "B");
+    ASSERT_TRUE(has_row(*run, "->" + url)) << screen_text(*run);
+    send_keys(*run, "u");
+    ASSERT_TRUE(bottom_is(*run, url)) << screen_text(*run);
+    send_keys(*run, "\r");
+    ASSERT_TRUE(has_row(*run, "The notes themselves")) << screen_text(*run);
+    EXPECT_TRUE(has_row(*run, url)) << screen_text(*run);
 }
 
 TEST(StartPage, PlainOutputWritesTheFileAsItIs) {
