@@ -23,6 +23,6 @@ struct BottomRow {
     bool keep_end = false; // cut from its start when too long: a URL's end tells links apart
 };
 
-// From the strongest: a prompt, its error or a question; a loading page's progress; the message (a failed
-// fetch's, a save's outcome, a link); a save's progress. The about screen has no bottom row.
+// From the strongest: a prompt, its error or a question; a loading page's progress; the message (a
+// failed fetch's, a save's outcome, a link); a save's progress. The about screen has no bottom row.
 [[nodiscard]] BottomRow bottom_row(const Model& model);

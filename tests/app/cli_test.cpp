@@ -9,6 +9,7 @@
 #include "base/version.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace {
 
@@ -62,8 +63,17 @@ void expect_usage(const std::vector<std::string>& args) {
 
 } // namespace
 
-TEST(CommandLine, NoArgumentPrintsUsage) {
-    expect_usage({});
+// No address opens the start page, the bookmarks page, rather than printing the usage.
+TEST(CommandLine, NoArgumentOpensTheStartPage) {
+    const ScratchDir data;
+    PtyOptions options;
+    options.env = {"XDG_DATA_HOME=" + data.path};
+    auto run = start_program({}, options);
+    ASSERT_TRUE(wait_for_text(*run, "No bookmarks yet.")) << screen_text(*run) << run->errors;
+    EXPECT_EQ(run->output.find("Usage:"), std::string::npos);
+    send_keys(*run, "q");
+    ASSERT_TRUE(wait_for_exit(*run));
+    EXPECT_TRUE(exited_with(*run, 0)) << describe_end(*run);
 }
 
 TEST(CommandLine, HelpOptionsPrintUsage) {
