@@ -88,7 +88,7 @@ void draw_prompt_row(const Model& model, Frame* frame) {
     // Up to the last column, left free for the cursor.
     const int field = cols - input_col;
     const auto count = static_cast<int>(typed.size());
-    int end = input_col;
+    int end = 0;
     if (ascii_only(typed)) {
         const int shown = count < field ? count : (field > 0 ? field : 0);
         end = put_text(frame, rows, input_col,

@@ -196,7 +196,7 @@ TEST(BookmarksScreen, FileOfTwoMebibytesIsCutAndNeverRewritten) {
     Site site;
     std::filesystem::create_directories(site.data.path + "/kesmor");
     std::string big = site.line('0', "Notes", "/notes");
-    while (big.size() < 2 * 1024 * 1024) {
+    while (big.size() < std::size_t{2} * 1024 * 1024) {
         big += menu_line('i', std::string(70, 'x'), "", "null.host", 1);
     }
     write_file(site.file(), big);
