@@ -61,7 +61,7 @@ class FrameEmulator {
                 if (shown != want) {
                     return "text '" + shown + "' for '" + std::string(want) + "'" + place;
                 }
-                if (static_cast<int>(raw.width) != static_cast<int>(cell.width)) {
+                if (static_cast<unsigned char>(raw.width) != cell.width) {
                     return "width" + place;
                 }
                 const Attr& attr = cell.attr;
