@@ -22,4 +22,8 @@ inline constexpr const char* reverse = "\033[7m";
 inline constexpr const char* reverse_off = "\033[27m"; // the colours stay
 inline constexpr const char* show_cursor = "\033[?25h";
 inline constexpr const char* hide_cursor = "\033[?25l";
+// The question about the background's colour (OSC 11 ; ? ST), then the primary device attributes
+// request, which every terminal answers: an answer to it first means no colour is coming.
+inline constexpr const char* ask_background = "\033]11;?\033\\";
+inline constexpr const char* ask_device_attributes = "\033[c";
 } // namespace seq
