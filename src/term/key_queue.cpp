@@ -20,6 +20,27 @@ void remove(KeyQueue* queue, int at, int length) {
     queue->length -= length;
 }
 
+// An ended queue gets nothing more: whatever is unfinished ends where it is.
+Waited waited_for(const KeyQueue& queue, Waited waited) {
+    return queue.ended ? Waited::answer : waited;
+}
+
+// The first cancel (or terminal's answer, when answers) past the keys looked at, taken out.
+DecodedKey take_held(KeyQueue* queue, Waited waited, bool answers) {
+    while (queue->scanned < queue->length) {
+        const DecodedKey key = next_key(queued_from(queue, queue->scanned), waited);
+        if (key.length == 0) {
+            return key;
+        }
+        if (cancels(key) || (answers && is_answer(key))) {
+            remove(queue, queue->scanned, key.length);
+            return key;
+        }
+        queue->scanned += key.length;
+    }
+    return {};
+}
+
 } // namespace
 
 bool cancels(const DecodedKey& key) {
@@ -55,8 +76,8 @@ KeyboardRead read_keyboard(KeyQueue* queue, int fd) {
     return {};
 }
 
-DecodedKey take_key(KeyQueue* queue, bool settled) {
-    const DecodedKey key = next_key(queued_from(queue, 0), settled || queue->ended);
+DecodedKey take_key(KeyQueue* queue, Waited waited) {
+    const DecodedKey key = next_key(queued_from(queue, 0), waited_for(*queue, waited));
     if (key.length > 0) {
         remove(queue, 0, key.length);
         queue->scanned = queue->scanned > key.length ? queue->scanned - key.length : 0;
@@ -64,26 +85,28 @@ DecodedKey take_key(KeyQueue* queue, bool settled) {
     return key;
 }
 
+DecodedKey take_key(KeyQueue* queue, bool settled) {
+    return take_key(queue, settled ? Waited::answer : Waited::no);
+}
+
 void hold_keys(KeyQueue* queue) {
     queue->scanned = 0;
 }
 
+DecodedKey take_held_key(KeyQueue* queue, Waited waited) {
+    return take_held(queue, waited_for(*queue, waited), true);
+}
+
 bool take_cancel(KeyQueue* queue, bool settled) {
-    while (queue->scanned < queue->length) {
-        const DecodedKey key =
-            next_key(queued_from(queue, queue->scanned), settled || queue->ended);
-        if (key.length == 0) {
-            return false;
-        }
-        if (cancels(key)) {
-            remove(queue, queue->scanned, key.length);
-            return true;
-        }
-        queue->scanned += key.length;
-    }
-    return false;
+    return take_held(queue, waited_for(*queue, settled ? Waited::answer : Waited::no), false)
+               .length > 0;
 }
 
 bool key_unfinished(const KeyQueue& queue, bool held) {
     return !queue.ended && (held ? queue.scanned : 0) < queue.length;
+}
+
+bool answer_unfinished(const KeyQueue& queue, bool held) {
+    return key_unfinished(queue, held) &&
+           next_key(queued_from(&queue, held ? queue.scanned : 0), Waited::escape).length == 0;
 }
