@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/ioctl.h>
 #include <utility>
+#include <vector>
 
 #include "gopher/menu_item.hpp"
 #include "nav/fetch.hpp"
@@ -13,12 +14,23 @@
 #include "nav/page_find.hpp"
 #include "nav/save.hpp"
 #include "nav/shown_page.hpp"
+#include "term/hand_over.hpp"
 
 enum class PromptKind { search, address, save, find };
 
 // What is drawn over the page: a prompt on the bottom row, the prompt's error message (in red,
 // until a key), or the about screen in place of the page.
-enum class OverlayKind { none, prompt, prompt_error, about };
+enum class OverlayKind { none, prompt, prompt_error, about, confirm };
+
+// A question on the bottom row answered with y (any other key says no), and what y does: the
+// commands handed the terminal, the first of them that can be run.
+struct OpenWith {
+    std::vector<Command> commands;
+};
+struct Confirm {
+    std::string question;
+    OpenWith yes;
+};
 
 struct Overlay {
     OverlayKind kind = OverlayKind::none;
@@ -28,6 +40,21 @@ struct Overlay {
     MenuItem search{};
     std::string error;   // prompt_error
     bool reopen = false; // prompt_error: the address prompt opens again after the key
+    Confirm confirm{};   // confirm
+};
+
+// How the terminal shows the run: its background, the user's NO_COLOR, the type labels (`t`).
+struct Looks {
+    bool light = false;     // the background is light: the light palette
+    bool no_colour = false; // NO_COLOR set and not empty
+    bool labels = false;    // menu rows show their type as a label
+    bool asking = false;    // the terminal was asked its background and has not answered yet
+};
+
+// The user's programs links are handed to, read from the environment at the start.
+struct Programs {
+    std::optional<std::string> browser; // BROWSER
+    std::optional<std::string> path;    // PATH
 };
 
 // How the run ends: status 0, or 1 with the message on standard error after the system's lines
@@ -57,6 +84,13 @@ struct Model {
     // nothing is drawn and the keyboard is not read.
     bool plain_output = false;
     winsize window{};
+    Looks looks;
+    Programs programs;
+    // Ctrl-Z: the loop gives the terminal back and stops the run, when a shell's job control is
+    // there to resume it.
+    bool suspend = false;
+    // The commands the terminal is handed to, once the user said yes, until they have ended.
+    std::optional<std::vector<Command>> hand_over;
     // Set once the run is over.
     std::optional<RunEnd> end;
 };

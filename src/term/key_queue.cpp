@@ -9,6 +9,7 @@
 namespace {
 
 constexpr unsigned char interrupt = 0x03;
+constexpr unsigned char suspend = 0x1a; // Ctrl-Z
 
 std::span<const unsigned char> queued_from(const KeyQueue* queue, int from) {
     return {queue->bytes.data() + from, static_cast<std::size_t>(queue->length - from)};
@@ -25,14 +26,16 @@ Waited waited_for(const KeyQueue& queue, Waited waited) {
     return queue.ended ? Waited::answer : waited;
 }
 
-// The first cancel (or terminal's answer, when answers) past the keys looked at, taken out.
+// The first cancel (or terminal's answer or Ctrl-Z, when answers) past the keys looked at, taken
+// out.
 DecodedKey take_held(KeyQueue* queue, Waited waited, bool answers) {
     while (queue->scanned < queue->length) {
         const DecodedKey key = next_key(queued_from(queue, queue->scanned), waited);
         if (key.length == 0) {
             return key;
         }
-        if (cancels(key) || (answers && is_answer(key))) {
+        const bool stops = key.key == Key::byte && key.byte == suspend;
+        if (cancels(key) || (answers && (is_answer(key) || stops))) {
             remove(queue, queue->scanned, key.length);
             return key;
         }

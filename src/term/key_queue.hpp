@@ -49,7 +49,7 @@ struct KeyboardRead {
 void hold_keys(KeyQueue* queue);
 
 // While keys are held: looks at the keys queued since the last look, and takes the first lone
-// Esc, Ctrl-C or terminal's answer among them out of the queue (the answers act at once, a
+// Esc, Ctrl-C, Ctrl-Z or terminal's answer among them out of the queue (these act at once, a
 // page loading or not); the keys around it stay. Length 0 when there is none.
 [[nodiscard]] DecodedKey take_held_key(KeyQueue* queue, Waited waited);
 // The same for a cancel alone (answers stay with the keys). True when one was taken.

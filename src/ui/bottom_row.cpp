@@ -12,6 +12,8 @@ BottomRow bottom_row(const Model& model) {
         return {BottomKind::prompt, overlay.typed};
     case OverlayKind::prompt_error:
         return {BottomKind::prompt_error, overlay.error};
+    case OverlayKind::confirm:
+        return {BottomKind::confirm, overlay.confirm.question};
     case OverlayKind::none:
         break;
     }

@@ -9,6 +9,7 @@ enum class BottomKind {
     empty,
     prompt,       // the overlay's prompt, with what is typed
     prompt_error, // the prompt's error, until a key
+    confirm,      // a question answered with y or n
     progress,     // a loading page's, else a save's
     error,        // a message in red
     note,         // a message in the normal colour

@@ -1,6 +1,9 @@
 // The draw step: one whole frame from the model, changing nothing.
 #include "ui/frame.hpp"
 
+#include "ui/confirm.hpp"
+#include "ui/looks.hpp"
+
 #include "nav/model.hpp"
 #include "ui/about.hpp"
 #include "ui/bottom_note.hpp"
@@ -15,6 +18,11 @@ Frame draw_frame(const Model& model) {
     Frame frame = make_frame(model.window.ws_row, model.window.ws_col);
     if (model.overlay.kind == OverlayKind::about) {
         draw_about_screen(model, &frame);
+        // The about screen's table holds the dark palette's looks.
+        const Palette& palette = model_palette(model);
+        for (Cell& cell : frame.cells) {
+            cell.attr = in_palette(palette, cell.attr);
+        }
         return frame;
     }
     const Page* page = model.history.current;
@@ -33,12 +41,15 @@ Frame draw_frame(const Model& model) {
     case BottomKind::prompt_error:
         draw_prompt_error(model, &frame);
         break;
+    case BottomKind::confirm:
+        draw_confirm(model, &frame);
+        break;
     case BottomKind::progress:
         draw_fetch_progress(&frame, model.window, row.text);
         break;
     case BottomKind::error:
     case BottomKind::note:
-        draw_bottom_note(&frame, model.window, row);
+        draw_bottom_note(&frame, model.window, row, model_palette(model));
         break;
     case BottomKind::empty:
         break;

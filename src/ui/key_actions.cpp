@@ -10,6 +10,7 @@
 #include "gopher/fields.hpp"
 #include "gopher/menu.hpp"
 #include "nav/model.hpp"
+#include "ui/confirm.hpp"
 #include "ui/fetch_work.hpp"
 #include "ui/find_work.hpp"
 #include "ui/geometry.hpp"
@@ -150,6 +151,9 @@ void key_in_overlay(Model* model, DecodedKey key) {
             return;
         }
         return;
+    case OverlayKind::confirm:
+        key_in_confirm(model, key);
+        return;
     case OverlayKind::none:
         return;
     }
@@ -215,6 +219,11 @@ void key_in_view(Model* model, DecodedKey key) {
         return;
     case Action::quit:
         model->end = RunEnd{};
+        return;
+    case Action::labels:
+        if (shown.menu) {
+            model->looks.labels = !model->looks.labels;
+        }
         return;
     case Action::none:
         return;

@@ -52,6 +52,8 @@ Action view_action(DecodedKey key) {
         return Action::about;
     case 'q':
         return Action::quit;
+    case 't':
+        return Action::labels;
     default:
         return Action::none;
     }

@@ -21,6 +21,7 @@ enum class Action {
     wrap,          // 'w': long lines of a text wrapped or cut
     about,
     quit,
+    labels, // 't': a menu's type labels shown or not, for the run
 };
 
 [[nodiscard]] Action view_action(DecodedKey key);

@@ -2,6 +2,8 @@
 // NO_COLOR has none.
 #include "ui/looks.hpp"
 
+#include "nav/model.hpp"
+
 namespace {
 
 constexpr Attr bold(Colour foreground) {
@@ -103,6 +105,10 @@ PaletteKind choose_palette(const char* no_color, bool light_background) {
         return PaletteKind::no_colour;
     }
     return light_background ? PaletteKind::light : PaletteKind::dark;
+}
+
+const Palette& model_palette(const Model& model) {
+    return palette_of(choose_palette(model.looks.no_colour ? "1" : nullptr, model.looks.light));
 }
 
 const Attr& item_look(const Palette& palette, char type) {

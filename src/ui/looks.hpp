@@ -75,6 +75,11 @@ enum class PaletteKind : std::uint8_t { dark, light, no_colour };
 // The attribute of a menu row of the given type, not selected.
 [[nodiscard]] const Attr& item_look(const Palette& palette, char type);
 
+struct Model;
+
+// The palette the model's looks call for.
+[[nodiscard]] const Palette& model_palette(const Model& model);
+
 // A look of the dark palette drawn in the palette given: the about screen's lines keep the dark
 // palette's looks in their table.
 [[nodiscard]] Attr in_palette(const Palette& palette, const Attr& dark);

@@ -236,6 +236,7 @@ bool key_in_save_prompt(Model* model, DecodedKey key, Clock::time_point now) {
         break;
     case OverlayKind::none:
     case OverlayKind::about:
+    case OverlayKind::confirm:
         return false;
     }
     switch (edit_prompt(&overlay, key)) {
