@@ -289,7 +289,8 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
         argv.push_back(text.data());
     }
     argv.push_back(nullptr);
-    std::vector<std::string> environment = {"TERM=xterm-256color", "COLORFGBG", "NO_COLOR"};
+    std::vector<std::string> environment = {"TERM=xterm-256color", "COLORFGBG", "NO_COLOR",
+                                            "BROWSER"};
     environment.insert(environment.end(), options.environment.begin(), options.environment.end());
     const auto name_of = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
     const auto overridden = [&](std::string_view entry) {
