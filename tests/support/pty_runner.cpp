@@ -1,6 +1,7 @@
 // Runs the program in a pseudo-terminal and shows its output through a terminal emulator.
 #include "support/pty_runner.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>

@@ -66,8 +66,8 @@ struct PtyOptions {
     // the program; it ends with status 126 when it cannot. The sandbox must outlive the start.
     const NameSandbox* sandbox = nullptr;
     // Variables for the program's environment: "NAME=value" sets NAME, "NAME" alone removes it.
-    // COLORFGBG, NO_COLOR and BROWSER are removed unless set here, so the tester's own terminal does
-    // not choose the colours.
+    // COLORFGBG, NO_COLOR and BROWSER are removed unless set here, so the tester's own terminal
+    // does not choose the colours.
     std::vector<std::string> environment = {};
     TerminalAnswers answers = TerminalAnswers::emulator;
     AnswerTiming answer_timing = AnswerTiming::at_once;
