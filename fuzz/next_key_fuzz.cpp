@@ -13,6 +13,7 @@ namespace {
 struct Got {
     Key key;
     unsigned char byte;
+    bool light;
     bool operator==(const Got&) const = default;
 };
 
@@ -27,7 +28,8 @@ void take_keys(std::vector<unsigned char>* queue, bool settled, std::vector<Got>
             return;
         }
         FUZZ_CHECK(key.byte == 0 || key.key == Key::byte || key.key == Key::back);
-        keys->push_back({key.key, key.byte});
+        FUZZ_CHECK(!key.light || key.key == Key::background);
+        keys->push_back({key.key, key.byte, key.light});
         queue->erase(queue->begin(), queue->begin() + key.length);
     }
 }

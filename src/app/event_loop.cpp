@@ -15,6 +15,7 @@
 
 #include "nav/model.hpp"
 #include "term/frame_writer.hpp"
+#include "term/hand_over.hpp"
 #include "term/key_queue.hpp"
 #include "term/terminal.hpp"
 #include "ui/frame.hpp"
@@ -29,13 +30,31 @@ using std::chrono::milliseconds;
 // changes nothing else, so the model never sees it.
 constexpr unsigned char repaint_key = 0x0c;
 
-// The keyboard's side of the loop: the queue, and when a key still unfinished at its end is
-// taken as it is (an ESC followed by nothing is the Esc key).
+// The keyboard's side of the loop: the queue, and when bytes were last read, from which a key
+// still unfinished at its end is taken as it is (an ESC followed by nothing is the Esc key) and
+// a terminal's answer still unfinished is dropped.
 struct Input {
     int fd;
     KeyQueue queue;
-    Clock::time_point settle_at = Clock::time_point::max();
+    Clock::time_point last_read = Clock::time_point::min();
     bool held = false; // keys wait while a page loads
+
+    [[nodiscard]] Waited waited(Clock::time_point now) const {
+        if (last_read == Clock::time_point::min() ||
+            now - last_read >= milliseconds(answer_wait_ms)) {
+            return Waited::answer;
+        }
+        return now - last_read >= milliseconds(escape_wait_ms) ? Waited::escape : Waited::no;
+    }
+
+    // When the next wait runs out for what is unfinished at the queue's end.
+    [[nodiscard]] Clock::time_point settle_at(Clock::time_point now) const {
+        const Clock::time_point escape = last_read + milliseconds(escape_wait_ms);
+        if (answer_unfinished(queue, held) && now >= escape) {
+            return last_read + milliseconds(answer_wait_ms);
+        }
+        return escape;
+    }
 };
 
 // The wait's time-out: none with nothing due, so an idle session sleeps until something comes.
@@ -64,6 +83,38 @@ struct Loop {
     void apply(const Event& event) {
         next = update(model, event, Clock::now());
         dirty = next.redraw || dirty;
+        repaint = next.repaint || repaint;
+        if (next.suspend) {
+            suspend();
+        }
+        if (next.hand_over && model->hand_over) {
+            hand_over();
+        }
+    }
+
+    // Ctrl-Z: with a shell's job control, the terminal given back and the run stopped; on `fg`
+    // the whole screen again, at the window's size then. A page arriving meanwhile waits in the
+    // socket (or fails by its bounds).
+    void suspend() {
+        if (model->plain_output || !suspend_to_shell()) {
+            return;
+        }
+        resumed();
+    }
+
+    void hand_over() {
+        const ProgramEnd end = run_in_terminal(*model->hand_over);
+        Event back{.kind = EventKind::handed_back};
+        back.program = end;
+        apply(back);
+        resumed();
+    }
+
+    void resumed() {
+        winsize window = model->window;
+        query_window_size(&window);
+        repaint = true;
+        apply({.kind = EventKind::resumed, .window = window});
     }
 
     void draw() {
@@ -106,15 +157,27 @@ struct Loop {
             hold_keys(&queue);
         }
         input.held = held;
-        const bool settled = Clock::now() >= input.settle_at;
+        const Waited waited = input.waited(Clock::now());
         if (held) {
-            if (take_cancel(&queue, settled)) {
+            const DecodedKey key = take_held_key(&queue, waited);
+            if (key.length == 0) {
+                return false;
+            }
+            if (is_answer(key)) {
+                apply({.kind = EventKind::answer, .key = key});
+            } else if (cancels(key)) {
                 apply({.kind = EventKind::cancel});
+            } else {
+                apply({.kind = EventKind::key, .key = key});
+            }
+            return true;
+        }
+        if (const DecodedKey key = take_key(&queue, waited); key.length > 0) {
+            if (is_answer(key)) {
+                // Never a key, whenever it comes.
+                apply({.kind = EventKind::answer, .key = key});
                 return true;
             }
-            return false;
-        }
-        if (const DecodedKey key = take_key(&queue, settled); key.length > 0) {
             if (key.key == Key::byte && key.byte == repaint_key) {
                 repaint = true;
                 dirty = true;
@@ -145,7 +208,7 @@ struct Loop {
         }
         Clock::time_point deadline = waits.deadline;
         if (key_unfinished(input.queue, input.held)) {
-            deadline = std::min(deadline, input.settle_at);
+            deadline = std::min(deadline, input.settle_at(Clock::now()));
         }
         const bool forever = deadline == Clock::time_point::max();
         const timespec left = time_until(deadline, Clock::now());
@@ -161,7 +224,7 @@ struct Loop {
             if (ready > 0 && watched.front().revents != 0) {
                 const KeyboardRead got = read_keyboard(&input.queue, input.fd);
                 if (got.got) {
-                    input.settle_at = now + milliseconds(escape_wait_ms);
+                    input.last_read = now;
                 }
                 if (got.cancelled && next.hold_keys) {
                     apply({.kind = EventKind::cancel});

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -18,6 +19,8 @@
 #include "nav/bookmarks_path.hpp"
 #include "nav/history.hpp"
 #include "nav/model.hpp"
+#include "term/background.hpp"
+#include "term/sequences.hpp"
 #include "term/terminal.hpp"
 #include "ui/bookmark_work.hpp"
 #include "ui/save_work.hpp"
@@ -57,6 +60,44 @@ int write_bookmarks(const BookmarksPath& where) {
     return 0;
 }
 
+std::optional<std::string> environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+// The user's colours and programs. The background is asked of the terminal when the environment
+// does not tell: the answer comes among the keys, and until it does the dark palette is drawn.
+void read_habits(Model* model) {
+    const char* no_color = std::getenv("NO_COLOR");
+    model->looks.no_colour = no_color != nullptr && *no_color != '\0';
+    model->looks.labels = model->looks.no_colour;
+    if (!model->looks.no_colour) {
+        switch (guess_background(std::getenv("COLORFGBG"))) {
+        case BackgroundGuess::light:
+            model->looks.light = true;
+            break;
+        case BackgroundGuess::dark:
+            break;
+        case BackgroundGuess::ask:
+            // Goes out with the first frame.
+            std::fputs(seq::ask_background, stdout);
+            std::fputs(seq::ask_device_attributes, stdout);
+            model->looks.asking = true;
+            break;
+        }
+    }
+    model->programs.browser = environment("BROWSER");
+    model->programs.path = environment("PATH");
+}
+
+// The terminal taken over for the run: raw mode (given back at exit), its size, the user's looks.
+void start_terminal(Model* model) {
+    std::atexit(restore_terminal);
+    enable_raw_mode();
+    query_window_size(&model->window);
+    read_habits(model);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -71,9 +112,7 @@ int main(int argc, char** argv) {
         // No address: the bookmarks page is the start page.
         const auto model = std::make_unique<Model>();
         model->bookmarks = bookmarks;
-        std::atexit(restore_terminal);
-        enable_raw_mode();
-        query_window_size(&model->window);
+        start_terminal(model.get());
         open_bookmarks_page(model.get());
         run_event_loop(model.get(), STDIN_FILENO);
         return 0;
@@ -103,9 +142,7 @@ int main(int argc, char** argv) {
         start_plain_output(model.get(), *address, std::chrono::steady_clock::now());
         run_event_loop(model.get(), -1);
     } else {
-        std::atexit(restore_terminal);
-        enable_raw_mode();
-        query_window_size(&model->window);
+        start_terminal(model.get());
         push_page(&model->history, *address);
         run_event_loop(model.get(), STDIN_FILENO);
     }

@@ -1,6 +1,8 @@
 // What a menu item's type character stands for: the one table of item types.
 #pragma once
 
+#include <string_view>
+
 enum class ItemKind {
     menu,   // 1
     search, // 7: asks for a query, answers with a menu
@@ -17,3 +19,9 @@ enum class ItemKind {
 // A type the user can act on: it opens as a page, is saved or is a telnet session. Whether the
 // item's host and port allow it is menu.cpp's rule.
 [[nodiscard]] bool item_selectable_type(char type);
+
+// Every label's columns: the widest label and a blank, so display strings after labels line up.
+inline constexpr int item_label_width = 7;
+// The label shown before a menu row's display string, padded to item_label_width: "[DIR]  " for
+// a menu, "[?]    " for a type the table does not know, blanks for an information line.
+[[nodiscard]] std::string_view item_label(char type);

@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/ioctl.h>
 #include <utility>
+#include <vector>
 
 #include "gopher/menu_item.hpp"
 #include "nav/bookmarks_path.hpp"
@@ -15,6 +16,7 @@
 #include "nav/page_find.hpp"
 #include "nav/save.hpp"
 #include "nav/shown_page.hpp"
+#include "term/hand_over.hpp"
 
 enum class PromptKind { search, address, save, find };
 
@@ -31,6 +33,20 @@ struct Overlay {
     std::string error;   // prompt_error
     bool reopen = false; // prompt_error: the address prompt opens again after the key
     Confirm confirm;     // confirm
+};
+
+// How the terminal shows the run: its background, the user's NO_COLOR, the type labels (`t`).
+struct Looks {
+    bool light = false;     // the background is light: the light palette
+    bool no_colour = false; // NO_COLOR set and not empty
+    bool labels = false;    // menu rows show their type as a label
+    bool asking = false;    // the terminal was asked its background and has not answered yet
+};
+
+// The user's programs links are handed to, read from the environment at the start.
+struct Programs {
+    std::optional<std::string> browser; // BROWSER
+    std::optional<std::string> path;    // PATH
 };
 
 // How the run ends: status 0, or 1 with the message on standard error after the system's lines
@@ -62,6 +78,13 @@ struct Model {
     winsize window{};
     // Where the bookmarks file is, from the environment at the start, or why there is none.
     BookmarksPath bookmarks;
+    Looks looks;
+    Programs programs;
+    // Ctrl-Z: the loop gives the terminal back and stops the run, when a shell's job control is
+    // there to resume it.
+    bool suspend = false;
+    // The commands the terminal is handed to, once the user said yes, until they have ended.
+    std::optional<std::vector<Command>> hand_over;
     // Set once the run is over.
     std::optional<RunEnd> end;
 };

@@ -1,11 +1,17 @@
-// Whole keys from the bytes a terminal sends, one key at a time off the front of a queue.
+// Whole keys from the bytes a terminal sends, one key at a time off the front of a queue, and the
+// terminal's answers to our questions, which come on the same bytes and are never keys.
 #include "term/key_decoder.hpp"
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "term/background.hpp"
 
 namespace {
 
 constexpr unsigned char esc = 0x1b;
+constexpr unsigned char bel = 0x07;
 constexpr unsigned char backspace = 0x08;
 constexpr unsigned char del = 0x7f;
 
@@ -72,9 +78,13 @@ Key short_page_key(unsigned char parameter) {
 }
 
 // queued starts with ESC and '[' (CSI) or 'O' (SS3).
-DecodedKey control_sequence(Bytes queued, bool settled) {
+DecodedKey control_sequence(Bytes queued, Waited waited) {
     const bool csi = queued[1] == '[';
     const std::size_t size = queued.size();
+    const bool settled = waited != Waited::no;
+    // ESC [ ? starts the device attributes answer; no key sends it. ESC [ alone may be its
+    // beginning too, and waits as long (as a key it means nothing).
+    const bool answer = csi && (size == 2 || queued[2] == '?');
     // The Linux console's F1 to F5: ESC [ [ and one letter.
     if (csi && size >= 3 && queued[2] == '[') {
         if (size >= 4) {
@@ -90,7 +100,7 @@ DecodedKey control_sequence(Bytes queued, bool settled) {
         return whole(end, Key::ignored);
     }
     if (end == size) {
-        if (!settled) {
+        if (!settled || (answer && waited != Waited::answer)) {
             return not_whole;
         }
         // Nothing came after them in time: read as the page keys, as always.
@@ -115,7 +125,79 @@ DecodedKey control_sequence(Bytes queued, bool settled) {
         }
         return settled ? whole(size, Key::ignored) : not_whole;
     }
+    if (answer) {
+        return whole(length, queued[end] == 'c' ? Key::answered : Key::ignored);
+    }
     return whole(length, sequence_key(csi, queued.subspan(2, end - 2), queued[end]));
+}
+
+std::string_view text_of(Bytes bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// The answer an operating system command string holds: OSC 11 gives the background's colour.
+DecodedKey osc_answer(std::size_t length, std::string_view number, std::string_view payload) {
+    if (number != "11") {
+        return whole(length, Key::ignored);
+    }
+    const std::optional<bool> light = background_is_light(payload);
+    if (!light) {
+        return whole(length, Key::ignored);
+    }
+    DecodedKey key = whole(length, Key::background);
+    key.light = *light;
+    return key;
+}
+
+// queued starts with ESC ]: a terminal's answer (ESC ] number ; text, ended by BEL or ESC \) when
+// digits and a ';' follow. Anything else there is no answer: ESC is Esc, then the keys.
+DecodedKey operating_system_command(Bytes queued, Waited waited) {
+    const std::size_t size = queued.size();
+    const DecodedKey unfinished = waited == Waited::answer ? whole(size, Key::ignored) : not_whole;
+    constexpr std::size_t longest = longest_sequence;
+    std::size_t semicolon = 2;
+    while (semicolon < size && semicolon < longest && queued[semicolon] >= '0' &&
+           queued[semicolon] <= '9') {
+        ++semicolon;
+    }
+    if (semicolon == longest) {
+        return whole(longest, Key::ignored);
+    }
+    if (semicolon == size) {
+        return unfinished;
+    }
+    if (semicolon == 2 || queued[semicolon] != ';') {
+        return whole(1, Key::escape);
+    }
+    const std::string_view number = text_of(queued.subspan(2, semicolon - 2));
+    for (std::size_t at = semicolon + 1; at < size; ++at) {
+        if (at >= longest) {
+            return whole(longest, Key::ignored);
+        }
+        const unsigned char byte = queued[at];
+        const std::string_view payload = text_of(queued.subspan(semicolon + 1, at - semicolon - 1));
+        if (byte == bel) {
+            return osc_answer(at + 1, number, payload);
+        }
+        if (byte == esc) {
+            if (at + 1 >= longest) {
+                return whole(at, Key::ignored);
+            }
+            if (at + 1 == size) {
+                // The string terminator may be cut in two; after the wait the ESC is a key.
+                return waited == Waited::answer ? whole(at, Key::ignored) : not_whole;
+            }
+            if (queued[at + 1] == '\\') {
+                return osc_answer(at + 2, number, payload);
+            }
+            return whole(at, Key::ignored);
+        }
+        // A control byte, or one no answer holds, cuts the string short and is a key of its own.
+        if (byte < 0x20 || byte >= 0x7f) {
+            return whole(at, Key::ignored);
+        }
+    }
+    return unfinished;
 }
 
 bool introduces_sequence(unsigned char byte) {
@@ -124,7 +206,7 @@ bool introduces_sequence(unsigned char byte) {
 
 } // namespace
 
-DecodedKey next_key(std::span<const unsigned char> queued, bool settled) {
+DecodedKey next_key(std::span<const unsigned char> queued, Waited waited) {
     if (queued.empty()) {
         return not_whole;
     }
@@ -133,21 +215,15 @@ DecodedKey next_key(std::span<const unsigned char> queued, bool settled) {
         return {1, first == backspace || first == del ? Key::back : Key::byte, first};
     }
     if (queued.size() == 1) {
-        return settled ? whole(1, Key::escape) : not_whole;
+        return waited != Waited::no ? whole(1, Key::escape) : not_whole;
     }
     if (introduces_sequence(queued[1])) {
-        return control_sequence(queued, settled);
+        return control_sequence(queued, waited);
     }
-    // ESC ESC: Alt with Esc, or with a key whose sequence follows (Alt+arrow on some terminals).
-    if (queued[1] == esc) {
-        if (queued.size() == 2) {
-            return settled ? whole(2, Key::ignored) : not_whole;
-        }
-        if (introduces_sequence(queued[2])) {
-            const DecodedKey inner = control_sequence(queued.subspan(1), settled);
-            return inner.length == 0 ? not_whole : whole(1 + inner.length, Key::ignored);
-        }
+    if (queued[1] == ']') {
+        return operating_system_command(queued, waited);
     }
-    // Alt with a key, or ESC then a control byte: neither means anything to the views.
-    return whole(2, Key::ignored);
+    // ESC followed at once by another key's bytes (a burst from tmux or ssh: Esc then Down): the
+    // Esc key, then that key.
+    return whole(1, Key::escape);
 }

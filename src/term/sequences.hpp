@@ -34,4 +34,8 @@ inline constexpr int sgr_bg_bright = 100;
 inline constexpr const char* sgr_fg_palette = ";38;5;"; // then the index
 inline constexpr const char* sgr_bg_palette = ";48;5;";
 inline constexpr const char* sgr_end = "m";
+// The question about the background's colour (OSC 11 ; ? ST), then the primary device attributes
+// request, which every terminal answers: an answer to it first means no colour is coming.
+inline constexpr const char* ask_background = "\033]11;?\033\\";
+inline constexpr const char* ask_device_attributes = "\033[c";
 } // namespace seq

@@ -45,6 +45,14 @@ void restore_from_signal() {
     taken_over = 0;
 }
 
+// Raw mode from the saved mode.
+void enter_raw_mode() {
+    termios raw = saved_termios;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
+    taken_over = 1;
+}
+
 } // namespace
 
 bool terminal_taken_over() {
@@ -54,10 +62,7 @@ bool terminal_taken_over() {
 void enable_raw_mode() {
     std::setvbuf(stdout, stdout_buffer, _IOFBF, sizeof stdout_buffer);
     tcgetattr(STDIN_FILENO, &saved_termios);
-    termios raw = saved_termios;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
-    taken_over = 1;
+    enter_raw_mode();
     // The resize flag is looked at between waits: the signal comes only inside the loop's wait.
     // The ending signals act at once wherever they come.
     sigset_t resize;
@@ -82,6 +87,49 @@ void restore_terminal() {
     std::fputs(seq::reset, stdout);
     // Cleared last: a signal arriving meanwhile restores once more rather than not at all.
     taken_over = 0;
+}
+
+void hand_terminal_over() {
+    restore_terminal();
+    std::fflush(stdout);
+}
+
+void take_terminal_back() {
+    // The shell or the program may have changed the mode meanwhile (stty): the run gives back
+    // the one it finds now.
+    tcgetattr(STDIN_FILENO, &saved_termios);
+    enter_raw_mode();
+    set_cursor_visible(0);
+}
+
+JobFacts read_job_facts() {
+    JobFacts facts;
+    struct sigaction stop {};
+    facts.stop_ignored = sigaction(SIGTSTP, nullptr, &stop) == 0 && stop.sa_handler == SIG_IGN;
+    facts.foreground = tcgetpgrp(STDIN_FILENO);
+    facts.group = getpgrp();
+    const pid_t parent = getppid();
+    facts.parent_group = getpgid(parent);
+    facts.session = getsid(0);
+    facts.parent_session = getsid(parent);
+    return facts;
+}
+
+bool job_control_available(const JobFacts& facts) {
+    return !facts.stop_ignored && facts.group > 0 && facts.foreground == facts.group &&
+           facts.parent_group > 0 && facts.parent_group != facts.group && facts.session > 0 &&
+           facts.parent_session == facts.session;
+}
+
+bool suspend_to_shell() {
+    if (!job_control_available(read_job_facts())) {
+        return false;
+    }
+    hand_terminal_over();
+    // The whole job stops, as Ctrl-Z in cooked mode would stop it; this returns once resumed.
+    kill(0, SIGTSTP);
+    take_terminal_back();
+    return true;
 }
 
 void on_resize_signal(int) {

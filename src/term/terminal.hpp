@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <sys/ioctl.h>
+#include <sys/types.h>
 #include <termios.h>
 
 extern termios saved_termios;
@@ -19,6 +20,33 @@ void restore_terminal();
 
 // True between enable_raw_mode and the first restore_terminal.
 bool terminal_taken_over();
+
+// The terminal given back exactly as on exit, with what was written flushed, for another program
+// or the shell; take_terminal_back makes it raw again (the mode found then is the one given back
+// at the end), after which the caller reads the window size and draws the whole screen.
+void hand_terminal_over();
+void take_terminal_back();
+
+// What says whether a shell's job control is there to resume a stopped run.
+struct JobFacts {
+    bool stop_ignored = false; // SIGTSTP ignored: whoever started us wants no stops
+    pid_t foreground = -1;     // the terminal's foreground process group (-1: none, no terminal)
+    pid_t group = -1;          // ours
+    pid_t parent_group = -1;
+    pid_t session = -1; // ours
+    pid_t parent_session = -1;
+};
+
+[[nodiscard]] JobFacts read_job_facts();
+// A stop is resumed only by a job-control shell: we are its foreground job, in a group of our own
+// that the shell (our parent, in our session) watches. Without one (no shell, a shell without job
+// control, a background or orphaned group) a stop could last for ever: none is made.
+[[nodiscard]] bool job_control_available(const JobFacts& facts);
+
+// Ctrl-Z: when job control is there, the terminal given back, the run stopped as SIGTSTP's
+// default action does, and on resuming raw mode back: true (the caller reads the window size
+// and draws the whole screen). Without job control nothing happens: false.
+[[nodiscard]] bool suspend_to_shell();
 
 void on_resize_signal(int signal_number);
 // SIGINT (sent by another process: raw mode turns Ctrl-C into a byte), SIGTERM and SIGHUP:

@@ -5,6 +5,8 @@
 
 struct BottomRow;
 struct Frame;
+struct Palette;
 
 // An error or a note, as bottom_row gives it.
-void draw_bottom_note(Frame* frame, const winsize& window, const BottomRow& row);
+void draw_bottom_note(Frame* frame, const winsize& window, const BottomRow& row,
+                      const Palette& palette);

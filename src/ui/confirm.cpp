@@ -29,7 +29,7 @@ void draw_confirm_row(const Model& model, Frame* frame) {
     if (rows <= 0 || cols <= 0) {
         return; // not a terminal: nothing to draw on
     }
-    const int end = draw_bottom_message(frame, model.window, look::bold_bright_blue,
+    const int end = draw_bottom_message(frame, model.window, model_palette(model).prompt_label,
                                         model.overlay.confirm.question);
     frame->cursor_row = rows;
     frame->cursor_col = end > 0 && end <= cols ? end : cols;

@@ -1,6 +1,9 @@
 // The draw step: one whole frame from the model, changing nothing.
 #include "ui/frame.hpp"
 
+#include "ui/confirm.hpp"
+#include "ui/looks.hpp"
+
 #include "nav/model.hpp"
 #include "ui/about.hpp"
 #include "ui/bottom_note.hpp"
@@ -16,6 +19,11 @@ Frame draw_frame(const Model& model) {
     Frame frame = make_frame(model.window.ws_row, model.window.ws_col);
     if (model.overlay.kind == OverlayKind::about) {
         draw_about_screen(model, &frame);
+        // The about screen's table holds the dark palette's looks.
+        const Palette& palette = model_palette(model);
+        for (Cell& cell : frame.cells) {
+            cell.attr = in_palette(palette, cell.attr);
+        }
         return frame;
     }
     const Page* page = model.history.current;
@@ -43,7 +51,7 @@ Frame draw_frame(const Model& model) {
     case BottomKind::error:
     case BottomKind::note:
     case BottomKind::done:
-        draw_bottom_note(&frame, model.window, row);
+        draw_bottom_note(&frame, model.window, row, model_palette(model));
         break;
     case BottomKind::empty:
         break;

@@ -49,17 +49,22 @@ void draw_header(const Model& model, Frame* frame) {
             text += incomplete_mark;
         }
     }
-    draw_band(frame, cols);
+    const Attr& bar = model_palette(model).header;
+    draw_band(frame, cols, bar);
     const int col = centered_column(shown_width(text, TabShow::one_blank), cols);
     std::string shown;
     append_cut(shown, text, cols - col + 1, TabShow::one_blank);
-    put_text(frame, 1, col, shown, look::bar);
+    put_text(frame, 1, col, shown, bar);
 }
 
 void draw_band(Frame* frame, int cols) {
+    draw_band(frame, cols, look::bar);
+}
+
+void draw_band(Frame* frame, int cols, const Attr& look) {
     const int col = centered_column(band_width, cols);
     const int width = cols - col + 1 < band_width ? cols - col + 1 : band_width;
-    put_blanks(frame, 1, col, width, look::bar);
+    put_blanks(frame, 1, col, width, look);
 }
 
 void start_view_frame(const Model& model, Frame* frame) {

@@ -2,11 +2,13 @@
 // under it where a view places its content.
 #pragma once
 
+struct Attr;
 struct Frame;
 struct Model;
 
 // The bar's band on row 1 in the bar's colours, cut to the window's cols columns.
 void draw_band(Frame* frame, int cols);
+void draw_band(Frame* frame, int cols, const Attr& look);
 
 // The bar alone, with the page's URL (from the network, so filtered) centred by the columns it
 // shows in. Nothing in a window of no size.

@@ -9,6 +9,8 @@
 #include "gopher/menu.hpp"
 #include "gopher/url.hpp"
 #include "nav/model.hpp"
+#include "ui/confirm.hpp"
+#include "ui/link_programs.hpp"
 #include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/save_work.hpp"
@@ -47,6 +49,47 @@ std::string item_url(const Model& model, const MenuItem& item) {
     return page_url(address);
 }
 
+// With BROWSER set, the question; else the URL as a note.
+void open_web_link(Model* model, std::string_view url) {
+    const std::optional<std::string>& browser = model->programs.browser;
+    if (!browser) {
+        model->message = note_message(std::string(url), true);
+        return;
+    }
+    if (!safe_to_hand_on(url)) {
+        model->message = error_message(std::string(unsafe_link_message));
+        return;
+    }
+    std::vector<Command> commands = browser_commands(*browser, url);
+    if (commands.empty()) {
+        model->message = note_message(std::string(url), true);
+        return;
+    }
+    const char* path = model->programs.path ? model->programs.path->c_str() : nullptr;
+    std::string question = browser_question(url, commands[first_runnable(commands, path)]);
+    ask(&model->overlay, Confirm{std::move(question), OpenWith{std::move(commands)}});
+}
+
+// With the telnet (or tn3270) program on PATH, the question; else the URL as a note.
+void open_session(Model* model, const MenuItem& item) {
+    const std::string_view selector = menu_item_selector(item, current_content(*model));
+    const Address address = link_address(*model, item, selector);
+    const std::string_view program = item.type == 'T' ? "tn3270" : "telnet";
+    const char* path = model->programs.path ? model->programs.path->c_str() : nullptr;
+    const std::optional<std::string> found = find_program(program, path);
+    if (!found) {
+        model->message = note_message(item_url(*model, item), true);
+        return;
+    }
+    if (!safe_to_hand_on(address.host)) {
+        model->message = error_message(std::string(unsafe_link_message));
+        return;
+    }
+    std::string question = telnet_question(program, address.host, address.port, selector);
+    ask(&model->overlay,
+        Confirm{std::move(question), OpenWith{{telnet_command(program, address.host, address.port)}}});
+}
+
 } // namespace
 
 bool open_item_elsewhere(Model* model, const MenuItem& item) {
@@ -55,7 +98,7 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
         ask_to_save_item(model, item);
         return true;
     case ItemKind::telnet:
-        model->message = note_message(item_url(*model, item), true);
+        open_session(model, item);
         return true;
     default:
         break;
@@ -74,7 +117,7 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
             return true;
         }
     }
-    model->message = note_message(std::string(*web), true);
+    open_web_link(model, *web);
     return true;
 }
 

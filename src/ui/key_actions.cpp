@@ -28,6 +28,13 @@
 
 namespace {
 
+// What a yes to the bottom row's question does.
+struct Confirmed {
+    Model* model;
+    void operator()(const RemoveBookmark& what) const { remove_bookmark_now(model, what); }
+    void operator()(OpenWith& open) const { model->hand_over = std::move(open.commands); }
+};
+
 const char* search_too_long = "Error: Search too long.";
 const char* invalid_address = "Error: Invalid Gopher address format. Press any key.";
 
@@ -179,8 +186,7 @@ void key_in_overlay(Model* model, DecodedKey key) {
         return;
     case OverlayKind::confirm:
         if (const std::optional<ConfirmAction> yes = answer(&overlay, key)) {
-            std::visit([model](const RemoveBookmark& what) { remove_bookmark_now(model, what); },
-                       *yes);
+            std::visit(Confirmed{model}, *yes);
         }
         return;
     case OverlayKind::none:
@@ -274,6 +280,11 @@ void key_in_view(Model* model, DecodedKey key) {
         return;
     case Action::history:
         open_history_page(model);
+        return;
+    case Action::labels:
+        if (shown.menu) {
+            model->looks.labels = !model->looks.labels;
+        }
         return;
     case Action::none:
         return;

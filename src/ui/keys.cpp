@@ -60,6 +60,8 @@ Action view_action(DecodedKey key) {
         return Action::remove_bookmark;
     case 'H':
         return Action::history;
+    case 't':
+        return Action::labels;
     default:
         return Action::none;
     }

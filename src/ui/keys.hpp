@@ -25,6 +25,7 @@ enum class Action {
     bookmarks,       // 'B': the bookmarks page
     remove_bookmark, // 'd': on the bookmarks page, the marked bookmark
     history,         // 'H': the history page
+    labels,          // 't': a menu's type labels shown or not, for the run
 };
 
 [[nodiscard]] Action view_action(DecodedKey key);

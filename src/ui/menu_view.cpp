@@ -5,13 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "gopher/item_type.hpp"
 #include "nav/model.hpp"
 #include "term/frame.hpp"
 #include "term/width.hpp"
 #include "ui/find_view.hpp"
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
-#include "ui/menu_selection.hpp"
+#include "ui/looks.hpp"
 
 namespace {
 
@@ -35,6 +36,8 @@ void draw_menu(const Model& model, Frame* frame) {
         const char* content = items_content(model);
         const int selected = shown_selected_ordinal(shown);
         const bool marked = find_marks_shown(model);
+        const Palette& palette = model_palette(model);
+        const bool labels = model.looks.labels;
         std::string row;
         // Only the rows on screen are visited, however long the menu.
         const int last = count - top < rows ? count - top : rows;
@@ -45,14 +48,23 @@ void draw_menu(const Model& model, Frame* frame) {
             const ScreenPlace place = content_row_place(model, k);
             const std::string_view marker = highlight ? "->" : "  ";
             row.assign(marker.substr(0, room < 2 ? 1 : 2));
+            int left = room - 2;
+            if (labels && left > 0) {
+                // The label's blanks come from our table: no filter needed, cut like the rest.
+                const std::string_view label = item_label(item.type);
+                const int shown = left < item_label_width ? left : item_label_width;
+                row.append(label.substr(0, static_cast<std::size_t>(shown)));
+                left -= shown;
+            }
             const std::string_view display = menu_item_display(item, content);
             const LineCoding coding = line_coding(display);
             const std::vector<MatchSpan> matches =
                 marked ? find_in_line(display, model.find.needle, coding)
                        : std::vector<MatchSpan>{};
-            append_row(row, {display, 0, display.size(), 0, coding}, 0, room - 2,
+            append_row(row, {display, 0, display.size(), 0, coding}, 0, left,
                        {matches, {&mark_on, 1}, {&mark_off, 1}});
-            put_text(frame, place.row, place.col, row, type_color(item.type, highlight));
+            put_text(frame, place.row, place.col, row,
+                     highlight ? palette.selected : item_look(palette, item.type));
         }
     }
 }

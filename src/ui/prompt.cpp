@@ -83,8 +83,8 @@ void draw_prompt_row(const Model& model, Frame* frame) {
         return; // not a terminal: nothing to draw on
     }
     const std::string& typed = model.overlay.typed;
-    const int input_col = draw_bottom_message(frame, model.window, look::bold_bright_blue,
-                                              prompt_label(model.overlay.prompt));
+    const int input_col = draw_bottom_message(
+        frame, model.window, model_palette(model).prompt_label, prompt_label(model.overlay.prompt));
     // Up to the last column, left free for the cursor.
     const int field = cols - input_col;
     const auto count = static_cast<int>(typed.size());
@@ -93,13 +93,13 @@ void draw_prompt_row(const Model& model, Frame* frame) {
         const int shown = count < field ? count : (field > 0 ? field : 0);
         end = put_text(frame, rows, input_col,
                        std::string_view{typed}.substr(static_cast<std::size_t>(count - shown)),
-                       look::plain);
+                       model_palette(model).prompt_text);
     } else {
         const std::string_view tail = std::string_view{typed}.substr(
             fitting_tail_start(typed, field > 0 ? field : 0, TabShow::one_blank));
         std::string out;
         append_cut(out, tail, field > 0 ? field : 0, TabShow::one_blank);
-        end = put_text(frame, rows, input_col, out, look::plain);
+        end = put_text(frame, rows, input_col, out, model_palette(model).prompt_text);
     }
     frame->cursor_row = rows;
     frame->cursor_col = end <= cols ? end : cols;
@@ -107,5 +107,6 @@ void draw_prompt_row(const Model& model, Frame* frame) {
 }
 
 void draw_prompt_error(const Model& model, Frame* frame) {
-    draw_bottom_message(frame, model.window, look::bold_red, model.overlay.error);
+    draw_bottom_message(frame, model.window, model_palette(model).message_error,
+                        model.overlay.error);
 }

@@ -1,18 +1,50 @@
 // The update step: every event the loop sees changes the model here, and only here.
 #include "ui/update.hpp"
 
+#include <utility>
+#include <vector>
+
 #include "nav/model.hpp"
 #include "term/key_queue.hpp"
 #include "ui/fetch_work.hpp"
 #include "ui/find_work.hpp"
 #include "ui/history_work.hpp"
 #include "ui/key_actions.hpp"
+#include "ui/link_programs.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/save_work.hpp"
 
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+constexpr unsigned char suspend_key = 0x1a; // Ctrl-Z
+
+// The first answer about the background switches the palette; anything later changes nothing.
+bool answer(Model* model, const DecodedKey& key) {
+    Looks& looks = model->looks;
+    if (!looks.asking) {
+        return false;
+    }
+    looks.asking = false;
+    if (key.key != Key::background || !key.light || looks.light) {
+        return false;
+    }
+    looks.light = true;
+    return true;
+}
+
+void handed_back(Model* model, const ProgramEnd& end) {
+    if (!model->hand_over) {
+        return;
+    }
+    const std::vector<Command>& commands = *model->hand_over;
+    if (end.status != 0 && end.command < commands.size() && !commands[end.command].empty()) {
+        model->message =
+            error_message(program_failed_message(commands[end.command].front(), end.status));
+    }
+    model->hand_over.reset();
+}
 
 bool apply(Model* model, const Event& event, Clock::time_point now) {
     switch (event.kind) {
@@ -41,8 +73,21 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
     }
     case EventKind::idle:
         return do_pending_work(model);
+    case EventKind::answer:
+        return answer(model, event.key);
+    case EventKind::handed_back:
+        handed_back(model, event.program);
+        return true;
+    case EventKind::resumed:
+        fit_to_window(model, event.window);
+        return true;
     case EventKind::key:
         break;
+    }
+    if (event.key.key == Key::byte && event.key.byte == suspend_key) {
+        // Changes nothing here: the loop stops the run if a shell can resume it.
+        model->suspend = true;
+        return true;
     }
     // A failed fetch's words stay until the next key, which then acts as usual.
     model->message = Message{};
@@ -69,11 +114,15 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
 } // namespace
 
 Outcome update(Model* model, const Event& event, Clock::time_point now) {
+    const bool light = model->looks.light;
     const bool redraw = apply(model, event, now);
     return {.redraw = redraw,
             .fetch = wants_fetch(*model),
             .after_frame = has_pending_work(*model),
-            .hold_keys = keys_held(model->fetch)};
+            .hold_keys = keys_held(model->fetch),
+            .repaint = model->looks.light != light,
+            .suspend = std::exchange(model->suspend, false),
+            .hand_over = model->hand_over.has_value()};
 }
 
 void collect_waits(const Model& model, Waits* waits) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <sys/ioctl.h>
 
+#include "term/hand_over.hpp"
 #include "term/key_decoder.hpp"
 #include "ui/waits.hpp"
 
@@ -19,6 +20,9 @@ enum class EventKind {
     time,        // a deadline of the work in flight may have passed
     idle,        // the frame is out: the work left for after it (a long menu's items, the
                  // text's line count) is done now, before the next key
+    answer,      // the terminal answered a question (key: its background, or its attributes)
+    handed_back, // the programs the terminal was handed to have ended (program)
+    resumed,     // the run is back from a stop (Ctrl-Z), at the window's size now (window)
 };
 
 struct Event {
@@ -27,6 +31,7 @@ struct Event {
     int fd = -1;
     short revents = 0;
     winsize window{};
+    ProgramEnd program{};
 };
 
 // What the loop does after an event, as the update step tells it.
@@ -35,6 +40,9 @@ struct Outcome {
     bool fetch = false;       // a page was asked for and none is loading: the fetch event next
     bool after_frame = false; // work is left for after the next frame: the idle event then
     bool hold_keys = false;   // a page is asked for and not on screen: keys wait, but a cancel
+    bool repaint = false;     // the screen is drawn whole: its colours changed
+    bool suspend = false;     // Ctrl-Z: the terminal given back and the run stopped, if it can be
+    bool hand_over = false;   // the terminal goes to the programs of Model::hand_over
 };
 
 // Applies the event.

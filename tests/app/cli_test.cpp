@@ -67,7 +67,7 @@ void expect_usage(const std::vector<std::string>& args) {
 TEST(CommandLine, NoArgumentOpensTheStartPage) {
     const ScratchDir data;
     PtyOptions options;
-    options.env = {"XDG_DATA_HOME=" + data.path};
+    options.environment = {"XDG_DATA_HOME=" + data.path};
     auto run = start_program({}, options);
     ASSERT_TRUE(wait_for_text(*run, "No bookmarks yet.")) << screen_text(*run) << run->errors;
     EXPECT_EQ(run->output.find("Usage:"), std::string::npos);

@@ -36,3 +36,26 @@ TEST(ItemKind, EveryByteHasItsKind) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ItemLabel, EveryTypeHasALabelOfOneWidth) {
+    const struct {
+        char type;
+        std::string_view label;
+    } labels[] = {
+        {'1', "[DIR]  "}, {'0', "[TXT]  "}, {'7', "[SRCH] "}, {'9', "[BIN]  "}, {'5', "[BIN]  "},
+        {'I', "[IMG]  "}, {'g', "[IMG]  "}, {'s', "[SND]  "}, {'8', "[TEL]  "}, {'T', "[TEL]  "},
+        {'h', "[WEB]  "}, {'3', "[ERR]  "}, {'i', "       "}, {'X', "[?]    "}, {'\0', "[?]    "},
+    };
+    for (const auto& l : labels) {
+        EXPECT_EQ(item_label(l.type), l.label) << "type=" << static_cast<int>(l.type);
+    }
+    for (int byte = 0; byte < 256; ++byte) {
+        EXPECT_EQ(item_label(static_cast<char>(byte)).size(),
+                  static_cast<std::size_t>(item_label_width))
+            << "byte=" << byte;
+    }
+}
+
+} // namespace

@@ -40,7 +40,7 @@ class TlsE2e : public ::testing::Test {
 
     static PtyOptions options() {
         PtyOptions o = options_for(size);
-        o.env = {trust_test_ca(*ca)};
+        o.environment = {trust_test_ca(*ca)};
         return o;
     }
 

@@ -346,6 +346,11 @@ std::string foreign_bytes(std::string_view out) {
             ++i;
             continue;
         }
+        // Our own question about the background.
+        if (out.substr(i).starts_with("\033]11;?\033\\")) {
+            i += 8;
+            continue;
+        }
         if (c == 0x1b && i + 1 < out.size() && out[i + 1] == '[') {
             std::size_t j = i + 2;
             if (j < out.size() && out[j] == '?') {
@@ -356,7 +361,7 @@ std::string foreign_bytes(std::string_view out) {
                 ++j;
             }
             if (j < out.size() &&
-                std::string_view("mHJhlKrSTABCD").find(out[j]) != std::string::npos) {
+                std::string_view("mHJhlKrSTABCDc").find(out[j]) != std::string::npos) {
                 i = j + 1;
                 continue;
             }

@@ -122,7 +122,7 @@ TEST(ValgrindTour, TlsPagesAndARefusedCertificateRunClean) {
     serve(*server, "/notes", Script{long_document()});
 
     PtyOptions options = under_memcheck();
-    options.env = {trust_test_ca(*ca)};
+    options.environment = {trust_test_ca(*ca)};
     auto run_owner = start_program({tls_url(*good, "localhost")}, options);
     PtyRun& run = *run_owner;
     const auto step = [&](const std::string& keys, const char* then_shown) {
@@ -344,7 +344,7 @@ TEST(ValgrindTour, BookmarksAndHistoryRunClean) {
     serve(*server, "/doc", Script{long_document()});
     const ScratchDir data;
     PtyOptions options = under_memcheck();
-    options.env = {"XDG_DATA_HOME=" + data.path};
+    options.environment = {"XDG_DATA_HOME=" + data.path};
     auto run_owner = start_program({"127.0.0.1:" + std::to_string(port)}, options);
     PtyRun& run = *run_owner;
     const auto step = [&](const char* keys, const char* then_shown) {

@@ -381,9 +381,9 @@ StormResult run_storm(const StormPlan& plan, const Endings& endings) {
     PtyOptions options;
     options.working_dir = saves.path;
     // 'm', 'B', 'd' and 'y' keep and remove bookmarks there too, never in the user's own file.
-    options.env = {"XDG_DATA_HOME=" + saves.path};
+    options.environment = {"XDG_DATA_HOME=" + saves.path};
     if (tls) {
-        options.env.push_back(trust_test_ca(*ca));
+        options.environment.push_back(trust_test_ca(*ca));
     }
     auto run = start_program(
         {tls ? tls_url(*front, "localhost") : "127.0.0.1:" + std::to_string(start_port)}, options);

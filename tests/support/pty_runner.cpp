@@ -61,6 +61,12 @@ constexpr VTermScreenCallbacks screen_callbacks = {
 // the emulator, so it must not feed the emulator more output meanwhile.
 void on_emulator_output(const char* bytes, std::size_t length, void* user) {
     const auto* run = static_cast<PtyRun*>(user);
+    // The device attributes are answered by answer_queries instead, in order with the colour.
+    const std::string_view answer(bytes, length);
+    if (run->answers != TerminalAnswers::emulator && answer.starts_with("\033[?") &&
+        answer.ends_with('c')) {
+        return;
+    }
     while (length > 0) {
         const ssize_t n = write(run->master, bytes, length);
         if (n > 0) {
@@ -154,6 +160,84 @@ void trim_right(std::string& text) {
     text.erase(text.find_last_not_of(' ') + 1);
 }
 
+void write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd wanted{fd, POLLOUT, 0};
+            if (poll(&wanted, 1, default_wait_ms) <= 0) {
+                return;
+            }
+        } else if (!(n < 0 && errno == EINTR)) {
+            return;
+        }
+    }
+}
+
+constexpr std::string_view background_query_st = "\033]11;?\033\\";
+constexpr std::string_view background_query_bel = "\033]11;?\a";
+constexpr std::string_view attributes_query = "\033[c";
+constexpr std::string_view attributes_query_zero = "\033[0c";
+constexpr std::string_view attributes_answer = "\033[?62;22c";
+
+void give_answer(PtyRun& run, std::string_view answer) {
+    switch (run.answer_timing) {
+    case AnswerTiming::at_once:
+        write_all(run.master, answer);
+        return;
+    case AnswerTiming::late:
+        run.held_answers += answer;
+        return;
+    case AnswerTiming::cut:
+        // One cut, in the first answer; what follows it waits in order.
+        if (run.held_answers.empty()) {
+            write_all(run.master, answer.substr(0, answer.size() / 2));
+            run.held_answers = answer.substr(answer.size() / 2);
+        } else {
+            run.held_answers += answer;
+        }
+        return;
+    }
+}
+
+// Looks through the output not yet searched for the program's questions, and answers each in
+// order as the chosen terminal would.
+void answer_queries(PtyRun& run) {
+    if (run.answers == TerminalAnswers::emulator) {
+        return;
+    }
+    constexpr std::size_t longest = 7;
+    for (;;) {
+        std::size_t first = std::string::npos;
+        std::string_view found;
+        for (const std::string_view query :
+             {background_query_st, background_query_bel, attributes_query, attributes_query_zero}) {
+            const std::size_t at = run.output.find(query, run.queries_seen);
+            if (at < first) {
+                first = at;
+                found = query;
+            }
+        }
+        if (first == std::string::npos) {
+            // A question cut by the end of what arrived is looked at again with the rest.
+            if (run.output.size() > run.queries_seen + longest) {
+                run.queries_seen = run.output.size() - longest;
+            }
+            return;
+        }
+        run.queries_seen = first + found.size();
+        if (found == attributes_query || found == attributes_query_zero) {
+            if (run.answers != TerminalAnswers::nothing) {
+                give_answer(run, attributes_answer);
+            }
+        } else if (run.answers == TerminalAnswers::colour) {
+            give_answer(run, "\033]11;" + run.colour + "\033\\");
+        }
+    }
+}
+
 } // namespace
 
 PtyRun::~PtyRun() {
@@ -206,24 +290,34 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
         argv.push_back(text.data());
     }
     argv.push_back(nullptr);
-    std::string term = "TERM=xterm-256color";
-    std::vector<char*> envp;
-    // An entry given replaces the test's own of the same name.
-    const auto replaced = [&options](const char* entry) {
-        return std::any_of(options.env.begin(), options.env.end(), [entry](const std::string& e) {
-            const std::size_t name = e.find('=') + 1;
-            return std::strncmp(entry, e.c_str(), name) == 0;
-        });
+    std::vector<std::string> environment = {"TERM=xterm-256color", "COLORFGBG", "NO_COLOR",
+                                            "BROWSER"};
+    environment.insert(environment.end(), options.environment.begin(), options.environment.end());
+    const auto name_of = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
+    const auto overridden = [&](std::string_view entry) {
+        for (const std::string& own : environment) {
+            if (name_of(own) == name_of(entry)) {
+                return true;
+            }
+        }
+        return false;
     };
+    std::vector<char*> envp;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, "TERM=", 5) != 0 && !replaced(*entry)) {
+        if (!overridden(*entry)) {
             envp.push_back(*entry);
         }
     }
-    envp.push_back(term.data());
-    std::vector<std::string> added = options.env;
-    for (std::string& entry : added) {
-        envp.push_back(entry.data());
+    // The last setting of a name holds.
+    for (std::size_t k = 0; k < environment.size(); ++k) {
+        std::string& entry = environment[k];
+        bool later = false;
+        for (std::size_t j = k + 1; j < environment.size(); ++j) {
+            later = later || name_of(environment[j]) == name_of(entry);
+        }
+        if (!later && entry.find('=') != std::string::npos) {
+            envp.push_back(entry.data());
+        }
     }
     envp.push_back(nullptr);
 
@@ -273,6 +367,9 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
         fcntl(run->error_pipe, F_SETFL, fcntl(run->error_pipe, F_GETFL) | O_NONBLOCK);
     }
 
+    run->answers = options.answers;
+    run->answer_timing = options.answer_timing;
+    run->colour = options.colour;
     run->vt = vterm_new(options.rows, options.cols);
     vterm_set_utf8(run->vt, 1);
     vterm_output_set_callback(run->vt, on_emulator_output, run.get());
@@ -291,6 +388,7 @@ bool pump(PtyRun& run) {
             changed = true;
         }
     }
+    answer_queries(run);
     if (run.error_pipe >= 0 && !drain(run.error_pipe, run.errors, nullptr, nullptr)) {
         close_fd(run.error_pipe);
         changed = true;
@@ -403,6 +501,48 @@ void send_keys(PtyRun& run, std::string_view bytes) {
         poll(&fd, 1, 100);
         pump(run);
     }
+}
+
+void release_answers(PtyRun& run) {
+    pump(run);
+    if (run.master >= 0) {
+        write_all(run.master, run.held_answers);
+    }
+    run.held_answers.clear();
+}
+
+std::string shell_quoted(std::string_view text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+std::unique_ptr<PtyRun> start_program_in_shell(const std::vector<std::string>& args,
+                                               PtyOptions options) {
+    std::string line =
+        shell_quoted(options.command.empty() ? std::string(KESMOR_BINARY) : options.command[0]);
+    for (std::size_t k = 1; k < options.command.size(); ++k) {
+        line += ' ' + shell_quoted(options.command[k]);
+    }
+    for (const std::string& arg : args) {
+        line += ' ' + shell_quoted(arg);
+    }
+    line += '\n';
+    options.command = {"/bin/bash", "--noprofile", "--norc", "-i"};
+    options.stderr_to_terminal = true;
+    options.environment.insert(options.environment.begin(), {"PS1=$ ", "HISTFILE="});
+    std::unique_ptr<PtyRun> run = start_program({}, std::move(options));
+    if (!wait_for_text(*run, "$")) {
+        return nullptr;
+    }
+    send_keys(*run, line);
+    return run;
 }
 
 void send_signal(PtyRun& run, int signal_number) {

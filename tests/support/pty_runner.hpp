@@ -29,6 +29,21 @@
 struct NameSandbox;
 struct VTerm;
 
+// What the terminal answers to the program's background question (OSC 11 ; ? ST) and to its
+// device attributes request (ESC [ c), and when.
+enum class TerminalAnswers {
+    emulator,        // as libvterm does: the device attributes, no colour
+    colour,          // the colour (TerminalOptions::colour), then the device attributes
+    attributes_only, // the device attributes alone: the terminal will not tell its colour
+    nothing,         // no answer at all
+};
+enum class AnswerTiming {
+    at_once,
+    late, // held until release_answers()
+    cut,  // the first answer's first half at once, in a write of its own; the rest held until
+          // release_answers()
+};
+
 // Long enough for a sanitized build on a busy machine; a passing test never waits this long.
 inline constexpr int default_wait_ms = 15'000;
 
@@ -50,8 +65,13 @@ struct PtyOptions {
     // When set, the child enters this name sandbox (support/name_sandbox.hpp) before it runs
     // the program; it ends with status 126 when it cannot. The sandbox must outlive the start.
     const NameSandbox* sandbox = nullptr;
-    // Added to the program's environment ("NAME=value"), after the test's own.
-    std::vector<std::string> env = {};
+    // Variables for the program's environment: "NAME=value" sets NAME, "NAME" alone removes it.
+    // COLORFGBG, NO_COLOR and BROWSER are removed unless set here, so the tester's own terminal
+    // does not choose the colours.
+    std::vector<std::string> environment = {};
+    TerminalAnswers answers = TerminalAnswers::emulator;
+    AnswerTiming answer_timing = AnswerTiming::at_once;
+    std::string colour = "rgb:ffff/ffff/ffff"; // as OSC 11 gives it
 };
 
 struct PtyRun {
@@ -71,6 +91,11 @@ struct PtyRun {
     // row, for instance); the lines a smaller window drops in resize() are not counted.
     int scrolled_lines = 0;
     bool terminal_closed = false; // every descriptor of the program's side is closed
+    TerminalAnswers answers = TerminalAnswers::emulator;
+    AnswerTiming answer_timing = AnswerTiming::at_once;
+    std::string colour;
+    std::size_t queries_seen = 0; // bytes of output searched for the program's questions
+    std::string held_answers;     // answered, not written yet (late or cut)
     bool reaped = false;
     int wait_status = 0; // from waitpid, valid once reaped
     rusage usage{};      // the processor time it used, valid once reaped
@@ -113,6 +138,17 @@ bool pump(PtyRun& run);
 [[nodiscard]] std::string describe_end(const PtyRun& run);
 
 void send_keys(PtyRun& run, std::string_view bytes);
+// Writes the answers held back (AnswerTiming late or cut) to the program.
+void release_answers(PtyRun& run);
+
+// Runs the program from an interactive bash (no startup files, prompt "$ ", no history file) in
+// the pseudo-terminal, so that the shell's job control is there: the shell is run->pid, and the
+// command line is typed once its first prompt shows. Standard error goes to the terminal. Null
+// when the prompt never came.
+[[nodiscard]] std::unique_ptr<PtyRun> start_program_in_shell(const std::vector<std::string>& args,
+                                                             PtyOptions options = {});
+// text in single quotes, for a shell's command line.
+[[nodiscard]] std::string shell_quoted(std::string_view text);
 void send_signal(PtyRun& run, int signal_number);
 // New window size on the terminal and the emulator; the kernel then sends SIGWINCH to the
 // program (only when the size differs from the current one). The emulator (libvterm 0.1.4)

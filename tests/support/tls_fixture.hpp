@@ -5,7 +5,7 @@
 //   auto server = start_gopher_server();
 //   auto front = start_tls_front(*ca, "good", server->port);    // stunnel on 127.0.0.1
 //   PtyOptions options;
-//   options.env = {trust_test_ca(*ca)};                         // SSL_CERT_FILE=.../ca.pem
+//   options.environment = {trust_test_ca(*ca)};                         // SSL_CERT_FILE=.../ca.pem
 //   auto run = start_program({tls_url(*front, "localhost")}, options);
 //
 // Certificates (tests/support/make_test_ca.sh): "good" names localhost and 127.0.0.1, "wrong"

@@ -179,7 +179,8 @@ TEST(KeyQueue, CancelAmongHeldKeysLeavesTheOthers) {
         {"a\x1b[Bb", true, false, "a\x1b[Bb"},
         {"a\x1b", false, false, "a\x1b"},
         {"a\x1b", true, true, "a"},
-        {"\x1b\x1b[A", true, false, "\x1b\x1b[A"}, // Alt with an arrow is no Esc
+        {"\x1b\x1b[A", false, true, "\x1b[A"},     // Esc, then Up: both typed in one burst
+        {"a\x1b[?62c", true, false, "a\x1b[?62c"}, // an answer waits with the keys
     };
     for (const auto& c : cases) {
         KeyQueue queue;
@@ -188,6 +189,58 @@ TEST(KeyQueue, CancelAmongHeldKeysLeavesTheOthers) {
         EXPECT_EQ(take_cancel(&queue, c.settled), c.cancel) << testing::PrintToString(c.queued);
         EXPECT_EQ(std::string(queue.bytes.begin(), queue.bytes.begin() + queue.length), c.left)
             << testing::PrintToString(c.queued);
+    }
+}
+
+// While keys are held, the terminal's answers are taken out as they come, with cancels; the keys
+// around them wait.
+TEST(KeyQueue, AnswersLeaveHeldKeys) {
+    KeyQueue queue;
+    const std::string_view queued = "a\x1b]11;rgb:ffff/ffff/ffff\x07"
+                                    "b\x1b[?62cc\x1b]11;rgb:00";
+    std::copy(queued.begin(), queued.end(), queue.bytes.begin());
+    queue.length = static_cast<int>(queued.size());
+    const DecodedKey background = take_held_key(&queue, Waited::escape);
+    EXPECT_EQ(background.key, Key::background);
+    EXPECT_TRUE(background.light);
+    EXPECT_EQ(take_held_key(&queue, Waited::escape).key, Key::answered);
+    // The last answer is still arriving.
+    EXPECT_EQ(take_held_key(&queue, Waited::escape).length, 0);
+    EXPECT_TRUE(key_unfinished(queue, true));
+    EXPECT_TRUE(answer_unfinished(queue, true));
+    EXPECT_EQ(std::string(queue.bytes.begin(), queue.bytes.begin() + queue.length),
+              "abc\x1b]11;rgb:00");
+    // Its wait over, it is dropped; the keys stay for when the page is shown.
+    EXPECT_EQ(take_held_key(&queue, Waited::answer).length, 0);
+    EXPECT_FALSE(key_unfinished(queue, true));
+    EXPECT_EQ(take_key(&queue, Waited::answer).byte, 'a');
+    EXPECT_EQ(take_key(&queue, Waited::answer).byte, 'b');
+    EXPECT_EQ(take_key(&queue, Waited::answer).byte, 'c');
+    EXPECT_EQ(take_key(&queue, Waited::answer).key, Key::ignored);
+    EXPECT_EQ(queue.length, 0);
+}
+
+// A lone ESC waits for the escape wait, an answer's beginning for the answer wait.
+TEST(KeyQueue, UnfinishedAnswerWaitsLonger) {
+    const struct {
+        std::string_view queued;
+        bool unfinished;
+        bool answer;
+    } cases[] = {
+        {"", false, false},
+        {"\x1b", true, false},
+        {"\x1b[1;5", true, false},
+        {"\x1b[", true, true}, // a key that means nothing, or an answer's beginning
+        {"\x1b]11;rgb:", true, true},
+        {"\x1b[?6", true, true},
+        {"\x1b]11;rgb:0/0/0\x1b", true, true}, // the string terminator cut in two
+    };
+    for (const auto& c : cases) {
+        KeyQueue queue;
+        std::copy(c.queued.begin(), c.queued.end(), queue.bytes.begin());
+        queue.length = static_cast<int>(c.queued.size());
+        EXPECT_EQ(key_unfinished(queue, false), c.unfinished) << testing::PrintToString(c.queued);
+        EXPECT_EQ(answer_unfinished(queue, false), c.answer) << testing::PrintToString(c.queued);
     }
 }
 

@@ -43,7 +43,7 @@ struct Site {
     }
     [[nodiscard]] std::unique_ptr<PtyRun> start(std::vector<std::string> args = {"root"}) const {
         PtyOptions options;
-        options.env = {"XDG_DATA_HOME=" + data.path};
+        options.environment = {"XDG_DATA_HOME=" + data.path};
         for (std::string& arg : args) {
             if (arg == "root") {
                 arg = address_of(*server);
@@ -180,7 +180,7 @@ TEST(BookmarksScreen, FolderThatCannotBeMadeKeepsTheSession) {
     for (const auto& [folder, reason] : cases) {
         SCOPED_TRACE(folder);
         PtyOptions options;
-        options.env = {"XDG_DATA_HOME=" + folder};
+        options.environment = {"XDG_DATA_HOME=" + folder};
         auto run = start_program({address_of(*site.server)}, options);
         ASSERT_TRUE(has_row(*run, "->Notes")) << screen_text(*run);
         send_keys(*run, "m");
@@ -263,7 +263,7 @@ TEST(BookmarksScreen, PageOverTlsIsKeptAsAGophersLink) {
     auto front = start_tls_front(*ca, "good", site.server->port);
     ASSERT_TRUE(front);
     PtyOptions options;
-    options.env = {"XDG_DATA_HOME=" + site.data.path, trust_test_ca(*ca)};
+    options.environment = {"XDG_DATA_HOME=" + site.data.path, trust_test_ca(*ca)};
     auto run = start_program({tls_url(*front, "localhost") + "0/notes"}, options);
     ASSERT_TRUE(has_row(*run, "The notes themselves")) << screen_text(*run) << run->errors;
     send_keys(*run, "m");
@@ -293,7 +293,7 @@ TEST(StartPage, PlainOutputWritesTheFileAsItIs) {
         const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         ASSERT_GE(fd, 0);
         PtyOptions options;
-        options.env = {"XDG_DATA_HOME=" + site.data.path};
+        options.environment = {"XDG_DATA_HOME=" + site.data.path};
         options.stdout_fd = fd;
         auto run = start_program({}, options);
         ASSERT_TRUE(wait_for_exit(*run));

@@ -33,7 +33,7 @@ std::string menu_of(const GopherServer& server, char who) {
 
 std::unique_ptr<PtyRun> start_on(const ScratchDir& data, std::vector<std::string> args) {
     PtyOptions options;
-    options.env = {"XDG_DATA_HOME=" + data.path};
+    options.environment = {"XDG_DATA_HOME=" + data.path};
     return start_program(args, options);
 }
 
