@@ -86,8 +86,8 @@ void open_session(Model* model, const MenuItem& item) {
         return;
     }
     std::string question = telnet_question(program, address.host, address.port, selector);
-    ask(&model->overlay,
-        Confirm{std::move(question), OpenWith{{telnet_command(program, address.host, address.port)}}});
+    ask(&model->overlay, Confirm{std::move(question),
+                                 OpenWith{{telnet_command(program, address.host, address.port)}}});
 }
 
 } // namespace

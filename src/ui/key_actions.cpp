@@ -185,7 +185,7 @@ void key_in_overlay(Model* model, DecodedKey key) {
         }
         return;
     case OverlayKind::confirm:
-        if (const std::optional<ConfirmAction> yes = answer(&overlay, key)) {
+        if (std::optional<ConfirmAction> yes = answer(&overlay, key)) {
             std::visit(Confirmed{model}, *yes);
         }
         return;

@@ -83,7 +83,7 @@ bool header_on_row_one(const PtyRun& run) {
         return true;
     }
     // A one-row window lends its row to a prompt or a message, which are bold (from the
-    // label's column), and to the progress of a fetch.
+    // label's column), to the progress of a fetch and to the plain note of a bookmark kept twice.
     if (rows != 1) {
         return false;
     }
@@ -96,7 +96,7 @@ bool header_on_row_one(const PtyRun& run) {
     const bool bold =
         first != std::string::npos && cell_at(run, 1, static_cast<int>(first) + 1).bold;
     return bold || progress("Receiving... ") || progress("Connecting to ") ||
-           progress("Looking up ");
+           progress("Looking up ") || progress("Already bookmarked.");
 }
 
 // The first cell, "row:col", that shows the band's colour below row 1; empty if none.
