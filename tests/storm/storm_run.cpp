@@ -72,7 +72,24 @@ bool fetch_failure_message(const std::string& errors) {
     return false;
 }
 
-bool header_on_row_one(const PtyRun& run) {
+// Which palette a storm's terminal calls for.
+enum class StormLooks { dark, light, no_colour };
+
+// One seed in five draws on a light background (the terminal answers the colour query with
+// white), one in five under NO_COLOR; the rest on the dark background of a terminal that does
+// not answer it.
+StormLooks storm_looks(std::uint64_t seed) {
+    switch (seed % 5) {
+    case 2:
+        return StormLooks::light;
+    case 4:
+        return StormLooks::no_colour;
+    default:
+        return StormLooks::dark;
+    }
+}
+
+bool header_on_row_one(const PtyRun& run, StormLooks looks) {
     const int rows = screen_rows(run);
     const int cols = screen_cols(run);
     if (rows < 1 || cols < 1) {
@@ -81,6 +98,9 @@ bool header_on_row_one(const PtyRun& run) {
     const ScreenCell middle = cell_at(run, 1, (cols + 1) / 2);
     if (middle.bg.index == band_colour) {
         return true;
+    }
+    if (looks == StormLooks::no_colour && middle.bold) {
+        return true; // without colour the band is bold
     }
     // A one-row window lends its row to a prompt or a message, which are bold (from the
     // label's column), to the progress of a fetch and to the plain note of a bookmark kept twice.
@@ -97,6 +117,19 @@ bool header_on_row_one(const PtyRun& run) {
         first != std::string::npos && cell_at(run, 1, static_cast<int>(first) + 1).bold;
     return bold || progress("Receiving... ") || progress("Connecting to ") ||
            progress("Looking up ") || progress("Already bookmarked.");
+}
+
+// The first cell, "row:col", with a colour of its own; empty if none.
+std::string coloured_cell(const PtyRun& run) {
+    for (int row = 1; row <= screen_rows(run); ++row) {
+        for (int col = 1; col <= screen_cols(run); ++col) {
+            const ScreenCell cell = cell_at(run, row, col);
+            if (!cell.fg.is_default || !cell.bg.is_default) {
+                return std::to_string(row) + ":" + std::to_string(col);
+            }
+        }
+    }
+    return {};
 }
 
 // The first cell, "row:col", that shows the band's colour below row 1; empty if none.
@@ -203,6 +236,7 @@ struct Storm {
     const StormPlan& plan;
     const Endings& endings;
     PtyRun* run = nullptr;
+    StormLooks looks = StormLooks::dark;
     std::string failure;
 
     bool on(Invariant invariant) const { return (plan.invariants & invariant) != 0; }
@@ -238,10 +272,13 @@ struct Storm {
         if (run->reaped || run->terminal_closed) {
             return; // the screen no longer belongs to the program
         }
-        if (on(inv_header_on_row_one) && !header_on_row_one(*run) &&
+        if (on(inv_header_on_row_one) && !header_on_row_one(*run, looks) &&
             !wait_until(
-                *run, [&] { return run->reaped || header_on_row_one(*run); }, grace_ms)) {
+                *run, [&] { return run->reaped || header_on_row_one(*run, looks); }, grace_ms)) {
             fail("row 1 does not hold the header");
+        }
+        if (looks == StormLooks::no_colour && !coloured_cell(*run).empty()) {
+            fail("a colour under NO_COLOR at " + coloured_cell(*run));
         }
         if (on(inv_band_only_on_row_one) && !band_below_row_one(*run).empty() &&
             !wait_until(
@@ -385,9 +422,15 @@ StormResult run_storm(const StormPlan& plan, const Endings& endings) {
     if (tls) {
         options.environment.push_back(trust_test_ca(*ca));
     }
+    const StormLooks looks = storm_looks(plan.seed);
+    if (looks == StormLooks::light) {
+        options.answers = TerminalAnswers::colour;
+    } else if (looks == StormLooks::no_colour) {
+        options.environment.emplace_back("NO_COLOR=1");
+    }
     auto run = start_program(
         {tls ? tls_url(*front, "localhost") : "127.0.0.1:" + std::to_string(start_port)}, options);
-    Storm storm{plan, endings, run.get(), {}};
+    Storm storm{plan, endings, run.get(), looks, {}};
     StormResult result;
 
     if (plan.refused_start) {
