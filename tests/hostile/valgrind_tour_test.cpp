@@ -2,8 +2,12 @@
 // any invalid access, use of uninitialised memory or definite leak fails it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -364,6 +368,47 @@ TEST(ValgrindTour, BookmarksAndHistoryRunClean) {
     ASSERT_TRUE(step("y", "No bookmarks yet.")) << screen_text(run) << run.errors;
     ASSERT_TRUE(step("H", "History")) << screen_text(run) << run.errors;
     ASSERT_TRUE(step("\r", "Document line 1")) << screen_text(run) << run.errors;
+    send_keys(run, "q");
+    expect_clean_end(run, 0);
+}
+
+TEST(ValgrindTour, ALinkHandedToAProgramRunsClean) {
+    auto server = start_gopher_server();
+    const int port = server->port;
+    const ScratchDir dir;
+    // The stand-in browser records the terminal's mode it was given, then its arguments.
+    const std::string record = dir.path + "/record";
+    const std::string browser = dir.path + "/browser";
+    {
+        std::ofstream script(browser);
+        script << "#!/bin/sh\nstty -a > " << record << "\nprintf '%s|' \"$@\" >> " << record
+               << "\n";
+    }
+    chmod(browser.c_str(), 0755);
+    serve(*server, "",
+          Script{menu_line('h', "Web", "URL:https://example.org/", "127.0.0.1", port) + ".\r\n"});
+    PtyOptions options = under_memcheck();
+    options.environment = {"BROWSER=" + browser};
+    auto run_owner = start_program({"127.0.0.1:" + std::to_string(port)}, options);
+    PtyRun& run = *run_owner;
+    ASSERT_TRUE(wait_for_text(run, "->Web", memcheck_wait_ms))
+        << screen_text(run) << describe_end(run) << run.errors;
+    send_keys(run, "\r");
+    ASSERT_TRUE(wait_for_text(run, "(y/n)", memcheck_wait_ms)) << screen_text(run);
+    send_keys(run, "y");
+    ASSERT_TRUE(wait_until(
+        run,
+        [&] {
+            const std::optional<std::string> got = read_file(record);
+            return got && got->find("https://example.org/|") != std::string::npos;
+        },
+        memcheck_wait_ms));
+    const std::string shown = read_file(record).value_or("");
+    // The program it ran had the terminal as the shell leaves it, not in raw mode.
+    EXPECT_NE(shown.find(" icanon"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" echo "), std::string::npos) << shown;
+    ASSERT_TRUE(wait_for_text(run, "->Web", memcheck_wait_ms)) << screen_text(run);
+    EXPECT_EQ(terminal_mode(run).c_lflag & (ICANON | ECHO), 0U) << "raw again";
     send_keys(run, "q");
     expect_clean_end(run, 0);
 }
