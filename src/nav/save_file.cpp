@@ -210,3 +210,17 @@ std::string save_size_text(std::uint64_t bytes) {
     const std::uint64_t tenths = bytes / mib * 10 + bytes % mib * 10 / mib;
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
 }
+
+std::string saved_text(std::uint64_t bytes, std::string_view name, bool incomplete) {
+    std::string text = "Saved ";
+    if (bytes < 1024) {
+        text += std::to_string(bytes);
+        text += bytes == 1 ? " byte" : " bytes";
+    } else {
+        text += save_size_text(bytes);
+    }
+    text += " to ";
+    text += name;
+    text += incomplete ? " (incomplete page)." : ".";
+    return text;
+}
