@@ -22,4 +22,8 @@ inline constexpr const char* reverse = "\033[7m";
 inline constexpr const char* reverse_off = "\033[27m"; // the colours stay
 inline constexpr const char* show_cursor = "\033[?25h";
 inline constexpr const char* hide_cursor = "\033[?25l";
+// The alternate screen: drawn on while the program runs, so that leaving it gives the shell's
+// screen and scrollback back as they were.
+inline constexpr const char* alternate_screen_on = "\033[?1049h";
+inline constexpr const char* alternate_screen_off = "\033[?1049l";
 } // namespace seq

@@ -21,9 +21,10 @@ volatile sig_atomic_t taken_over = 0;
 // the first-screen benchmarks are measured with a frame in one write.
 char stdout_buffer[1 << 18];
 
-// What restore_terminal writes, as one constant for the signal path.
-constexpr char restore_bytes[] = "\033[H\033[J"
-                                 "\033[1;1H\033[?25h"
+// What restore_terminal writes, as one constant for the signal path: seq::alternate_screen_off,
+// seq::show_cursor, seq::reset.
+constexpr char restore_bytes[] = "\033[?1049l"
+                                 "\033[?25h"
                                  "\033[0m";
 
 void install(int signal_number, void (*handler)(int)) {
@@ -58,6 +59,7 @@ void enable_raw_mode() {
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
     taken_over = 1;
+    std::fputs(seq::alternate_screen_on, stdout);
     install(SIGWINCH, on_resize_signal);
     install(SIGINT, on_terminate_signal);
     install(SIGTERM, on_terminate_signal);
@@ -70,10 +72,11 @@ void restore_terminal() {
         return;
     }
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_termios);
-    clear_screen();
-    move_cursor(1, 1);
-    set_cursor_visible(1);
+    std::fputs(seq::alternate_screen_off, stdout);
+    std::fputs(seq::show_cursor, stdout);
     std::fputs(seq::reset, stdout);
+    // Now, before any message on standard error, which belongs on the shell's screen.
+    std::fflush(stdout);
     // Cleared last: a signal arriving meanwhile restores once more rather than not at all.
     taken_over = 0;
 }

@@ -8,12 +8,13 @@
 extern termios saved_termios;
 extern volatile sig_atomic_t resize_pending;
 
-// Saves the mode of standard input, clears ICANON, ECHO and ISIG, installs the signal handlers
-// and hides the cursor.
+// Saves the mode of standard input, clears ICANON, ECHO and ISIG, enters the alternate screen,
+// installs the signal handlers and hides the cursor.
 void enable_raw_mode();
 
-// The exit handler. Gives back the saved mode, clears the screen and shows the cursor. Does
-// nothing once the terminal has been given back, so a second call cannot erase a message that
+// The exit handler. Gives back the saved mode, leaves the alternate screen (the shell's screen
+// comes back as it was, never cleared), shows the cursor and resets the attributes. Does
+// nothing once the terminal has been given back, so a second call cannot touch a message that
 // was written after the first.
 void restore_terminal();
 
