@@ -23,8 +23,16 @@ bool terminal_taken_over();
 
 void on_resize_signal(int signal_number);
 // SIGINT (sent by another process: raw mode turns Ctrl-C into a byte), SIGTERM and SIGHUP:
-// restore, then end by the same signal, so that a shell sees how the run ended.
+// restore, remove a save's temporary file, then end by the same signal, so that a shell sees
+// how the run ended.
 void on_terminate_signal(int signal_number);
+
+// The temporary file of a save in progress, for the signal path: a handler may not touch the
+// save's own record (its strings may be mid-change), so the path is copied into a fixed buffer
+// beside the saved terminal state, from which on_terminate_signal unlinks it. A path too long
+// for the buffer is not kept. forget_ clears it only while it still holds that path.
+void remember_temp_file(const char* path);
+void forget_temp_file(const char* path);
 
 // TIOCGWINSZ on standard output; on failure the record keeps what it held.
 void query_window_size(winsize* size);
