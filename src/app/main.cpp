@@ -42,8 +42,10 @@ int main(int argc, char** argv) {
     const auto model = std::make_unique<Model>();
     if (isatty(STDOUT_FILENO) == 0) {
         // A file or a pipe takes the bytes as they come; the terminal, if any, stays as it is.
-        // A reader that goes away is a write error, reported, not a silent death.
-        std::signal(SIGPIPE, SIG_IGN);
+        // A reader that goes away (head -c 1) ends the run quietly by SIGPIPE, as it ends other
+        // tools, even when the parent left the signal ignored. Sockets never raise it: their
+        // writes pass MSG_NOSIGNAL.
+        std::signal(SIGPIPE, SIG_DFL);
         start_plain_output(model.get(), *address, std::chrono::steady_clock::now());
         run_event_loop(model.get(), -1);
     } else {

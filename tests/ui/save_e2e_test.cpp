@@ -1,6 +1,8 @@
 // Saving seen through a terminal: the prompt and its proposed name, a download that runs while
 // the user moves, the refusals and failures that leave nothing behind, and the page saved from
 // memory. Every run saves into a scratch directory of its own.
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -185,6 +187,26 @@ TEST(SaveScreen, FailuresCancelsAndQuittingLeaveNothingBehind) {
     EXPECT_EQ(site.dir.entries().size(), 1U);
     quit(*run);
     EXPECT_TRUE(site.dir.entries().empty());
+}
+
+// Closing the terminal window (SIGHUP), kill (SIGTERM) or kill -INT during a save: the run
+// ends by the signal, as always, and the temporary file goes with it.
+TEST(SaveScreen, ASignalDuringASaveLeavesNothingBehind) {
+    for (const int signal_number : {SIGHUP, SIGTERM, SIGINT}) {
+        SCOPED_TRACE("case=" + std::string(sigabbrev_np(signal_number)));
+        SaveSite site;
+        serve(*site.server, "/photo.jpg", Script{binary(10'000), Reply::stall});
+        auto run = site.start(site.item('I', "Photo", "/photo.jpg"), "->Photo");
+        send_keys(*run, "\r\r");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "Saving photo.jpg... 9 KB")) << screen_text(*run);
+        const std::vector<std::string> during = site.dir.entries();
+        ASSERT_EQ(during.size(), 1U);
+        EXPECT_TRUE(during[0].starts_with(".photo.jpg.kesmor-")) << during[0];
+        send_signal(*run, signal_number);
+        ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
+        EXPECT_TRUE(killed_by(*run, signal_number)) << describe_end(*run);
+        EXPECT_EQ(site.dir.entries(), std::vector<std::string>{});
+    }
 }
 
 TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
