@@ -14,6 +14,7 @@
 #include "nav/history.hpp"
 #include "nav/model.hpp"
 #include "term/terminal.hpp"
+#include "ui/fetch_work.hpp"
 #include "ui/save_work.hpp"
 
 int main(int argc, char** argv) {
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
         std::atexit(restore_terminal);
         enable_raw_mode();
         query_window_size(&model->window);
-        push_page(&model->history, *address);
+        ask_for_page(model.get(), *address);
         run_event_loop(model.get(), STDIN_FILENO);
     }
     if (model->end && model->end->status != 0) {

@@ -9,6 +9,7 @@
 #include "gopher/menu_item.hpp"
 #include "nav/fetch.hpp"
 #include "nav/history.hpp"
+#include "nav/line_edit.hpp"
 #include "nav/message.hpp"
 #include "nav/page_find.hpp"
 #include "nav/save.hpp"
@@ -23,11 +24,14 @@ enum class OverlayKind { none, prompt, prompt_error, about };
 struct Overlay {
     OverlayKind kind = OverlayKind::none;
     PromptKind prompt = PromptKind::address;
-    std::string typed;
+    LineEdit line; // what is typed, and the cursor in it
     // The search item the query is for: a view into the content of the page on screen.
     MenuItem search{};
     std::string error;   // prompt_error
-    bool reopen = false; // prompt_error: the address prompt opens again after the key
+    // prompt_error: the address prompt opens again after the key, holding what was typed.
+    bool reopen = false;
+    // An address asking for a search without its query: the search prompt's query goes to it.
+    std::optional<Address> query_for;
 };
 
 // How the run ends: status 0, or 1 with the message on standard error after the system's lines

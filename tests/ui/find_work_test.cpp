@@ -132,8 +132,8 @@ TEST(FindWork, MatchesOnScreenAreMarked) {
     }
     EXPECT_EQ(reversed(page.drawn), expected) << "one match on screen, its six cells";
     EXPECT_EQ(frame_attr(page.drawn, row, 18),
-              (Attr{basic_colour(look::yellow), Colour{}, true, true, false}))
-        << "on top of the text's colour";
+              (Attr{basic_colour(look::yellow), Colour{}, true, true, true}))
+        << "on top of the text's colour, underlined as the match landed on";
 
     push_page(&page.model.history, address_of("alpha.lan", 70, "/q", '0'));
     page.give_content("another page with a needle\n");

@@ -1,7 +1,8 @@
 // A line typed in a prompt: its text, the cursor in it, the keys that edit it as a shell's line
 // editor does, and the part of it a field of some columns shows.
-#include "ui/line_edit.hpp"
+#include "nav/line_edit.hpp"
 
+#include <cstdint>
 #include <utf8proc.h>
 
 #include "term/width.hpp"
@@ -145,9 +146,12 @@ void erase(LineEdit* line, std::size_t from, std::size_t to) {
 } // namespace
 
 LineEdit line_with(std::string_view text) {
+    // Typed byte by byte, so that what is not UTF-8, or a control character, is left out.
     LineEdit line;
-    line.text = text;
-    line.cursor = line.text.size();
+    for (const char c : text) {
+        type_byte(&line, static_cast<unsigned char>(c), SIZE_MAX);
+    }
+    line.pending.clear();
     return line;
 }
 

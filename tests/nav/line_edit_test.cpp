@@ -1,5 +1,5 @@
 // The line typed in a prompt: editing keys and the part a field shows.
-#include "ui/line_edit.hpp"
+#include "nav/line_edit.hpp"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -19,7 +19,8 @@ struct LineEdit {
     std::string pending;
 };
 
-// A line holding text with the cursor at its end.
+// A line holding text with the cursor at its end; what is not UTF-8 in text, and control
+// characters, are left out.
 [[nodiscard]] LineEdit line_with(std::string_view text);
 
 // One key: a typed byte (a character once its UTF-8 bytes are whole; a sequence that is not
