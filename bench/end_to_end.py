@@ -94,6 +94,18 @@ DOWN, UP, PAGE_DOWN, PAGE_UP = b"\x1b[B", b"\x1b[A", b"\x1b[6~", b"\x1b[5~"
 HOME, END = b"\x1b[H", b"\x1b[F"
 UNKNOWN_KEY = b"x"
 FRAME_START = b"\x1b[H\x1b[J"
+# A client that writes only what changed ends each frame with the end of synchronized output; an
+# older one starts each with the clear. Either counts as a frame.
+FRAME_END = b"\x1b[?2026l"
+# Bytes written for one key, beside the figures measured on the client before it wrote only what
+# changed (80x24, a 60-item menu and a long text on a loopback server).
+KEY_BYTES = [("Down in a 60-item menu", "menu", DOWN, 714),
+             ("Page Down in a 60-item menu", "menu", PAGE_DOWN, 714),
+             ("Down in a long text", "text", DOWN, None),
+             ("Page Down in a long text", "text", PAGE_DOWN, None),
+             ("a character typed in a prompt", "prompt", b"x", 846)]
+KEY_BYTES_TARGETS = {"Down in a 60-item menu": 80, "Down in a long text": 200,
+                     "a character typed in a prompt": 32}
 
 # The workloads of the issue: texts of 1, 10 and 100 MB, menus of 1,000 to 100,000 lines.
 TEXTS = [("1 MB text", "1mb", 1 << 20), ("10 MB text", "10mb", 10 << 20),
@@ -166,6 +178,9 @@ def make_workloads(root, port_hint):
         workloads.append(dict(name=name, kind="menu", selector="/menus/%s.bin" % tag,
                               url_type="1", path=path, lines=count, items=count))
     write_text(os.path.join(root, "texts", "base.bin"), BASE_BYTES)
+    with open(os.path.join(root, "menus", "60.bin"), "w") as out:
+        out.write("".join("0Item %02d\t/texts/base.bin\t127.0.0.1\t%d\r\n" % (i, port_hint)
+                          for i in range(1, 61)) + ".\r\n")
     for dirpath, dirnames, filenames in os.walk(root):
         os.chmod(dirpath, 0o755)
         for f in filenames:
@@ -229,7 +244,8 @@ class Terminal:
         self.output += data
         self.chunks.append((time.monotonic(), len(self.output)))
         self.chunk_ends.append(len(self.output))
-        self.frames += self.output.count(FRAME_START, max(0, old - len(FRAME_START) + 1))
+        for mark in (FRAME_START, FRAME_END):
+            self.frames += self.output.count(mark, max(0, old - len(mark) + 1))
         return True
 
     def last_mark(self, mark):
@@ -387,6 +403,51 @@ def kesmor_first_screen(argv, env, row, rows, header):
                 term.quiet_after(shown) - term.started)
     finally:
         term.close()
+
+
+def key_bytes(argv, env, urls):
+    """Bytes written to the terminal for each key of KEY_BYTES, on its page once it is idle,
+    the median of a few presses."""
+    got = {}
+    for name, kind, key, _ in KEY_BYTES:
+        term = Terminal(argv + [urls["text" if kind == "text" else "menu"]], env)
+        try:
+            term.wait_for(lambda t: t.frames > 0)
+            term.wait_idle()
+            term.settle()
+            if kind == "prompt":
+                term.press(b"o")
+                term.settle()
+            sizes = []
+            for _ in range(5):
+                mark = len(term.output)
+                term.press(key)
+                term.settle()
+                sizes.append(len(term.output) - mark)
+            got[name] = statistics.median(sizes)
+        finally:
+            term.close()
+    return got
+
+
+def report_key_bytes(by_client):
+    """The bytes per key of each client beside the figures of before, with the targets."""
+    labels = list(by_client)
+    print("Bytes written per key (80x24):")
+    print("  %-32s %10s" % ("key", "before") + "".join("%10s" % label for label in labels)
+          + "   target")
+    failed = False
+    for name, _, _, before in KEY_BYTES:
+        target = KEY_BYTES_TARGETS.get(name)
+        if target is None and before is not None and "Page Down" in name:
+            target = before // 2
+        new = by_client[labels[0]][name]
+        ok = target is None or new <= target
+        failed = failed or not ok
+        print("  %-32s %10s" % (name, before if before is not None else "-")
+              + "".join("%10d" % by_client[label][name] for label in labels)
+              + ("   <= %d %s" % (target, verdict(ok)) if target is not None else ""))
+    return failed
 
 
 def rows_shown(argv, env, mark):
@@ -901,6 +962,11 @@ def main():
               % (port, server, " against ".join(path for _, path in clients)))
         base_url = "gopher://127.0.0.1:%d/" % port
 
+        # A long text of its own line numbers, and the 60-item menu.
+        key_urls = {"text": base_url + "0/texts/base.bin", "menu": base_url + "1/menus/60.bin"}
+        key_failed = report_key_bytes({label: key_bytes([path], env, key_urls)
+                                       for label, path in clients})
+
         rows = {}
         for kind, mark, sel in (("text", TEXT_MARK, "0/texts/1mb.bin"),
                                 ("menu", MENU_MARK, "1/menus/1k.bin")):
@@ -969,7 +1035,7 @@ def main():
         if args.baseline and results:
             def beside():
                 report_baseline(results, args.client, args.baseline, fixed)
-        failed = report(results, args.record_size, base_kb, beside, arriving)
+        failed = report(results, args.record_size, base_kb, beside, arriving) or key_failed
     finally:
         if server is not None:
             stop_server(server)

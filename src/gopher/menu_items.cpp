@@ -9,6 +9,19 @@
 
 namespace {
 
+// Lines from text to its end, a last one without its LF included.
+std::size_t lines_left(const char* text) {
+    const std::size_t length = std::strlen(text);
+    const char* at = text;
+    const char* const end = text + length;
+    std::size_t lines = 0;
+    while (const void* found = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
+        ++lines;
+        at = static_cast<const char*>(found) + 1;
+    }
+    return lines + (at < end ? 1 : 0);
+}
+
 // Parses lines until `wanted` items exist or the content is used up. While it grows, a last
 // line without its LF waits for the rest of it.
 void parse_lines(MenuItems* menu, MenuBuild* build, int wanted) {
@@ -65,6 +78,9 @@ void extend_menu_items(MenuItems* menu, MenuBuild* build, const char* content, b
 void finish_menu_items(MenuItems* menu, MenuBuild* build) {
     build->growing = false;
     if (build->content != nullptr) {
+        // Room for a line each, once: growing by doubling would hold the old array and one twice
+        // its size at the same time.
+        menu->items.reserve(menu->items.size() + lines_left(build->content + build->next));
         parse_lines(menu, build, INT_MAX);
     }
 }

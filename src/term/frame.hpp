@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 // A colour by its palette index: one of the 16 basic colours, or one of the 256 of the
@@ -48,6 +49,8 @@ struct Cell {
     std::uint8_t width = 1; // 2 for a wide character, 0 for the column it covers on its right
     Attr attr;
 };
+// The writer compares rows of cells as bytes.
+static_assert(sizeof(Cell) == 12 && std::has_unique_object_representations_v<Colour>);
 
 struct Frame {
     int rows = 0;

@@ -2,7 +2,10 @@
 // changed.
 #include "term/frame_writer.hpp"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,6 +27,17 @@ void append_format(std::string* out, const char* format, int a, int b = 0) {
     char text[32];
     const int length = std::snprintf(text, sizeof text, format, a, b);
     out->append(text, static_cast<std::size_t>(length));
+}
+
+// A relative move by n: the count is left out for 1.
+void append_count(std::string* out, const char* format, int n) {
+    if (n == 1) {
+        const std::string_view whole{format};
+        *out += "\033[";
+        *out += whole.back();
+        return;
+    }
+    append_format(out, format, n);
 }
 
 void append_colour(std::string* out, Colour colour, int basic, int bright, const char* palette) {
@@ -49,15 +63,38 @@ struct Pen {
     Attr attr;
     bool attr_known = false;
 
+    // The shortest of an absolute move and the relative ones, when the place is known.
     void move(int to_row, int to_col) {
         if (row == to_row && col == to_col) {
             return;
         }
+        std::string best;
         if (to_col == 1) {
-            append_format(out, "\033[%dH", to_row);
+            append_format(&best, seq::cursor_row, to_row);
         } else {
-            append_format(out, seq::cursor_position, to_row, to_col);
+            append_format(&best, seq::cursor_position, to_row, to_col);
         }
+        if (row > 0) {
+            std::string relative;
+            if (to_row > row) {
+                append_count(&relative, seq::cursor_down, to_row - row);
+            } else if (to_row < row) {
+                append_count(&relative, seq::cursor_up, row - to_row);
+            }
+            if (to_col > col) {
+                append_count(&relative, seq::cursor_right, to_col - col);
+            } else if (to_col < col) {
+                if (col - to_col <= 2) {
+                    relative.append(static_cast<std::size_t>(col - to_col), '\b');
+                } else {
+                    append_count(&relative, seq::cursor_left, col - to_col);
+                }
+            }
+            if (relative.size() < best.size()) {
+                best = relative;
+            }
+        }
+        *out += best;
         row = to_row;
         col = to_col;
     }
@@ -96,17 +133,49 @@ struct Shown {
     }
 };
 
-bool rows_equal(const Frame& a, int row_a, const Frame& b, int row_b) {
-    for (int col = 1; col <= a.cols; ++col) {
-        if (!same_cell(a, cell_at(a, row_a, col), b, cell_at(b, row_b, col))) {
+// Whether row a of one frame and row b of another hold the same cells. Cells are plain bytes
+// without padding, so without clusters a row is compared at once: most rows of a frame are
+// those of the last.
+bool same_row(const Frame& one, int a, const Frame& other, int b) {
+    const auto cols = static_cast<std::size_t>(one.cols);
+    const Cell* x = &cell_at(one, a, 1);
+    const Cell* y = &cell_at(other, b, 1);
+    if (one.clusters.empty() && other.clusters.empty()) {
+        return std::memcmp(x, y, cols * sizeof(Cell)) == 0;
+    }
+    for (std::size_t k = 0; k < cols; ++k) {
+        if (!same_cell(one, x[k], other, y[k])) {
             return false;
         }
     }
     return true;
 }
 
+// A row's cells folded into one number, so that rows are matched without comparing cells.
+std::uint64_t row_hash(const Frame& frame, int row) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    const auto mix = [&hash](std::uint64_t value) { hash = (hash ^ value) * 1099511628211ULL; };
+    std::string scratch;
+    for (int col = 1; col <= frame.cols; ++col) {
+        const Cell& cell = cell_at(frame, row, col);
+        const Attr& attr = cell.attr;
+        mix(cell.width);
+        mix(static_cast<std::uint64_t>(attr.fg.kind) << 8 | attr.fg.index);
+        mix(static_cast<std::uint64_t>(attr.bg.kind) << 8 | attr.bg.index);
+        mix((attr.bold ? 1U : 0U) | (attr.reverse ? 2U : 0U) | (attr.underline ? 4U : 0U));
+        if (cell.width == 0) {
+            continue;
+        }
+        for (const char c : cell_text(frame, cell, &scratch)) {
+            mix(static_cast<unsigned char>(c));
+        }
+    }
+    return hash;
+}
+
 // The shift of the scroll rows that leaves most of them in place, when it beats not scrolling
-// by more than one row: positive when the content moved up.
+// by more than one row: positive when the content moved up. Rows are matched by their hashes:
+// a collision costs bytes, never a wrong screen, since the rows are then compared cell by cell.
 int best_shift(const Frame& last, const Frame& next) {
     const int top = next.scroll_top;
     const int bottom = next.scroll_bottom;
@@ -114,26 +183,31 @@ int best_shift(const Frame& last, const Frame& next) {
         last.scroll_bottom != bottom) {
         return 0;
     }
+    const int height = bottom - top + 1;
     int kept = 0;
-    for (int r = top; r <= bottom; ++r) {
-        kept += rows_equal(next, r, last, r) ? 1 : 0;
+    for (int k = 0; k < height; ++k) {
+        kept += same_row(next, top + k, last, top + k) ? 1 : 0;
     }
-    if (kept == bottom - top + 1) {
+    if (kept == height) {
         return 0;
+    }
+    std::vector<std::uint64_t> was(static_cast<std::size_t>(height));
+    std::vector<std::uint64_t> now(static_cast<std::size_t>(height));
+    for (int k = 0; k < height; ++k) {
+        was[static_cast<std::size_t>(k)] = row_hash(last, top + k);
+        now[static_cast<std::size_t>(k)] = row_hash(next, top + k);
     }
     int best = 0;
     int best_kept = kept + 1;
-    const int height = bottom - top + 1;
-    for (int shift = 1; shift < height; ++shift) {
-        if (height - shift <= best_kept) {
-            break; // no later shift can keep more
-        }
+    for (int shift = 1; shift < height && height - shift > best_kept; ++shift) {
         for (const int sign : {1, -1}) {
             int same = 0;
-            for (int r = top; r <= bottom; ++r) {
-                const int from = r + sign * shift;
-                if (from >= top && from <= bottom) {
-                    same += rows_equal(next, r, last, from) ? 1 : 0;
+            for (int k = 0; k < height; ++k) {
+                const int from = k + sign * shift;
+                if (from >= 0 && from < height) {
+                    same += now[static_cast<std::size_t>(k)] == was[static_cast<std::size_t>(from)]
+                                ? 1
+                                : 0;
                 }
             }
             if (same > best_kept) {
@@ -176,6 +250,10 @@ void write_cell(Pen* pen, const Frame& next, int row, int col, std::string* scra
 
 void write_row(Pen* pen, const Shown& shown, const Frame& next, int row) {
     const int cols = next.cols;
+    const int from = shown.rows[static_cast<std::size_t>(row - 1)];
+    if (from != 0 && same_row(shown.frame, from, next, row)) {
+        return;
+    }
     const auto changed = [&](int col) {
         return !same_cell(shown.frame, shown.at(row, col), next, cell_at(next, row, col));
     };

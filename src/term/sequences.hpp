@@ -2,8 +2,13 @@
 #pragma once
 
 namespace seq {
-inline constexpr const char* clear_screen = "\033[H\033[J";    // home, erase to end of screen
-inline constexpr const char* cursor_position = "\033[%d;%dH";  // row;col, 1-based
+inline constexpr const char* clear_screen = "\033[H\033[J";   // home, erase to end of screen
+inline constexpr const char* cursor_position = "\033[%d;%dH"; // row;col, 1-based
+inline constexpr const char* cursor_row = "\033[%dH";         // column 1 of the row
+inline constexpr const char* cursor_up = "\033[%dA";          // n rows, the column kept
+inline constexpr const char* cursor_down = "\033[%dB";
+inline constexpr const char* cursor_right = "\033[%dC";        // n columns, the row kept
+inline constexpr const char* cursor_left = "\033[%dD";         // (a backspace moves one, too)
 inline constexpr const char* cursor_visibility = "\033[?25%c"; // 'h' show, 'l' hide
 inline constexpr const char* reset = "\033[0m";                // all attributes off
 inline constexpr const char* show_cursor = "\033[?25h";
