@@ -355,7 +355,8 @@ std::string foreign_bytes(std::string_view out) {
                    (std::isdigit(static_cast<unsigned char>(out[j])) != 0 || out[j] == ';')) {
                 ++j;
             }
-            if (j < out.size() && std::string_view("mHJhlKrSTABCD").find(out[j]) != std::string::npos) {
+            if (j < out.size() &&
+                std::string_view("mHJhlKrSTABCD").find(out[j]) != std::string::npos) {
                 i = j + 1;
                 continue;
             }

@@ -201,7 +201,9 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
     } cases[] = {
         // The key only dismisses the message; the prompt holds what was typed.
         {"-alpha\rz.lan\r", "-alpha.lan"},
-        {"-alpha\r\x1b[B\x15beta.lan\r", "beta.lan"}, // an arrow too, whole
+        {"-alpha\r\x1b[B\x15"
+         "beta.lan\r",
+         "beta.lan"}, // an arrow too, whole
         {"-alpha\r\x1b\x1b", nullptr},
         {"-alpha\r", nullptr}, // end of input while the message shows
         {"gopher://alpha.lan/1/a%0Ab\r", nullptr},

@@ -157,6 +157,11 @@ TEST(SaveScreen, FailuresCancelsAndQuittingLeaveNothingBehind) {
     EXPECT_EQ(look_at(*run, bottom, 1), red_look);
     EXPECT_EQ(request_count(*site.server), 1U);
     EXPECT_TRUE(site.dir.entries().empty());
+    // The key after the error gives the prompt back with the name, to change or leave.
+    send_keys(*run, "x");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: nowhere/photo.jpg")) << screen_text(*run);
+    send_keys(*run, "\033");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "")) << screen_text(*run);
 
     // A server that refuses: the fetch's words.
     send_keys(*run, "\033[B\r");
@@ -225,7 +230,9 @@ TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
     send_keys(*run, "s");
     ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: sub")) << screen_text(*run);
     send_keys(*run, "\r");
-    ASSERT_TRUE(wait_for_row(*run, bottom, "Saved 0 KB to sub.")) << screen_text(*run);
+    ASSERT_TRUE(
+        wait_for_row(*run, bottom, "Saved " + std::to_string(submenu.size()) + " bytes to sub."))
+        << screen_text(*run);
     EXPECT_TRUE(holds(site.dir, "sub", submenu));
     EXPECT_TRUE(screen_contains(*run, "->Submenu")) << "the menu stays on screen";
 
@@ -235,7 +242,9 @@ TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
     send_keys(*run, "s");
     ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: read.txt")) << screen_text(*run);
     send_keys(*run, "\r");
-    ASSERT_TRUE(wait_for_row(*run, bottom, "Saved 0 KB to read.txt.")) << screen_text(*run);
+    ASSERT_TRUE(
+        wait_for_row(*run, bottom, "Saved " + std::to_string(notes.size()) + " bytes to read.txt."))
+        << screen_text(*run);
     EXPECT_TRUE(holds(site.dir, "read.txt", notes));
     EXPECT_EQ(request_count(*site.server), 3U) << "the page on screen is not fetched again";
     EXPECT_EQ(site.dir.entries(), (std::vector<std::string>{"read.txt", "sub"}));
