@@ -141,6 +141,22 @@ TEST(FindWork, MatchesOnScreenAreMarked) {
     EXPECT_EQ(reversed(page.drawn), "");
 }
 
+// The match a search landed on is underlined as well; n moves the underline, not the others.
+TEST(FindWork, TheMatchLandedOnIsDrawnApart) {
+    Page page("first line\nan owl, an Owl\nlast line\n");
+    page.draw_frames = true;
+    std::ignore = page.press("/owl\r");
+    page.frame();
+    // Row 4 shows the first line; the matches are on row 5, columns 5-7 and 13-15.
+    const auto underlined = [&](int col) { return frame_attr(page.drawn, 5, col).underline; };
+    EXPECT_TRUE(frame_attr(page.drawn, 5, 13).reverse);
+    EXPECT_TRUE(underlined(5) && underlined(7) && !underlined(13) && !underlined(8));
+    std::ignore = page.press("n");
+    page.frame();
+    EXPECT_TRUE(frame_attr(page.drawn, 5, 5).reverse);
+    EXPECT_TRUE(!underlined(5) && underlined(13) && underlined(15));
+}
+
 // A long line: the row that holds the match comes to the top, and with lines cut, the columns
 // that show it.
 TEST(FindWork, TheRowOfTheMatchComesToTheTop) {
