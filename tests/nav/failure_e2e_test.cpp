@@ -181,7 +181,8 @@ TEST(FailureScreen, AReloadCutShortAfterItsFirstScreenPutsThePageBack) {
         const std::vector<std::string> before = rows_above_bottom(*run);
         serve(*server, "/text", Script{fresh, Reply::gated, 64, 1, "", Reply::reset});
         send_keys(*run, "r");
-        ASSERT_TRUE(wait_for_text(*run, "Fresh 1")) << screen_text(*run);
+        // The new copy at the place kept.
+        ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "Fresh 21"))) << screen_text(*run);
         if (c.key != nullptr) {
             send_keys(*run, c.key);
         } else {

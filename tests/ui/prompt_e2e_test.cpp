@@ -333,9 +333,10 @@ TEST(PromptScreen, TypesAndEditsAnyTextAtTheCursor) {
         send_keys(run, "\x01");
         ASSERT_TRUE(shows("c\xe6\xbc\xa2me", 0)) << row_text(run, size.rows);
         send_keys(run, "\x05 w\x17");
-        ASSERT_TRUE(shows("c\xe6\xbc\xa2me ", 6)) << row_text(run, size.rows);
+        // The blank typed stays: the row shows no trailing blank, the cursor stands after it.
+        ASSERT_TRUE(shows("c\xe6\xbc\xa2me", 6)) << row_text(run, size.rows);
         send_keys(run, "\x15");
-        ASSERT_TRUE(shows("", 0)) << row_text(run, size.rows);
+        ASSERT_TRUE(prompt_shows(run, size, p.label, ""));
     }
 }
 
