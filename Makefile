@@ -1,7 +1,7 @@
 # Front door over CMake.
 #
-#   make            the release program, build/kesmor (needs make, CMake, a C++20 compiler and
-#                   libutf8proc; installs nothing, needs no root)
+#   make            the release program, build/kesmor (needs make, CMake, a C++20 compiler,
+#                   libutf8proc and OpenSSL 3; installs nothing, needs no root)
 #   make install    it, and the man page, into $(PREFIX) (DESTDIR is respected)
 #   make check      lint, the fuzz corpora, then every test on a build with sanitizers (build/check),
 #                   the Debian package's among them; warnings are errors

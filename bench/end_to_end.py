@@ -39,6 +39,10 @@ Measured:
   peak RSS       VmHWM less the client's fixed size (its peak showing a 256 KiB text, less the
                  text), beside the budget: 1.1 x (content + item_count x record size)
   growth         VmRSS after 1,000 key presses minus VmRSS before them
+  TLS            the root menu and the 1 MB text as gophers://, stunnel (with a test CA made by
+                 tests/support/make_test_ca.sh) in front of the same server: kesmor's first
+                 screen (the root menu: launch to the last byte of its one frame) beside curl's
+                 whole gophers:// fetch (--cacert) of the same page, run by run
   key arriving   the 100 MB text served by a small paced server of this script (loopback,
                  --rate MB/s, 20 by default: about 5 s for the page): from the first screen on
                  (at the earliest 0.5 s after launch), Down and Page Down in turn every 0.25 s
@@ -77,6 +81,8 @@ import time
 ROWS, COLS = 24, 80
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SERVER_SCRIPT = os.path.join(TOP, "scripts", "gopher_server.sh")
+MAKE_TEST_CA = os.path.join(TOP, "tests", "support", "make_test_ca.sh")
+TLS_NAME = "TLS"
 
 QUIET_S = 0.15  # no output for this long: the frame has ended
 BASELINE_TOLERANCE = 1.1  # new/old allowed by the targets against a baseline
@@ -461,10 +467,99 @@ def rows_shown(argv, env, mark):
         term.close()
 
 
-def curl_time(url):
+def curl_time(url, *options):
     started = time.monotonic()
-    subprocess.run(["curl", "-s", "-o", "/dev/null", url], check=True, timeout=WAIT_S * 5)
+    subprocess.run(["curl", "-s", *options, "-o", "/dev/null", url], check=True,
+                   timeout=WAIT_S * 5)
     return time.monotonic() - started
+
+
+# ---------------------------------------------------------------- gophers://
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def start_stunnel(tls_dir, backend_port):
+    """stunnel on a free port of 127.0.0.1 in front of backend_port, with the test CA's good
+    certificate; returns (port, process) once it accepts connections."""
+    for _ in range(5):
+        port = free_port()
+        config = os.path.join(tls_dir, "stunnel.conf")
+        with open(config, "w") as out:
+            out.write("foreground = yes\npid =\ndebug = 0\n[gopher]\n"
+                      "accept = 127.0.0.1:%d\nconnect = 127.0.0.1:%d\ncert = %s\nkey = %s\n"
+                      % (port, backend_port, os.path.join(tls_dir, "good.pem"),
+                         os.path.join(tls_dir, "good.key")))
+        proc = subprocess.Popen(["stunnel4", config], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + WAIT_S
+        while time.monotonic() < deadline and proc.poll() is None:
+            try:
+                socket.create_connection(("127.0.0.1", port), timeout=1).close()
+                return port, proc
+            except OSError:
+                time.sleep(0.02)
+        proc.kill()
+        proc.wait()
+    raise Failure("stunnel4 did not start")
+
+
+def tls_menu_screen(argv, env, header):
+    """kesmor on a small menu: launch to the last byte of the frame that shows its header (the
+    whole menu is one frame)."""
+    term = Terminal(argv, env)
+    try:
+        term.wait_for(lambda t: t.output.find(header) >= 0)
+        return term.settle() - term.started
+    finally:
+        term.close()
+
+
+def measure_tls(client, env, root, backend_port, text_rows, runs):
+    """The root menu and the 1 MB text over gophers://: kesmor's first screen and curl's whole
+    fetch, run by run. Returns one result per page."""
+    tls_dir = os.path.join(root, "tls")
+    os.makedirs(tls_dir)
+    subprocess.run(["sh", MAKE_TEST_CA, tls_dir], check=True, timeout=WAIT_S)
+    ca = os.path.join(tls_dir, "ca.pem")
+    port, stunnel = start_stunnel(tls_dir, backend_port)
+    tls_env = dict(env, SSL_CERT_FILE=ca)
+    base = "gophers://localhost:%d/" % port
+    pages = [("root menu", base, None), ("1 MB text", base + "0/texts/1mb.bin", text_rows)]
+    got = {name: dict(firsts=[], curls=[]) for name, _, _ in pages}
+    try:
+        for _ in range(runs):
+            for name, url, rows in pages:
+                got[name]["curls"].append(curl_time(url, "--cacert", ca))
+                if rows is None:
+                    first = tls_menu_screen([client, url], tls_env, url.encode())
+                else:
+                    first = kesmor_first_screen([client, url], tls_env, TEXT_ROW, rows,
+                                                url.encode())[0]
+                got[name]["firsts"].append(first)
+    finally:
+        stunnel.terminate()
+        stunnel.wait(timeout=WAIT_S)
+    results = []
+    for name, url, _ in pages:
+        firsts, curls = got[name]["firsts"], got[name]["curls"]
+        results.append(dict(name="%s %s" % (TLS_NAME, name), first=statistics.median(firsts),
+                            curl=statistics.median(curls),
+                            vs_curl=statistics.median(k / c for k, c in zip(firsts, curls))))
+    return results
+
+
+def report_tls(tls):
+    print()
+    print("gophers:// (stunnel in front of the same server): kesmor's first screen against "
+          "curl's whole fetch, medians")
+    print("%-18s %8s %8s %6s" % ("page", "kesmor", "curl", "x"))
+    for r in tls:
+        print("%-18s %8s %8s %6.2f" % (r["name"], ms(r["first"]), ms(r["curl"]), r["vs_curl"]))
 
 
 # ---------------------------------------------------------------- one workload
@@ -713,10 +808,10 @@ def verdict(ok):
     return "PASS" if ok else "FAIL"
 
 
-def report(results, record_size, base_kb, beside=None, arriving=None):
+def report(results, record_size, base_kb, beside=None, arriving=None, tls=None):
     """The table, beside() (more tables, if any), the keys while a page arrives (if measured),
-    then the targets; returns the failures."""
-    if not results and not arriving:
+    the pages over TLS (if measured), then the targets; returns the failures."""
+    if not results and not arriving and not tls:
         return 0
     if results:
         report_pages(results, base_kb)
@@ -724,6 +819,8 @@ def report(results, record_size, base_kb, beside=None, arriving=None):
         beside()
     if arriving:
         report_arriving(arriving)
+    if tls:
+        report_tls(tls)
 
     checks = []
     for r in results:
@@ -780,6 +877,11 @@ def report(results, record_size, base_kb, beside=None, arriving=None):
                        "median %s ms, max %s ms = %.2fx of 50 ms%s"
                        % (ms(statistics.median(keys)), ms(max(keys)), max(keys) / 0.050,
                           ", %d keys after the page was in" % late if late else "")))
+
+    for r in tls or []:
+        checks.append(("9 TLS first screen <= curl's whole fetch", r, r["vs_curl"], 1.0,
+                       "%.2fx (%s ms against %s ms)" % (r["vs_curl"], ms(r["first"]),
+                                                       ms(r["curl"]))))
 
     # No worse than the baseline, give or take the noise.
     for r in results:
@@ -943,7 +1045,7 @@ def main():
             sys.exit("end_to_end: %s is not an executable" % args.baseline)
         clients.append(("old", args.baseline))
     labels = [label for label, _ in clients]
-    for tool in ("curl", "sacc"):
+    for tool in ("curl", "sacc", "stunnel4", "openssl"):
         if shutil.which(tool) is None:
             sys.exit("end_to_end: %s is missing (bash scripts/bootstrap.sh --bench)" % tool)
 
@@ -1031,11 +1133,14 @@ def main():
                                                        for label in labels},
                                         os.path.join(root, "gopher", "texts", "100mb.bin"),
                                         args.rate, args.runs)
+        tls = None
+        if not args.only or args.only in TLS_NAME:
+            tls = measure_tls(args.client, env, root, port, rows[("new", "text")], args.runs)
         beside = None
         if args.baseline and results:
             def beside():
                 report_baseline(results, args.client, args.baseline, fixed)
-        failed = report(results, args.record_size, base_kb, beside, arriving) or key_failed
+        failed = report(results, args.record_size, base_kb, beside, arriving, tls) or key_failed
     finally:
         if server is not None:
             stop_server(server)

@@ -55,11 +55,12 @@ std::string expected_url(const Address& page, std::size_t size) {
     const std::string port = std::to_string(page.port);
     const std::size_t width = port.size() < 5 ? 5 : port.size();
     const bool root = selector.empty() || selector == "1";
-    std::string url = "gopher://" + host + ":" + port + "/";
+    const std::string scheme = page.tls ? "gophers://" : "gopher://";
+    std::string url = scheme + host + ":" + port + "/";
     if (root) {
-        return host.size() + width + 11 < size ? url : "";
+        return host.size() + width + scheme.size() + 2 < size ? url : "";
     }
-    if (host.size() + selector.size() + width + 12 >= size) {
+    if (host.size() + selector.size() + width + scheme.size() + 3 >= size) {
         return "";
     }
     url += page.type;
@@ -91,6 +92,7 @@ void check_round_trip(std::string_view address) {
     FUZZ_CHECK(again.has_value());
     FUZZ_CHECK(again->host == page.host);
     FUZZ_CHECK(again->port == page.port);
+    FUZZ_CHECK(again->tls == page.tls);
     const bool root = page.selector.empty() || page.selector == "1";
     if (root) {
         FUZZ_CHECK(again->selector.empty());
@@ -108,6 +110,7 @@ std::string field(const std::string& text, std::size_t max) {
 // Pages pushed from menu lines have any port and any host, and buffers may be of any size.
 void check_any_page(FuzzedDataProvider& input) {
     Address page;
+    page.tls = input.ConsumeBool();
     page.port = input.ConsumeIntegral<int>();
     page.type = input.ConsumeIntegral<char>();
     const std::size_t size = input.ConsumeIntegralInRange<std::size_t>(1, 1400);

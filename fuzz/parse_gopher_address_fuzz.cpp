@@ -24,7 +24,7 @@ bool same(const std::optional<Address>& a, const std::optional<Address>& b) {
         return false;
     }
     return !a || (a->host == b->host && a->port == b->port && a->selector == b->selector &&
-                  a->type == b->type);
+                  a->type == b->type && a->tls == b->tls);
 }
 
 } // namespace
@@ -47,8 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Only an empty selector may follow a NUL type (an address ending in "/").
         FUZZ_CHECK(parsed->type != '\0' || selector.empty());
         // A URL's selector, decoded, could not split the request line.
-        if (address.starts_with("gopher://")) {
+        const bool tls_url = address.starts_with("gophers://");
+        if (address.starts_with("gopher://") || tls_url) {
             FUZZ_CHECK(selector.find_first_of("\r\n") == std::string::npos);
+        }
+        // TLS only when asked for, and never lost: the same address in cleartext differs only
+        // there (while neither is cut).
+        FUZZ_CHECK(parsed->tls == tls_url);
+        if (tls_url && address.size() <= 1289) {
+            const std::optional<Address> plain = parse("gopher://" + address.substr(10));
+            FUZZ_CHECK(plain && !plain->tls && plain->host == host && plain->port == parsed->port &&
+                       plain->selector == selector && plain->type == parsed->type);
         }
     }
     // Only the first 1289 characters count.

@@ -3,8 +3,8 @@
 #
 #   bootstrap.sh PURPOSE...   build | check | fuzz | demo | bench | deb
 #
-# build: a compiler, CMake and the one library the program links (`make` itself never calls
-# this); check: everything `make check` runs (the tests, fuzz corpora, lint and the package);
+# build: a compiler, CMake and the libraries the program links (utf8proc, OpenSSL; `make`
+# itself never calls this); check: everything `make check` runs (the tests, fuzz corpora, lint and the package);
 # fuzz: clang with its runtime; demo: the real Gopher server; bench: the programs compared
 # against; deb: the package tools. As root it runs apt-get itself; otherwise it prints the exact
 # command and fails.
@@ -12,7 +12,7 @@ set -euo pipefail
 
 [ $# -gt 0 ] || set -- build
 
-build=(make cmake g++ libutf8proc-dev)
+build=(make cmake g++ libutf8proc-dev libssl-dev)
 server=(socat gophernicus)
 deb=(dpkg-dev lintian)
 
@@ -36,11 +36,12 @@ for purpose in "$@"; do
     check)
         packages+=("${build[@]}" "${server[@]}" "${deb[@]}" "${fuzz[@]}"
             pkg-config libgtest-dev libgmock-dev libvterm-dev valgrind groff-base
-            clang-tidy clang-format python3)
+            clang-tidy clang-format python3 stunnel4 openssl)
         ;;
     fuzz) packages+=("${build[@]}" "${fuzz[@]}") ;;
     demo) packages+=("${build[@]}" "${server[@]}") ;;
-    bench) packages+=("${build[@]}" "${server[@]}" libbenchmark-dev hyperfine sacc curl python3) ;;
+    bench) packages+=("${build[@]}" "${server[@]}" libbenchmark-dev hyperfine sacc curl python3
+        stunnel4 openssl) ;;
     deb) packages+=("${build[@]}" "${deb[@]}") ;;
     *)
         echo "usage: $0 [build|check|fuzz|demo|bench|deb]..." >&2

@@ -39,6 +39,11 @@ bool host_acceptable(const char* host) {
     return true;
 }
 
+// Not tolower: the locale must not decide whether two hosts are the same.
+char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 int hex_value(char c) {
     if (is_digit(c)) {
         return c - '0';
@@ -177,8 +182,11 @@ std::optional<Address> parse_gopher_address(std::string_view typed) {
     char* rest = work;
     // Only a URL is percent-encoded; the other forms are taken literally.
     const bool url = std::strncmp(rest, "gopher://", 9) == 0;
+    address.tls = std::strncmp(rest, "gophers://", 10) == 0;
     if (url) {
         rest += 9;
+    } else if (address.tls) {
+        rest += 10;
     }
 
     if (char* slash = std::strchr(rest, '/')) {
@@ -186,7 +194,7 @@ std::optional<Address> parse_gopher_address(std::string_view typed) {
         // A trailing "/" gives the NUL type.
         address.type = slash[1];
         if (slash[1] != '\0' && slash[2] != '\0') {
-            if (url && !percent_decode(slash + 2)) {
+            if ((url || address.tls) && !percent_decode(slash + 2)) {
                 return std::nullopt;
             }
             address.selector.assign(slash + 2, strnlen(slash + 2, selector_max));
@@ -232,15 +240,29 @@ void format_page_url(const Address& page, char* out, std::size_t size) {
     const std::size_t host_length = host.size();
     const std::size_t selector_length = page.selector.size();
 
-    // Beyond host, port and selector a URL holds "gopher://", ":" and "/" (11 bytes), then the
-    // type when a selector follows (12); "<" keeps a byte for the NUL.
+    // Beyond host, port and selector a URL holds the scheme, ":" and "/" (2 bytes), then the
+    // type when a selector follows (3); "<" keeps a byte for the NUL.
+    const char* scheme = page.tls ? "gophers://" : "gopher://";
+    const std::size_t fixed = std::strlen(scheme) + 2;
     const bool root = page.selector.empty() || page.selector == "1";
     if (root) {
-        if (host_length + width + 11 < size) {
-            std::snprintf(out, size, "gopher://%s:%d/", host.c_str(), page.port);
+        if (host_length + width + fixed < size) {
+            std::snprintf(out, size, "%s%s:%d/", scheme, host.c_str(), page.port);
         }
-    } else if (host_length + selector_length + width + 12 < size) {
-        std::snprintf(out, size, "gopher://%s:%d/%c%s", host.c_str(), page.port, page.type,
+    } else if (host_length + selector_length + width + fixed + 1 < size) {
+        std::snprintf(out, size, "%s%s:%d/%c%s", scheme, host.c_str(), page.port, page.type,
                       page.selector.c_str());
     }
+}
+
+bool same_server(const Address& menu, std::string_view host, int port) {
+    if (port != menu.port || host.size() != menu.host.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < host.size(); ++i) {
+        if (ascii_lower(host[i]) != ascii_lower(menu.host[i])) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -14,11 +14,12 @@ struct Address {
     int port = 70;
     char type = '1'; // '\0' for an address ending in "/": the first line decides
     std::string selector;
+    bool tls = false; // gophers://: the same protocol inside TLS, never downgraded
 };
 
 // The address typed (a command-line argument, the address prompt), or none when it is invalid.
-// An IPv6 literal in brackets is a host ("[::1]", "[::1]:7070", "gopher://[::1]:7070/1/dir");
-// brackets around anything else are invalid.
+// "gophers://" asks for TLS; every other form is cleartext. An IPv6 literal in brackets is a host
+// ("[::1]", "[::1]:7070", "gopher://[::1]:7070/1/dir"); brackets around anything else are invalid.
 [[nodiscard]] std::optional<Address> parse_gopher_address(std::string_view typed);
 
 // Why parse_gopher_address refused typed, in the words the address prompt shows: another
@@ -26,6 +27,10 @@ struct Address {
 // brackets; otherwise "Error: Invalid Gopher address format.".
 [[nodiscard]] std::string_view invalid_address_message(std::string_view typed);
 
-// The page's URL, an IPv6 host in brackets, or the empty string when it does not fit in size
-// bytes.
+// The page's URL ("gophers://" over TLS), an IPv6 host in brackets, or the empty string when it
+// does not fit in size bytes.
 void format_page_url(const Address& page, char* out, std::size_t size);
+
+// Whether a menu's link to host and port goes to the server the menu came from: the host as
+// written, letters in either case, and the same port. A link there keeps the menu's TLS.
+[[nodiscard]] bool same_server(const Address& menu, std::string_view host, int port);

@@ -1,5 +1,5 @@
-// One Gopher transaction: look the host up, connect, send the selector, read until the server
-// closes.
+// One Gopher transaction: look the host up, connect, shake hands over TLS for gophers://, send
+// the selector, read until the server closes.
 #include "gopher/transaction.hpp"
 
 #include <cerrno>
@@ -28,11 +28,12 @@ Content& transaction_buffer(Transaction* t) {
     return t->into != nullptr ? *t->into : t->content;
 }
 
-void fail(Transaction* t, const char* message) {
+void fail(Transaction* t, std::string message) {
     t->state = TransactionState::failed;
-    t->failure = message;
+    t->failure = std::move(message);
     abandon_lookup(t->lookup);
     t->connector = Connector{};
+    t->stream = TlsStream{};
     t->socket.reset();
     if (t->into == nullptr) {
         t->content.reset();
@@ -60,6 +61,18 @@ void after_connector(Transaction* t) {
     if (c.state == ConnectorState::connected) {
         t->socket = take_connection(c);
         c = Connector{};
+        if (t->tls) {
+            // TLS stays non-blocking throughout: the handshake and every read or write may
+            // want the socket either way.
+            std::string failure;
+            if (!tls_start(&t->stream, t->socket.fd, t->host, &failure)) {
+                fail(t, std::move(failure));
+                return;
+            }
+            t->tls_wants = 0;
+            t->state = TransactionState::handshaking;
+            return;
+        }
         set_blocking(t->socket.fd, true);
         t->state = TransactionState::sending;
     } else if (c.state == ConnectorState::failed) {
@@ -69,6 +82,7 @@ void after_connector(Transaction* t) {
 
 void start_connecting(Transaction* t, std::vector<SocketAddress> addresses, Clock::time_point now) {
     t->state = TransactionState::connecting;
+    t->connect_deadline = now + std::chrono::milliseconds(t->limits.connect_timeout_ms);
     start_connector(t->connector, std::move(addresses), t->limits.connect_timeout_ms, now);
     after_connector(t);
 }
@@ -98,22 +112,101 @@ void step_connecting(Transaction* t, int fd, short revents, Clock::time_point no
     after_connector(t);
 }
 
-void step_sending(Transaction* t, Clock::time_point now) {
-    if (write_all(t->socket.fd, t->request.data(), t->request.size()) !=
-        static_cast<ssize_t>(t->request.size())) {
-        fail(t, fetch_error::send);
+// What the TLS layer wants next on the socket, for the loop's poll; false after a failure.
+bool tls_waits(Transaction* t, const TlsResult& result, const char* socket_failure) {
+    switch (result.status) {
+    case TlsStatus::want_read:
+        t->tls_wants = POLLIN;
+        return true;
+    case TlsStatus::want_write:
+        t->tls_wants = POLLOUT;
+        return true;
+    case TlsStatus::failed:
+        fail(t, result.failure.empty() ? std::string(socket_failure) : result.failure);
+        return false;
+    case TlsStatus::done:
+    case TlsStatus::closed:
+        break;
+    }
+    return false;
+}
+
+// Whether a step of a TLS state has anything to do: its socket is ready, or it is due.
+bool tls_step_due(const Transaction& t, int fd, short revents) {
+    return t.tls_wants == 0 || (fd == t.socket.fd && fd >= 0 && revents != 0);
+}
+
+void step_handshaking(Transaction* t, int fd, short revents, Clock::time_point now) {
+    if (!tls_step_due(*t, fd, revents)) {
+        if (now >= t->connect_deadline) {
+            fail(t, fetch_error::connect);
+        }
         return;
     }
+    const TlsResult result = tls_handshake(&t->stream);
+    if (result.status == TlsStatus::done) {
+        t->tls_wants = 0;
+        t->state = TransactionState::sending;
+        return;
+    }
+    if (result.status == TlsStatus::closed) {
+        fail(t, fetch_error::connect);
+        return;
+    }
+    if (tls_waits(t, result, fetch_error::connect) && now >= t->connect_deadline) {
+        fail(t, fetch_error::connect);
+    }
+}
+
+bool start_receiving(Transaction* t, Clock::time_point now) {
     t->content.reset(static_cast<char*>(std::malloc(first_capacity)));
     if (!t->content) {
         fail(t, fetch_error::allocate);
-        return;
+        return false;
     }
     t->capacity = first_capacity;
     t->used = 0;
     t->content[0] = '\0';
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
     t->state = TransactionState::receiving;
+    return true;
+}
+
+// The request over TLS: offered again, whole and unchanged, until the stream takes it, as the
+// library asks of a write that had to wait.
+void step_sending_tls(Transaction* t, int fd, short revents, Clock::time_point now) {
+    if (t->tls_wants == 0) {
+        t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
+    } else if (!tls_step_due(*t, fd, revents)) {
+        if (now >= t->deadline) {
+            fail(t, fetch_error::send);
+        }
+        return;
+    }
+    const TlsResult result = tls_write(&t->stream, t->request.data(), t->request.size());
+    if (result.status == TlsStatus::done) {
+        t->tls_wants = 0;
+        start_receiving(t, now);
+        return;
+    }
+    if (result.status == TlsStatus::closed) {
+        fail(t, fetch_error::send);
+        return;
+    }
+    std::ignore = tls_waits(t, result, fetch_error::send);
+}
+
+void step_sending(Transaction* t, int fd, short revents, Clock::time_point now) {
+    if (t->tls) {
+        step_sending_tls(t, fd, revents, now);
+        return;
+    }
+    if (write_all(t->socket.fd, t->request.data(), t->request.size()) !=
+        static_cast<ssize_t>(t->request.size())) {
+        fail(t, fetch_error::send);
+        return;
+    }
+    std::ignore = start_receiving(t, now);
 }
 
 // Room for one byte past the cap, so that a response over it shows, and the terminator.
@@ -134,6 +227,21 @@ bool grow_buffer(Transaction* t) {
     return true;
 }
 
+// One read over TLS, as recv counts: bytes, 0 at the server's close notification, -1 when
+// nothing can be read now (the stream waits for the socket) or the read failed (then the
+// transaction has). A close without the notification is a failure: the page may be cut.
+ssize_t receive_tls(Transaction* t, char* into, std::size_t room) {
+    const TlsResult result = tls_read(&t->stream, into, room);
+    if (result.status == TlsStatus::done) {
+        return static_cast<ssize_t>(result.bytes);
+    }
+    if (result.status == TlsStatus::closed) {
+        return 0;
+    }
+    std::ignore = tls_waits(t, result, fetch_error::read);
+    return -1;
+}
+
 // One read into the buffer, growing it when full. False when there is nothing more to read now
 // (the socket would block, the response ended or failed).
 bool read_some(Transaction* t, int flags, Clock::time_point now) {
@@ -142,14 +250,16 @@ bool read_some(Transaction* t, int flags, Clock::time_point now) {
         return false; // a taker's full buffer: the rest waits until its bytes are taken
     }
     char* bytes = transaction_buffer(t).get();
-    const ssize_t n = recv(t->socket.fd, bytes + t->used, room, flags);
+    const ssize_t n = t->tls ? receive_tls(t, bytes + t->used, room)
+                             : recv(t->socket.fd, bytes + t->used, room, flags);
     if (n < 0) {
-        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+        if (!t->tls && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
             fail(t, fetch_error::read);
         }
         return false;
     }
     if (n == 0) {
+        t->stream = TlsStream{};
         t->socket.reset();
         t->state = TransactionState::done;
         return false;
@@ -175,7 +285,10 @@ bool read_some(Transaction* t, int flags, Clock::time_point now) {
 }
 
 void step_receiving(Transaction* t, int fd, short revents, Clock::time_point now) {
-    if (fd != t->socket.fd || fd < 0 || revents == 0) {
+    if (t->tls && tls_step_due(*t, fd, revents)) {
+        // Until the stream says otherwise, a step waits for the socket to be readable.
+        t->tls_wants = POLLIN;
+    } else if (fd != t->socket.fd || fd < 0 || revents == 0) {
         if (now >= t->deadline) {
             fail(t, fetch_error::read);
         }
@@ -189,6 +302,9 @@ void step_receiving(Transaction* t, int fd, short revents, Clock::time_point now
     }
     while (t->used - start < receive_step_bytes && read_some(t, MSG_DONTWAIT, now)) {
     }
+    if (t->state == TransactionState::receiving && tls_pending(t->stream)) {
+        t->tls_wants = 0; // decrypted bytes wait in the stream, which poll cannot see
+    }
 }
 
 } // namespace
@@ -199,6 +315,8 @@ void begin_transaction(Transaction* transaction, const Address& address, Transac
     t.limits = limits;
     t.request = address.selector;
     t.request += "\r\n";
+    t.tls = address.tls;
+    t.host = address.host;
     t.state = TransactionState::resolving;
     t.deadline = now + std::chrono::milliseconds(limits.resolve_timeout_ms);
     t.lookup = start_lookup(address.host, address.port);
@@ -225,10 +343,21 @@ void transaction_watch(const Transaction& transaction, std::vector<pollfd>* out)
     case TransactionState::connecting:
         connector_watch(transaction.connector, *out);
         break;
-    case TransactionState::receiving:
-        out->push_back({transaction.socket.fd, POLLIN, 0});
-        break;
+    case TransactionState::handshaking:
     case TransactionState::sending:
+        if (transaction.tls && transaction.tls_wants != 0) {
+            out->push_back({transaction.socket.fd, transaction.tls_wants, 0});
+        }
+        break;
+    case TransactionState::receiving:
+        if (transaction.tls) {
+            if (transaction.tls_wants != 0) {
+                out->push_back({transaction.socket.fd, transaction.tls_wants, 0});
+            }
+        } else {
+            out->push_back({transaction.socket.fd, POLLIN, 0});
+        }
+        break;
     case TransactionState::done:
     case TransactionState::failed:
         break;
@@ -236,15 +365,19 @@ void transaction_watch(const Transaction& transaction, std::vector<pollfd>* out)
 }
 
 Clock::time_point transaction_deadline(const Transaction& transaction) {
+    const bool due = transaction.tls && transaction.tls_wants == 0;
     switch (transaction.state) {
     case TransactionState::resolving:
-    case TransactionState::receiving:
         return transaction.deadline;
+    case TransactionState::receiving:
+        return due ? Clock::time_point::min() : transaction.deadline;
     case TransactionState::connecting:
         return connector_deadline(transaction.connector);
+    case TransactionState::handshaking:
+        return due ? Clock::time_point::min() : transaction.connect_deadline;
     case TransactionState::sending:
-        // Due now: the request goes out at the next step.
-        return Clock::time_point::min();
+        // Due now: the request goes out at the next step, unless the stream waits.
+        return transaction.tls && !due ? transaction.deadline : Clock::time_point::min();
     case TransactionState::done:
     case TransactionState::failed:
         break;
@@ -260,8 +393,11 @@ void step_transaction(Transaction* transaction, int fd, short revents, Clock::ti
     case TransactionState::connecting:
         step_connecting(transaction, fd, revents, now);
         break;
+    case TransactionState::handshaking:
+        step_handshaking(transaction, fd, revents, now);
+        break;
     case TransactionState::sending:
-        step_sending(transaction, now);
+        step_sending(transaction, fd, revents, now);
         break;
     case TransactionState::receiving:
         step_receiving(transaction, fd, revents, now);

@@ -1,12 +1,13 @@
-// One Gopher transaction: look the host up, connect, send the selector, read until the server
-// closes.
+// One Gopher transaction: look the host up, connect, shake hands over TLS for gophers://, send
+// the selector, read until the server closes.
 //
 // The transaction never waits and never ends the program: it tells the event loop what it waits
 // for (transaction_watch, transaction_deadline), and the loop steps it when that comes or its
 // deadline passes, so keys, cancels and progress are answered between steps. The lookup runs on
 // a thread of its own (gopher/resolver.hpp) and the addresses race as Happy Eyeballs has them
-// (gopher/connector.hpp). A failure leaves the words of its message in the record; the caller
-// decides whether it ends the run.
+// (gopher/connector.hpp); TLS never waits either (gopher/tls_stream.hpp), and a TLS failure is
+// the fetch's failure, never a retry in cleartext. A failure leaves the words of its message in
+// the record; the caller decides whether it ends the run.
 #pragma once
 
 #include <chrono>
@@ -22,6 +23,7 @@
 #include "gopher/content.hpp"
 #include "gopher/descriptor.hpp"
 #include "gopher/resolver.hpp"
+#include "gopher/tls_stream.hpp"
 
 // All three lowered only by the build, for a test binary of their own.
 #ifndef KESMOR_RESOLVE_TIMEOUT_MS
@@ -36,6 +38,7 @@
 // A name server that has not answered within this time is given up.
 inline constexpr int resolve_timeout_ms = KESMOR_RESOLVE_TIMEOUT_MS;
 // An address that accepts nothing within this time is given up; the others race on meanwhile.
+// Over TLS the handshake must also be over by then.
 inline constexpr int connect_timeout_ms = KESMOR_CONNECT_TIMEOUT_MS;
 // A server that sends nothing for this long is given up; a slow one that keeps sending is not.
 inline constexpr int receive_idle_timeout_ms = KESMOR_IDLE_TIMEOUT_MS;
@@ -48,7 +51,8 @@ inline constexpr int receive_idle_timeout_ms = KESMOR_IDLE_TIMEOUT_MS;
 inline constexpr std::size_t response_cap = KESMOR_RESPONSE_CAP;
 static_assert(response_cap <= std::size_t{256} * 1024 * 1024 && response_cap > 0);
 
-// The words of each failure, exactly as the first page's fatal end prints them.
+// The words of each failure, exactly as the first page's fatal end prints them. A TLS failure
+// has the library's words: "Error: TLS: REASON.".
 namespace fetch_error {
 inline constexpr const char* resolve = "Error: Failed to resolve host";
 inline constexpr const char* connect = "Error: Could not connect to host";
@@ -68,9 +72,10 @@ struct TransactionLimits {
 };
 
 enum class TransactionState {
-    resolving,  // the lookup runs on its thread
-    connecting, // attempts race, a new address every 250 ms
-    sending,    // connected; the request goes out at the next step
+    resolving,   // the lookup runs on its thread
+    connecting,  // attempts race, a new address every 250 ms
+    handshaking, // connected over TLS; the handshake goes on as the socket allows
+    sending,     // connected; the request goes out at the next step
     receiving,
     done,   // the buffer holds the response, NUL-terminated
     failed, // failure holds the message; nothing received is kept, unless the buffer was lent
@@ -78,7 +83,7 @@ enum class TransactionState {
 
 struct Transaction {
     TransactionState state = TransactionState::resolving;
-    const char* failure = nullptr;
+    std::string failure;
     // Lines of system errors met on the way ("socket: ..."), for standard error once the
     // terminal is given back; never written while the screen is the program's.
     std::string notes;
@@ -88,6 +93,16 @@ struct Transaction {
     Connector connector;
     std::string request;
     Descriptor socket; // once connected
+    // gophers://: the host the certificate must name, and the stream over the socket. The
+    // stream goes first, as it only borrows the socket.
+    bool tls = false;
+    std::string host;
+    TlsStream stream;
+    // What the stream waits for on the socket (POLLIN or POLLOUT); 0 when the next step is due
+    // at once (decrypted bytes wait in the stream, or nothing has been tried yet).
+    short tls_wants = 0;
+    // Connecting and the handshake are given up together at this time.
+    std::chrono::steady_clock::time_point connect_deadline;
     // When the lookup or the wait for the next byte is given up.
     std::chrono::steady_clock::time_point deadline;
     // What has arrived, NUL-terminated after every read: in content, or in the buffer it was

@@ -56,8 +56,9 @@ std::string session_url(std::string_view scheme, std::string_view host, int port
 
 } // namespace
 
-std::string gopher_url(std::string_view host, int port, char type, std::string_view selector) {
-    std::string url = session_url("gopher://", host, port);
+std::string gopher_url(std::string_view host, int port, char type, std::string_view selector,
+                       bool tls) {
+    std::string url = session_url(tls ? "gophers://" : "gopher://", host, port);
     url += '/';
     // The type is read back as the byte after the "/", never decoded: a printable one is written
     // as it is, whatever it is, so that it comes back; any other is encoded and cannot.

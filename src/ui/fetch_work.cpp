@@ -167,7 +167,8 @@ bool show_progress(Model* model, Clock::time_point now) {
     std::string text;
     if (t.state == TransactionState::resolving) {
         text = looking_up_text(page->address.host);
-    } else if (t.state == TransactionState::connecting) {
+    } else if (t.state == TransactionState::connecting ||
+               t.state == TransactionState::handshaking) {
         text = connecting_text(page->address.host, page->address.port);
     } else {
         text = receiving_text(t.used);

@@ -16,15 +16,15 @@
 
 namespace {
 
-// The gopher:// URL of an address, which typed back opens the same page.
+// The gopher:// (or gophers://) URL of an address, which typed back opens the same page.
 std::string page_url(const Address& address) {
     if (address.type == '\0') {
         // The address ended in "/" (it has no selector then), and so does its URL.
-        std::string url = gopher_url(address.host, address.port, '1', "");
+        std::string url = gopher_url(address.host, address.port, '1', "", address.tls);
         url.pop_back();
         return url;
     }
-    return gopher_url(address.host, address.port, address.type, address.selector);
+    return gopher_url(address.host, address.port, address.type, address.selector, address.tls);
 }
 
 // A web link's or a telnet session's URL, else the item's gopher:// URL.
@@ -63,7 +63,7 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
     if (!web) {
         return false;
     }
-    if (web->starts_with("gopher://")) {
+    if (web->starts_with("gopher://") || web->starts_with("gophers://")) {
         if (std::optional<Address> address = parse_gopher_address(*web)) {
             ask_for_page(model, *address);
             return true;

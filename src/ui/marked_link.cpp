@@ -13,6 +13,8 @@ Address link_address(const Model& model, const MenuItem& item, std::string_view 
     address.port = item.port;
     address.type = item.type;
     address.selector = selector;
+    // A menu over TLS keeps its own server's links in TLS; other servers are as the line says.
+    address.tls = page.address.tls && same_server(page.address, address.host, address.port);
     return address;
 }
 

@@ -308,3 +308,61 @@ TEST(FormatPageUrl, FullFormParsesBackToTheSamePage) {
 }
 
 } // namespace
+
+TEST(TlsAddress, GophersUrlsAskForTlsAndNothingElseDoes) {
+    const struct {
+        const char* address;
+        bool tls;
+        const char* host;
+        int port;
+        char type;
+        const char* selector;
+    } cases[] = {
+        {"gophers://alpha.lan", true, "alpha.lan", 70, '1', ""},
+        {"gophers://alpha.lan:7443/0/my%20notes", true, "alpha.lan", 7443, '0', "/my notes"},
+        {"gophers://[::1]:7443/1/dir", true, "::1", 7443, '1', "/dir"},
+        {"gophers://alpha.lan/", true, "alpha.lan", 70, '\0', ""},
+        {"gopher://alpha.lan/1/dir", false, "alpha.lan", 70, '1', "/dir"},
+        {"alpha.lan:7443/1/dir", false, "alpha.lan", 7443, '1', "/dir"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<Address> a = parse_gopher_address(c.address);
+        ASSERT_TRUE(a) << c.address;
+        EXPECT_EQ(a->tls, c.tls) << c.address;
+        EXPECT_EQ(a->host, c.host) << c.address;
+        EXPECT_EQ(a->port, c.port) << c.address;
+        EXPECT_EQ(a->type, c.type) << c.address;
+        EXPECT_EQ(a->selector, c.selector) << c.address;
+    }
+    for (const char* address : {"gophers://", "GOPHERS://alpha.lan", "gophers:/alpha.lan",
+                                "gophers://alpha.lan/1/a%0Ab", "gophers://alpha.lan:0"}) {
+        EXPECT_FALSE(parse_gopher_address(address)) << address;
+    }
+}
+
+TEST(TlsAddress, TheUrlOfATlsPageSaysSoAndReadsBack) {
+    Address page = make_page("alpha.lan", 7443, '0', "/notes");
+    page.tls = true;
+    EXPECT_EQ(render(page), "gophers://alpha.lan:7443/0/notes");
+    const std::optional<Address> back = parse_gopher_address(render(page));
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->tls);
+    EXPECT_EQ(back->selector, "/notes");
+    page.selector = "";
+    EXPECT_EQ(render(page), "gophers://alpha.lan:7443/");
+    // The scheme's extra letter counts in the room test.
+    page.selector = "/dir";
+    const std::size_t exact = std::string("gophers://alpha.lan:7443/0/dir").size() + 1 + 1;
+    EXPECT_EQ(render(page, exact), "gophers://alpha.lan:7443/0/dir");
+    EXPECT_EQ(render(page, exact - 1), "");
+}
+
+TEST(TlsAddress, TheSameServerIsTheHostAsWrittenInEitherCaseAndThePort) {
+    const Address menu = make_page("Alpha.LAN", 7443, '1', "");
+    EXPECT_TRUE(same_server(menu, "alpha.lan", 7443));
+    EXPECT_TRUE(same_server(menu, "ALPHA.lan", 7443));
+    EXPECT_FALSE(same_server(menu, "alpha.lan", 70));
+    EXPECT_FALSE(same_server(menu, "alpha.lan.", 7443));
+    EXPECT_FALSE(same_server(menu, "beta.lan", 7443));
+    EXPECT_FALSE(same_server(make_page("localhost", 70, '1', ""), "127.0.0.1", 70));
+}

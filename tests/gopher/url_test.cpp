@@ -53,6 +53,11 @@ TEST(GopherUrl, WritesTypeAndEncodedSelector) {
     }
 }
 
+TEST(GopherUrl, ATlsItemsUrlIsGophers) {
+    EXPECT_EQ(gopher_url("alpha.lan", 7443, '0', "/a b", true), "gophers://alpha.lan:7443/0/a%20b");
+    EXPECT_EQ(gopher_url("::1", 7443, '1', "", true), "gophers://[::1]:7443/1");
+}
+
 TEST(GopherUrl, OpensTheSameItemWhenTypedBack) {
     const struct {
         const char* host;

@@ -13,6 +13,7 @@
 #include "support/name_sandbox.hpp"
 #include "support/pty_runner.hpp"
 #include "support/scratch_dir.hpp"
+#include "support/tls_fixture.hpp"
 
 namespace {
 
@@ -106,6 +107,37 @@ TEST(ValgrindTour, EveryScreenRunsCleanUnderMemcheck) {
     EXPECT_EQ(run.errors.find("definitely lost"), std::string::npos) << run.errors;
     EXPECT_EQ(describe_mode_change(run.initial_termios, terminal_mode(run)), "");
     EXPECT_TRUE(cursor(run).visible);
+}
+
+TEST(ValgrindTour, TlsPagesAndARefusedCertificateRunClean) {
+    auto ca = make_test_ca();
+    ASSERT_TRUE(ca);
+    auto server = start_gopher_server();
+    auto good = start_tls_front(*ca, "good", server->port);
+    auto expired = start_tls_front(*ca, "expired", server->port);
+    ASSERT_TRUE(good && expired);
+    serve(*server, "",
+          Script{menu_line('i', "Secure start", "", "null.host", 1) +
+                 menu_line('0', "Secure notes", "/notes", "localhost", good->port) + ".\r\n"});
+    serve(*server, "/notes", Script{long_document()});
+
+    PtyOptions options = under_memcheck();
+    options.env = {trust_test_ca(*ca)};
+    auto run_owner = start_program({tls_url(*good, "localhost")}, options);
+    PtyRun& run = *run_owner;
+    const auto step = [&](const std::string& keys, const char* then_shown) {
+        send_keys(run, keys);
+        return wait_for_text(run, then_shown, memcheck_wait_ms);
+    };
+    ASSERT_TRUE(wait_for_text(run, "Secure start", memcheck_wait_ms))
+        << screen_text(run) << describe_end(run) << run.errors;
+    ASSERT_TRUE(step("\r", "Document line 1")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("b", "Secure start")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step("o", "Open URL:")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(step(tls_url(*expired, "localhost") + "\r", "certificate has expired"))
+        << screen_text(run) << run.errors;
+    send_keys(run, "q");
+    expect_clean_end(run, 0);
 }
 
 TEST(ValgrindTour, FailedFetchAfterTheFirstPageRunsClean) {

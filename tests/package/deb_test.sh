@@ -33,6 +33,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libc6 libstdc++6; do
     [[ $depends == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
 done
+# gophers:// links OpenSSL 3 (libssl3, or libssl3t64 after the 64-bit time move).
+[[ $depends == *"libssl3"* ]] || fail "Depends lacks libssl3: $depends"
 
 lintian --fail-on error "$deb" || fail "lintian reports errors"
 echo "deb_test: $deb ok"

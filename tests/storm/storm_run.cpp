@@ -14,6 +14,7 @@
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
 #include "support/scratch_dir.hpp"
+#include "support/tls_fixture.hpp"
 
 namespace {
 
@@ -357,11 +358,21 @@ std::string invariant_names(unsigned invariants) {
 StormResult run_storm(const StormPlan& plan, const Endings& endings) {
     auto server = start_gopher_server();
     auto refused = reserve_refused_port();
+    // One seed in eight serves its site over TLS, stunnel in front of the server: its links name
+    // the TLS port and so stay TLS, the failing ones and typed addresses are cleartext.
+    const bool tls = plan.seed % 8 == 0 && !plan.refused_start;
+    std::unique_ptr<TestCa> ca = tls ? make_test_ca() : nullptr;
+    std::unique_ptr<TlsFront> front = ca ? start_tls_front(*ca, "good", server->port) : nullptr;
+    if (tls && !front) {
+        return {
+            .passed = false, .events_run = 0, .ended = "", .report = "the TLS site did not start"};
+    }
     // One seed in three names the server, so that its links go through lookups on their thread
     // (from the hosts file, as fast as a numeric address).
-    const std::string host = plan.seed % 3 == 1 ? "localhost" : server->address;
+    const std::string host = plan.seed % 3 == 1 || tls ? "localhost" : server->address;
+    const int site_port = tls ? front->port : server->port;
     const Site site =
-        generate_site(plan.seed, SiteOptions{plan.stalls}, host, server->port, refused->port);
+        generate_site(plan.seed, SiteOptions{plan.stalls}, host, site_port, refused->port);
     serve_site(*server, site);
 
     const int start_port = plan.refused_start ? refused->port : server->port;
@@ -369,7 +380,11 @@ StormResult run_storm(const StormPlan& plan, const Endings& endings) {
     const ScratchDir saves;
     PtyOptions options;
     options.working_dir = saves.path;
-    auto run = start_program({"127.0.0.1:" + std::to_string(start_port)}, options);
+    if (tls) {
+        options.env = {trust_test_ca(*ca)};
+    }
+    auto run = start_program(
+        {tls ? tls_url(*front, "localhost") : "127.0.0.1:" + std::to_string(start_port)}, options);
     Storm storm{plan, endings, run.get(), {}};
     StormResult result;
 

@@ -46,6 +46,7 @@ constexpr FixedStorm fixed_storms[] = {
     {5, false},
     {6, false},
     {7, true},
+    {8, false}, // its site over TLS (one seed in eight)
     // A paste while a stalled page loaded filled the key queue, after which Esc and Ctrl-C were
     // no longer read and the page could not be cancelled.
     {80388380427, false, true, 121},

@@ -1,6 +1,7 @@
 // Runs the program in a pseudo-terminal and shows its output through a terminal emulator.
 #include "support/pty_runner.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -207,12 +208,23 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
     argv.push_back(nullptr);
     std::string term = "TERM=xterm-256color";
     std::vector<char*> envp;
+    // An entry given replaces the test's own of the same name.
+    const auto replaced = [&options](const char* entry) {
+        return std::any_of(options.env.begin(), options.env.end(), [entry](const std::string& e) {
+            const std::size_t name = e.find('=') + 1;
+            return std::strncmp(entry, e.c_str(), name) == 0;
+        });
+    };
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, "TERM=", 5) != 0) {
+        if (std::strncmp(*entry, "TERM=", 5) != 0 && !replaced(*entry)) {
             envp.push_back(*entry);
         }
     }
     envp.push_back(term.data());
+    std::vector<std::string> added = options.env;
+    for (std::string& entry : added) {
+        envp.push_back(entry.data());
+    }
     envp.push_back(nullptr);
 
     run->pid = fork();

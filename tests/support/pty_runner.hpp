@@ -53,6 +53,8 @@ struct PtyOptions {
     // What the shell showed before the program started: given to the emulator first, on its
     // main screen (LF alone does not return to the first column: write CR LF).
     std::string shell_screen = {};
+    // Added to the program's environment ("NAME=value"), after the test's own.
+    std::vector<std::string> env = {};
 };
 
 struct PtyRun {
