@@ -12,10 +12,11 @@ enum class Key {
     end,
     right, // the text view scrolls sideways with these while lines are cut
     left,
-    escape,  // ESC with nothing after it within the wait
-    back,    // BS or DEL: terminals send either for Backspace
-    ignored, // any other escape sequence, or Alt with a key, taken whole
-    byte,    // any other single byte: a command key or a character
+    escape,      // ESC with nothing after it within the wait
+    back,        // BS or DEL: terminals send either for Backspace
+    delete_char, // the Delete key, ESC [ 3 ~: erases the character under the cursor in a prompt
+    ignored,     // any other escape sequence, or Alt with a key, taken whole
+    byte,        // any other single byte: a command key or a character
 };
 
 struct DecodedKey {

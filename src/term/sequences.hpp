@@ -34,4 +34,8 @@ inline constexpr int sgr_bg_bright = 100;
 inline constexpr const char* sgr_fg_palette = ";38;5;"; // then the index
 inline constexpr const char* sgr_bg_palette = ";48;5;";
 inline constexpr const char* sgr_end = "m";
+// The alternate screen: drawn on while the program runs, so that leaving it gives the shell's
+// screen and scrollback back as they were.
+inline constexpr const char* alternate_screen_on = "\033[?1049h";
+inline constexpr const char* alternate_screen_off = "\033[?1049l";
 } // namespace seq

@@ -48,6 +48,13 @@ void draw_header(const Model& model, Frame* frame) {
         if (page->incomplete) {
             text += incomplete_mark;
         }
+    } else if (const Page* first = page_to_fetch(&model.history)) {
+        // The first page on its way: where it comes from.
+        format_page_url(first->address, url, sizeof url);
+        text = url;
+    } else if (model.overlay.query_for) {
+        format_page_url(*model.overlay.query_for, url, sizeof url);
+        text = url;
     }
     draw_band(frame, cols);
     const int col = centered_column(shown_width(text, TabShow::one_blank), cols);

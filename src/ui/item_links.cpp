@@ -9,6 +9,7 @@
 #include "gopher/menu.hpp"
 #include "gopher/url.hpp"
 #include "nav/model.hpp"
+#include "ui/fetch_work.hpp"
 #include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/save_work.hpp"
@@ -70,7 +71,7 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
     }
     if (web->starts_with("gopher://") || web->starts_with("gophers://")) {
         if (std::optional<Address> address = parse_gopher_address(*web)) {
-            push_page(&model->history, *address, menu_item_display(item, current_content(*model)));
+            ask_for_page(model, *address, menu_item_display(item, current_content(*model)));
             return true;
         }
     }

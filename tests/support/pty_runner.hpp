@@ -50,6 +50,9 @@ struct PtyOptions {
     // When set, the child enters this name sandbox (support/name_sandbox.hpp) before it runs
     // the program; it ends with status 126 when it cannot. The sandbox must outlive the start.
     const NameSandbox* sandbox = nullptr;
+    // What the shell showed before the program started: given to the emulator first, on its
+    // main screen (LF alone does not return to the first column: write CR LF).
+    std::string shell_screen = {};
     // Added to the program's environment ("NAME=value"), after the test's own.
     std::vector<std::string> env = {};
 };

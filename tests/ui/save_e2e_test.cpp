@@ -1,6 +1,8 @@
 // Saving seen through a terminal: the prompt and its proposed name, a download that runs while
 // the user moves, the refusals and failures that leave nothing behind, and the page saved from
 // memory. Every run saves into a scratch directory of its own.
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -155,6 +157,11 @@ TEST(SaveScreen, FailuresCancelsAndQuittingLeaveNothingBehind) {
     EXPECT_EQ(look_at(*run, bottom, 1), red_look);
     EXPECT_EQ(request_count(*site.server), 1U);
     EXPECT_TRUE(site.dir.entries().empty());
+    // The key after the error gives the prompt back with the name, to change or leave.
+    send_keys(*run, "x");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: nowhere/photo.jpg")) << screen_text(*run);
+    send_keys(*run, "\033");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "")) << screen_text(*run);
 
     // A server that refuses: the fetch's words.
     send_keys(*run, "\033[B\r");
@@ -187,6 +194,26 @@ TEST(SaveScreen, FailuresCancelsAndQuittingLeaveNothingBehind) {
     EXPECT_TRUE(site.dir.entries().empty());
 }
 
+// Closing the terminal window (SIGHUP), kill (SIGTERM) or kill -INT during a save: the run
+// ends by the signal, as always, and the temporary file goes with it.
+TEST(SaveScreen, ASignalDuringASaveLeavesNothingBehind) {
+    for (const int signal_number : {SIGHUP, SIGTERM, SIGINT}) {
+        SCOPED_TRACE("case=" + std::string(sigabbrev_np(signal_number)));
+        SaveSite site;
+        serve(*site.server, "/photo.jpg", Script{binary(10'000), Reply::stall});
+        auto run = site.start(site.item('I', "Photo", "/photo.jpg"), "->Photo");
+        send_keys(*run, "\r\r");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "Saving photo.jpg... 9 KB")) << screen_text(*run);
+        const std::vector<std::string> during = site.dir.entries();
+        ASSERT_EQ(during.size(), 1U);
+        EXPECT_TRUE(during[0].starts_with(".photo.jpg.kesmor-")) << during[0];
+        send_signal(*run, signal_number);
+        ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
+        EXPECT_TRUE(killed_by(*run, signal_number)) << describe_end(*run);
+        EXPECT_EQ(site.dir.entries(), std::vector<std::string>{});
+    }
+}
+
 TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
     SaveSite site;
     const std::string submenu = menu_line('i', "Inside", "", "null.host", 1) +
@@ -203,7 +230,9 @@ TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
     send_keys(*run, "s");
     ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: sub")) << screen_text(*run);
     send_keys(*run, "\r");
-    ASSERT_TRUE(wait_for_row(*run, bottom, "Saved 0 KB to sub.")) << screen_text(*run);
+    ASSERT_TRUE(
+        wait_for_row(*run, bottom, "Saved " + std::to_string(submenu.size()) + " bytes to sub."))
+        << screen_text(*run);
     EXPECT_TRUE(holds(site.dir, "sub", submenu));
     EXPECT_TRUE(screen_contains(*run, "->Submenu")) << "the menu stays on screen";
 
@@ -213,7 +242,9 @@ TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
     send_keys(*run, "s");
     ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: read.txt")) << screen_text(*run);
     send_keys(*run, "\r");
-    ASSERT_TRUE(wait_for_row(*run, bottom, "Saved 0 KB to read.txt.")) << screen_text(*run);
+    ASSERT_TRUE(
+        wait_for_row(*run, bottom, "Saved " + std::to_string(notes.size()) + " bytes to read.txt."))
+        << screen_text(*run);
     EXPECT_TRUE(holds(site.dir, "read.txt", notes));
     EXPECT_EQ(request_count(*site.server), 3U) << "the page on screen is not fetched again";
     EXPECT_EQ(site.dir.entries(), (std::vector<std::string>{"read.txt", "sub"}));
