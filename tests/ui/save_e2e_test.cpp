@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -136,6 +137,59 @@ TEST(SaveScreen, AnExistingFileIsNeverReplaced) {
     EXPECT_TRUE(holds(site.dir, "photo.png", photo));
     EXPECT_EQ(read_file(site.dir.file("photo.jpg")), "the user's own photo");
     EXPECT_EQ(site.dir.entries(), (std::vector<std::string>{"photo.jpg", "photo.png"}));
+    quit(*run);
+}
+
+// "~" is the home folder; a folder typed takes the proposed name inside it, where a file there
+// is still never replaced.
+TEST(SaveScreen, TildeIsTheHomeFolderAndAFolderTakesTheProposedName) {
+    SaveSite site;
+    const std::string photo = binary(5000);
+    serve(*site.server, "/photo.jpg", Script{photo});
+    const std::string home = site.dir.file("home");
+    ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(site.dir.file("Downloads").c_str(), 0700), 0);
+    serve(*site.server, "", Script{site.item('I', "Photo", "/photo.jpg") + ".\r\n"});
+    PtyOptions options = options_for(size);
+    options.working_dir = site.dir.path;
+    options.env = {"HOME=" + home};
+    auto run = start_program({address_of(*site.server)}, options);
+    ASSERT_TRUE(wait_until(*run, [&] { return screen_contains(*run, "->Photo"); }))
+        << screen_text(*run) << run->errors;
+
+    const struct {
+        const char* typed;
+        std::string file; // in the scratch folder
+        std::string note; // the path the note names
+    } cases[] = {
+        {"~/mine.jpg", "home/mine.jpg", home + "/mine.jpg"},
+        {"~", "home/photo.jpg", home + "/photo.jpg"},
+        {"Downloads/", "Downloads/photo.jpg", "Downloads/photo.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        send_keys(*run, "\r");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: photo.jpg")) << screen_text(*run);
+        // Ctrl-U empties the line before the cursor: the proposed name.
+        send_keys(*run, "\025" + std::string(c.typed) + "\r");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "Saved 4 KB to " + c.note + "."))
+            << screen_text(*run);
+        EXPECT_TRUE(holds(site.dir, c.file, photo));
+        send_keys(*run, "x");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "")) << screen_text(*run);
+    }
+    // The folder again: its photo.jpg is there now, and the prompt stays with the name typed.
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: photo.jpg")) << screen_text(*run);
+    send_keys(*run, "\025Downloads\r");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Error: Downloads/photo.jpg exists."))
+        << screen_text(*run);
+    send_keys(*run, "x");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: Downloads")) << screen_text(*run);
+    send_keys(*run, "\033");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "")) << screen_text(*run);
+    EXPECT_EQ(read_file(site.dir.file("home/mine.jpg")), photo);
+    EXPECT_EQ(site.dir.entries(), (std::vector<std::string>{"Downloads", "home"}));
     quit(*run);
 }
 
