@@ -29,10 +29,11 @@ std::string search_text(std::int64_t kind) {
 
 // A search for a needle that is nowhere, so the whole text is looked at, in steps of 1 MB as
 // the event loop would run them. Args: the text (above), and the needle: 0 starts with a rare
-// letter, 1 with a letter found in every word, 2 with a digit.
+// letter, 1 with a letter found in every word, 2 with a digit, 3 holds letters beyond ASCII.
 void find_in_text(benchmark::State& state) {
     const std::string text = search_text(state.range(0));
-    const char* const needles[] = {"zebra crossing", "every gopher", "0000000:"};
+    const char* const needles[] = {"zebra crossing", "every gopher",
+                                   "0000000:", "cr\xc3\xa8me br\xc3\xbbl\xc3\xa9e"};
     const char* needle = needles[state.range(1)];
     const long lines = lines_in(text);
     for (auto _ : state) {
@@ -53,6 +54,8 @@ BENCHMARK(find_in_text)
     ->Args({0, 2})
     ->Args({1, 0})
     ->Args({1, 1})
+    ->Args({0, 3})
+    ->Args({1, 3})
     ->Unit(benchmark::kMillisecond);
 
 // End on a 100 MB text: the last screen of 22 rows at 40 columns, lines wrapped.

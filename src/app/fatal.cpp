@@ -16,7 +16,8 @@ void install_out_of_memory_handler() {
 }
 
 void fatal_after(std::string_view notes, const char* message) {
-    // Restoring clears the screen, so it must come before the message or the user never sees it.
+    // Restoring leaves the alternate screen, so it must come before the message or the user
+    // never sees it.
     if (terminal_taken_over()) {
         restore_terminal();
     }

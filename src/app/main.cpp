@@ -23,6 +23,7 @@
 #include "term/sequences.hpp"
 #include "term/terminal.hpp"
 #include "ui/bookmark_work.hpp"
+#include "ui/fetch_work.hpp"
 #include "ui/save_work.hpp"
 
 namespace {
@@ -50,8 +51,8 @@ int write_bookmarks(const BookmarksPath& where) {
     if (!read.reason.empty()) {
         fatal(read_message(read).c_str());
     }
-    // A reader that goes away is a write error, reported, not a silent death.
-    std::signal(SIGPIPE, SIG_IGN);
+    // A reader that goes away ends the run quietly by SIGPIPE, as a page's plain output does.
+    std::signal(SIGPIPE, SIG_DFL);
     if (!write_whole(STDOUT_FILENO, read.bytes)) {
         const std::string message =
             std::string("Error: Cannot write the bookmarks: ") + std::strerror(errno) + ".";
@@ -137,13 +138,15 @@ int main(int argc, char** argv) {
     model->bookmarks = bookmarks;
     if (isatty(STDOUT_FILENO) == 0) {
         // A file or a pipe takes the bytes as they come; the terminal, if any, stays as it is.
-        // A reader that goes away is a write error, reported, not a silent death.
-        std::signal(SIGPIPE, SIG_IGN);
+        // A reader that goes away (head -c 1) ends the run quietly by SIGPIPE, as it ends other
+        // tools, even when the parent left the signal ignored. Sockets never raise it: their
+        // writes pass MSG_NOSIGNAL.
+        std::signal(SIGPIPE, SIG_DFL);
         start_plain_output(model.get(), *address, std::chrono::steady_clock::now());
         run_event_loop(model.get(), -1);
     } else {
         start_terminal(model.get());
-        push_page(&model->history, *address);
+        ask_for_page(model.get(), *address);
         run_event_loop(model.get(), STDIN_FILENO);
     }
     if (model->end && model->end->status != 0) {

@@ -75,7 +75,101 @@ bool percent_decode(char* text) {
     return true;
 }
 
+bool is_letter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The length of a leading "scheme://" (RFC 3986's scheme), or 0.
+std::size_t scheme_length(std::string_view text) {
+    if (text.empty() || !is_letter(text[0])) {
+        return 0;
+    }
+    std::size_t i = 1;
+    while (i < text.size() && (is_letter(text[i]) || is_digit(text[i]) || text[i] == '+' ||
+                               text[i] == '-' || text[i] == '.')) {
+        ++i;
+    }
+    return text.substr(i).starts_with("://") ? i : 0;
+}
+
+bool same_letters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Hex digits and colons, at least two of them (dots for an IPv4 tail): an IPv6 address.
+bool looks_like_ipv6(std::string_view host) {
+    std::size_t colons = 0;
+    for (const char c : host) {
+        if (c == ':') {
+            ++colons;
+        } else if (hex_value(c) < 0 && c != '.') {
+            return false;
+        }
+    }
+    return colons >= 2;
+}
+
+// What an IPv6 address cut at its last colon leaves: hex digits, dots and a colon or more.
+bool host_is_ipv6_like(std::string_view host) {
+    return host.find(':') != std::string_view::npos &&
+           host.find_first_not_of("0123456789abcdefABCDEF:.") == std::string_view::npos;
+}
+
 } // namespace
+
+std::string_view invalid_address_message(std::string_view typed) {
+    if (const std::size_t scheme = scheme_length(typed); scheme > 0) {
+        const std::string_view name = typed.substr(0, scheme);
+        if (!same_letters(name, "gopher") && !same_letters(name, "gophers")) {
+            return "Error: Only gopher:// and gophers:// addresses open here.";
+        }
+        typed.remove_prefix(scheme + 3);
+    }
+    const std::string_view host_port = typed.substr(0, typed.find('/'));
+    std::string_view port;
+    if (host_port.starts_with('[')) {
+        const std::size_t close = host_port.find(']');
+        if (close != std::string_view::npos && host_port.substr(close + 1).starts_with(':')) {
+            port = host_port.substr(close + 2);
+        }
+    } else {
+        if (looks_like_ipv6(host_port)) {
+            return "Error: An IPv6 address goes in brackets, as [::1].";
+        }
+        const std::size_t colon = host_port.rfind(':');
+        if (colon != std::string_view::npos) {
+            if (looks_like_ipv6(host_port.substr(0, colon))) {
+                return "Error: An IPv6 address goes in brackets, as [::1].";
+            }
+            port = host_port.substr(colon + 1);
+        }
+    }
+    if (!port.empty()) {
+        bool digits = true;
+        for (const char c : port) {
+            digits = digits && is_digit(c);
+        }
+        const std::size_t first = port.find_first_not_of('0');
+        const std::string_view value =
+            first == std::string_view::npos ? std::string_view{} : port.substr(first);
+        if (digits && (value.empty() || value.size() > 5 ||
+                       (value.size() == 5 && value > std::string_view{"65535"}))) {
+            return "Error: The port must be 1-65535.";
+        }
+    }
+    return "Error: Invalid Gopher address format.";
+}
 
 std::optional<Address> parse_gopher_address(std::string_view typed) {
     char work[address_max + 1];
@@ -122,7 +216,8 @@ std::optional<Address> parse_gopher_address(std::string_view typed) {
     }
     // A literal in brackets is checked already; a name must pass for one.
     const std::string host(split->host);
-    if (rest[0] != '[' && !host_acceptable(host.c_str())) {
+    // An IPv6 address without brackets would lose its last group to the port.
+    if (rest[0] != '[' && (!host_acceptable(host.c_str()) || host_is_ipv6_like(host))) {
         return std::nullopt;
     }
     address.host.assign(host, 0, strnlen(host.c_str(), host_max));

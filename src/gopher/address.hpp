@@ -22,6 +22,11 @@ struct Address {
 // ("[::1]", "[::1]:7070", "gopher://[::1]:7070/1/dir"); brackets around anything else are invalid.
 [[nodiscard]] std::optional<Address> parse_gopher_address(std::string_view typed);
 
+// Why parse_gopher_address refused typed, in the words the address prompt shows: another
+// scheme than gopher:// or gophers://, a port out of 1-65535, an IPv6 address without its
+// brackets; otherwise "Error: Invalid Gopher address format.".
+[[nodiscard]] std::string_view invalid_address_message(std::string_view typed);
+
 // The page's URL ("gophers://" over TLS), an IPv6 host in brackets, or the empty string when it
 // does not fit in size bytes.
 void format_page_url(const Address& page, char* out, std::size_t size);

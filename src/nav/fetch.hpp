@@ -2,8 +2,10 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
+#include "gopher/content.hpp"
 #include "gopher/transaction.hpp"
 
 inline constexpr const char* cancelled_message = "Cancelled.";
@@ -16,6 +18,18 @@ inline constexpr const char* incomplete_note = " The page is incomplete.";
 
 struct Page;
 
+// A page being reloaded as it was: put back when the new copy does not arrive whole.
+struct KeptPage {
+    Content content;
+    std::size_t size = 0;
+    unsigned long fetch = 0;
+    bool incomplete = false;
+    int selected = 0;
+    int menu_top = 0;
+    int text_top = 0;
+    long text_row = 0;
+};
+
 struct Fetch {
     bool active = false;
     TransactionLimits limits; // the program's; tests shorten them
@@ -26,6 +40,8 @@ struct Fetch {
     // The page on screen whose content the rest of the response goes to, from its first screen
     // on; null before. Keys act on it meanwhile.
     Page* filling = nullptr;
+    // The page filling is a reload: its old content and place until the new copy is complete.
+    std::optional<KeptPage> kept;
     std::chrono::steady_clock::time_point next_frame;
     bool frame_due = false; // bytes arrived since the last frame
     // LFs among the first `counted` bytes received.

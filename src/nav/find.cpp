@@ -1,7 +1,9 @@
 // Finding text in a page as it is shown: in a text's lines, in one line for drawing, in a menu.
 #include "nav/find.hpp"
 
+#include <array>
 #include <cstring>
+#include <utf8proc.h>
 
 #include "term/width.hpp"
 
@@ -13,11 +15,57 @@ unsigned char fold(unsigned char byte) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte | 0x20) : byte;
 }
 
-std::string folded(std::string_view needle) {
-    std::string out(needle);
-    for (char& byte : out) {
-        byte = static_cast<char>(fold(static_cast<unsigned char>(byte)));
+bool all_ascii(std::string_view text) {
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0x80U) != 0) {
+            return false;
+        }
     }
+    return true;
+}
+
+// Appends text with every letter case-folded as Unicode folds it (full folding: "ß" is
+// "ss"), ASCII a byte at a time. Bytes that are not UTF-8 are kept as they are.
+void append_folded(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            out += static_cast<char>(fold(byte));
+            ++i;
+            continue;
+        }
+        utf8proc_int32_t code_point = -1;
+        const utf8proc_ssize_t length =
+            utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data() + i),
+                             static_cast<utf8proc_ssize_t>(text.size() - i), &code_point);
+        if (length <= 0) {
+            out += text[i];
+            ++i;
+            continue;
+        }
+        std::array<utf8proc_int32_t, 8> mapped{};
+        int boundclass = 0;
+        const utf8proc_ssize_t count = utf8proc_decompose_char(
+            code_point, mapped.data(), mapped.size(), UTF8PROC_CASEFOLD, &boundclass);
+        if (count <= 0 || static_cast<std::size_t>(count) > mapped.size()) {
+            out.append(text.data() + i, static_cast<std::size_t>(length));
+        } else {
+            for (utf8proc_ssize_t k = 0; k < count; ++k) {
+                std::array<utf8proc_uint8_t, 4> bytes{};
+                const utf8proc_ssize_t size =
+                    utf8proc_encode_char(mapped[static_cast<std::size_t>(k)], bytes.data());
+                out.append(reinterpret_cast<const char*>(bytes.data()),
+                           static_cast<std::size_t>(size));
+            }
+        }
+        i += static_cast<std::size_t>(length);
+    }
+}
+
+std::string folded(std::string_view needle) {
+    std::string out;
+    out.reserve(needle.size());
+    append_folded(out, needle);
     return out;
 }
 
@@ -78,21 +126,30 @@ std::size_t plain_length(std::string_view line) {
     return i + 1 == line.size() && line[i] == '\r' ? i : none;
 }
 
-bool line_has_match(std::string_view line, std::string_view needle, std::string* scratch) {
+bool line_has_match(std::string_view line, std::string_view needle, FindScratch* scratch) {
     const std::size_t plain = plain_length(line);
     if (plain != none) {
         return find_folded(line.substr(0, plain), needle, 0) != none;
     }
-    // An ASCII first character other than "?" is shown only from that very byte: a line
-    // without it cannot match, whatever the filter makes of the rest.
+    // An ASCII character other than "?" is shown only from that very byte, or, for a letter,
+    // from its capital or a character beyond ASCII that folds to it ("\u212a" to "k"). A
+    // line without it cannot match, whatever the filter makes of the rest; nor can a line of
+    // ASCII bytes when the needle starts beyond ASCII.
     const auto first = static_cast<unsigned char>(needle[0]);
-    if (first < 0x80 && first != '?' && next_of(line, 0, static_cast<char>(first)) == none &&
-        (first < 'a' || first > 'z' || next_of(line, 0, static_cast<char>(first - 0x20)) == none)) {
+    const bool letter = first >= 'a' && first <= 'z';
+    if (first != '?' && next_of(line, 0, static_cast<char>(first)) == none &&
+        (!letter || next_of(line, 0, static_cast<char>(first - 0x20)) == none) &&
+        ((first < 0x80 && !letter) || all_ascii(line))) {
         return false;
     }
-    scratch->clear();
-    append_untrusted(*scratch, line, line_coding(line));
-    return find_folded(*scratch, needle, 0) != none;
+    scratch->shown.clear();
+    append_untrusted(scratch->shown, line, line_coding(line));
+    if (all_ascii(scratch->shown)) {
+        return find_folded(scratch->shown, needle, 0) != none;
+    }
+    scratch->folded.clear();
+    append_folded(scratch->folded, scratch->shown);
+    return find_folded(scratch->folded, needle, 0) != none;
 }
 
 const char* text_end(std::string_view text) {
@@ -215,21 +272,26 @@ std::vector<MatchSpan> find_in_line(std::string_view line, std::string_view need
     }
     // The matches in the shown text first, then the pieces of the line they come from, found
     // in a second walk: memory for the shown text only, however long the line.
-    std::string shown;
+    std::string piece_shown;
+    std::string shown; // folded
     for (std::size_t i = 0; i < line.size();) {
-        i = append_piece(shown, line, i, coding).next;
+        piece_shown.clear();
+        i = append_piece(piece_shown, line, i, coding).next;
+        append_folded(shown, piece_shown);
     }
     std::vector<std::size_t> starts;
     for (std::size_t at = find_folded(shown, fold_needle, 0); at != none;
          at = find_folded(shown, fold_needle, at + fold_needle.size())) {
         starts.push_back(at);
     }
-    // Only the count of shown bytes is needed now.
+    // Only the count of folded bytes is needed now.
     std::size_t count = 0;
     std::size_t next = 0; // the first match not ended yet
     for (std::size_t i = 0; i < line.size() && next < starts.size();) {
+        piece_shown.clear();
+        const UntrustedPiece piece = append_piece(piece_shown, line, i, coding);
         shown.clear();
-        const UntrustedPiece piece = append_piece(shown, line, i, coding);
+        append_folded(shown, piece_shown);
         const std::size_t before = count;
         count += shown.size();
         // A piece that shows the first byte of a match starts it; one that shows its last ends
@@ -256,7 +318,7 @@ ItemFound find_item(std::span<const std::string_view> displays, long from, std::
         return {};
     }
     const std::string fold_needle = folded(needle);
-    std::string scratch;
+    FindScratch scratch;
     const long step = direction == FindDirection::forward ? 1 : -1;
     from = from < 0 ? 0 : (from >= count ? count - 1 : from);
     for (long k = include_from ? 0 : 1; k <= count - (include_from ? 1 : 0); ++k) {

@@ -12,17 +12,23 @@
 
 // What is searched is what the user sees: a line after the output filter, read in its coding
 // (escape sequences removed, control bytes as "?", cp1252 bytes as their characters), a TAB as
-// one TAB character, the CR that ends a line left out. ASCII letters match either case; other
-// characters match only themselves. A match never spans two lines. An empty needle matches
-// nothing.
+// one TAB character, the CR that ends a line left out. Letters match without regard to case, as
+// Unicode folds them ("STRASSE" finds "stra\u00dfe"); other characters match only themselves. A
+// match never spans two lines. An empty needle matches nothing.
 
 enum class FindDirection { forward, backward };
+
+// Lines filtered, then folded, kept from line to line to save allocations.
+struct FindScratch {
+    std::string shown;
+    std::string folded;
+};
 
 // A search for the next (or previous) line of a text holding a match, done in steps so that the
 // event loop can read keys between them (and Esc can drop it).
 struct FindState {
     std::string_view text; // the page's bytes, lines separated by LF
-    std::string needle;    // ASCII letters in lower case
+    std::string needle;    // case-folded
     FindDirection direction = FindDirection::forward;
     long line_count = 0;         // lines_in(text)
     const char* first = nullptr; // the first line looked at: the search ends when back at it
@@ -30,7 +36,7 @@ struct FindState {
     long at_index = 0;
     bool wrapped = false; // went past the end to the top, or past the top to the end
     bool done = false;    // every line has been looked at
-    std::string scratch;  // a filtered line, kept to save allocations
+    FindScratch scratch;
 };
 
 // A search from the line at `line` (its first byte; line_index its index) in the direction

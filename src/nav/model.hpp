@@ -12,6 +12,7 @@
 #include "nav/confirm.hpp"
 #include "nav/fetch.hpp"
 #include "nav/history.hpp"
+#include "nav/line_edit.hpp"
 #include "nav/message.hpp"
 #include "nav/page_find.hpp"
 #include "nav/save.hpp"
@@ -27,12 +28,16 @@ enum class OverlayKind { none, prompt, prompt_error, about, confirm };
 struct Overlay {
     OverlayKind kind = OverlayKind::none;
     PromptKind prompt = PromptKind::address;
-    std::string typed;
+    LineEdit line; // what is typed, and the cursor in it
     // The search item the query is for: a view into the content of the page on screen.
     MenuItem search{};
-    std::string error;   // prompt_error
-    bool reopen = false; // prompt_error: the address prompt opens again after the key
-    Confirm confirm;     // confirm
+    std::string error; // prompt_error
+    // prompt_error: the address prompt opens again after the key, holding what was typed.
+    bool reopen = false;
+    // An address asking for a search without its query: the search prompt's query goes to it.
+    std::optional<Address> query_for;
+    std::string query_display; // the display string of the link that gave query_for
+    Confirm confirm;           // confirm
 };
 
 // How the terminal shows the run: its background, the user's NO_COLOR, the type labels (`t`).

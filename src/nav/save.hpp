@@ -18,6 +18,7 @@ struct SaveTarget {
     Address address;
     bool page = false;
     unsigned long fetch = 0; // the page's content when the prompt opened (Page::fetch)
+    std::string proposed;    // the name first offered: a folder typed saves into it
 };
 
 // One download at a time, going to a file (or, for plain output, to standard output) as it

@@ -14,6 +14,8 @@
 #include <unistd.h>
 #include <utility>
 
+#include "term/terminal.hpp"
+
 namespace {
 
 // The longest file name most file systems take, which the temporary name must fit as well.
@@ -82,6 +84,7 @@ void close_and_remove(SaveFile* save) {
     }
     if (!save->temp_path.empty()) {
         std::ignore = unlink(save->temp_path.c_str());
+        forget_temp_file(save->temp_path.c_str());
         save->temp_path.clear();
     }
 }
@@ -132,6 +135,7 @@ SaveResult save_start(std::string_view name, SaveFile* save) {
         if (fd >= 0) {
             save->fd = fd;
             save->temp_path = std::move(path);
+            remember_temp_file(save->temp_path.c_str());
             return ok();
         }
         if (errno != EEXIST) {
@@ -190,6 +194,7 @@ SaveResult save_finish(SaveFile* save) {
         }
     }
     if (error == 0) {
+        forget_temp_file(save->temp_path.c_str());
         save->temp_path.clear();
         return ok();
     }
@@ -209,4 +214,18 @@ std::string save_size_text(std::uint64_t bytes) {
     }
     const std::uint64_t tenths = bytes / mib * 10 + bytes % mib * 10 / mib;
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
+
+std::string saved_text(std::uint64_t bytes, std::string_view name, bool incomplete) {
+    std::string text = "Saved ";
+    if (bytes < 1024) {
+        text += std::to_string(bytes);
+        text += bytes == 1 ? " byte" : " bytes";
+    } else {
+        text += save_size_text(bytes);
+    }
+    text += " to ";
+    text += name;
+    text += incomplete ? " (incomplete page)." : ".";
+    return text;
 }

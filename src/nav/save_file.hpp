@@ -56,3 +56,8 @@ void save_cancel(SaveFile* save);
 // "N KB" below 10 MB, "N.N MB" from there, rounded down as the progress of a fetch is: for
 // "Saving NAME... N KB" and "Saved N KB to NAME.".
 [[nodiscard]] std::string save_size_text(std::uint64_t bytes);
+
+// The note at the end of a save: "Saved 86 bytes to NAME." under 1 KB ("1 byte"), else with
+// save_size_text; "Saved N KB to NAME (incomplete page)." when the page it saved had not all
+// arrived.
+[[nodiscard]] std::string saved_text(std::uint64_t bytes, std::string_view name, bool incomplete);

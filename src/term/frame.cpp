@@ -84,8 +84,9 @@ int put_text(Frame* frame, int row, int col, std::string_view text, Attr attr) {
     }
     Attr now = attr;
     for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == mark_on || text[i] == mark_off) {
-            now.reverse = text[i] == mark_on ? !attr.reverse : attr.reverse;
+        if (text[i] == mark_on || text[i] == mark_off || text[i] == mark_current) {
+            now.reverse = text[i] != mark_off || attr.reverse;
+            now.underline = text[i] == mark_current || attr.underline;
             ++i;
             continue;
         }

@@ -34,10 +34,12 @@ struct Attr {
     friend bool operator==(const Attr&, const Attr&) = default;
 };
 
-// Bytes that switch reverse video on and off inside a text put into a frame. Both are control
-// characters, which the output filter never lets through, so they cannot come from a page.
+// Bytes that switch reverse video on and off inside a text put into a frame, and reverse video
+// with underline on (the match a search landed on). All are control characters, which the
+// output filter never lets through, so they cannot come from a page.
 inline constexpr char mark_on = '\x0e';
 inline constexpr char mark_off = '\x0f';
+inline constexpr char mark_current = '\x10';
 
 // One column. glyph holds the UTF-8 bytes of a cluster of one character, packed from the low
 // byte up; a cluster of several characters (one with combining marks) is kept in the frame's

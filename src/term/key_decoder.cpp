@@ -55,6 +55,8 @@ Key sequence_key(bool csi, Bytes parameters, unsigned char final) {
         switch (parameters[0]) {
         case '1':
             return Key::home;
+        case '3':
+            return Key::delete_char;
         case '4':
             return Key::end;
         case '5':

@@ -13,10 +13,11 @@ enum class Key {
     end,
     right, // the text view scrolls sideways with these while lines are cut
     left,
-    escape,  // ESC with nothing after it within the wait, or followed at once by another key
-    back,    // BS or DEL: terminals send either for Backspace
-    ignored, // any other escape sequence, taken whole
-    byte,    // any other single byte: a command key or a character
+    escape,      // ESC with nothing after it within the wait, or followed at once by another key
+    back,        // BS or DEL: terminals send either for Backspace
+    delete_char, // the Delete key, ESC [ 3 ~: erases the character under the cursor in a prompt
+    ignored,     // any other escape sequence, taken whole
+    byte,        // any other single byte: a command key or a character
     // The terminal's answers, no keys: the background colour (OSC 11; `light` says which), and
     // the primary device attributes, after which the terminal answers nothing more we asked.
     background,

@@ -38,4 +38,8 @@ inline constexpr const char* sgr_end = "m";
 // request, which every terminal answers: an answer to it first means no colour is coming.
 inline constexpr const char* ask_background = "\033]11;?\033\\";
 inline constexpr const char* ask_device_attributes = "\033[c";
+// The alternate screen: drawn on while the program runs, so that leaving it gives the shell's
+// screen and scrollback back as they were.
+inline constexpr const char* alternate_screen_on = "\033[?1049h";
+inline constexpr const char* alternate_screen_off = "\033[?1049l";
 } // namespace seq

@@ -1,7 +1,10 @@
 // Raw terminal mode, giving the terminal back on every way out, and the signal handlers.
 #include "term/terminal.hpp"
 
+#include <array>
+#include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <tuple>
 #include <unistd.h>
 
@@ -16,14 +19,21 @@ namespace {
 // Set while the terminal is ours; read by the signal handlers, hence sig_atomic_t.
 volatile sig_atomic_t taken_over = 0;
 
+// A save's temporary file, unlinked by the signal path (async-signal-safe: only unlink reads
+// it). temp_file_set guards the buffer: cleared before it changes, set once it holds a whole
+// path; the fences keep the compiler from moving the copy past the flag.
+std::array<char, 8192> temp_file{};
+volatile sig_atomic_t temp_file_set = 0;
+
 // Room for a whole frame, so that a screen reaches the terminal in one write. The one scratch
 // buffer left at namespace scope: setvbuf needs one that outlives every write to stdout, and
 // the first-screen benchmarks are measured with a frame in one write.
 char stdout_buffer[1 << 18];
 
-// What restore_terminal writes, as one constant for the signal path.
-constexpr char restore_bytes[] = "\033[H\033[J"
-                                 "\033[1;1H\033[?25h"
+// What restore_terminal writes, as one constant for the signal path: seq::alternate_screen_off,
+// seq::show_cursor, seq::reset.
+constexpr char restore_bytes[] = "\033[?1049l"
+                                 "\033[?25h"
                                  "\033[0m";
 
 void install(int signal_number, void (*handler)(int)) {
@@ -45,12 +55,13 @@ void restore_from_signal() {
     taken_over = 0;
 }
 
-// Raw mode from the saved mode.
+// Raw mode from the saved mode, drawn on the alternate screen (the shell's stays as it was).
 void enter_raw_mode() {
     termios raw = saved_termios;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
     taken_over = 1;
+    std::fputs(seq::alternate_screen_on, stdout);
 }
 
 } // namespace
@@ -81,10 +92,11 @@ void restore_terminal() {
         return;
     }
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_termios);
-    clear_screen();
-    move_cursor(1, 1);
-    set_cursor_visible(1);
+    std::fputs(seq::alternate_screen_off, stdout);
+    std::fputs(seq::show_cursor, stdout);
     std::fputs(seq::reset, stdout);
+    // Now, before any message on standard error, which belongs on the shell's screen.
+    std::fflush(stdout);
     // Cleared last: a signal arriving meanwhile restores once more rather than not at all.
     taken_over = 0;
 }
@@ -136,10 +148,31 @@ void on_resize_signal(int) {
     resize_pending = 1;
 }
 
+void remember_temp_file(const char* path) {
+    temp_file_set = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    const std::size_t length = std::strlen(path);
+    if (length >= temp_file.size()) {
+        return;
+    }
+    std::memcpy(temp_file.data(), path, length + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    temp_file_set = 1;
+}
+
+void forget_temp_file(const char* path) {
+    if (temp_file_set && std::strcmp(temp_file.data(), path) == 0) {
+        temp_file_set = 0;
+    }
+}
+
 // Async-signal-safe. Ends by the same signal, so the parent sees how the program ended. A frame
 // half written to the stdout buffer is dropped with it.
 void on_terminate_signal(int signal_number) {
     restore_from_signal();
+    if (temp_file_set) {
+        std::ignore = unlink(temp_file.data());
+    }
     signal(signal_number, SIG_DFL);
     sigset_t set;
     sigemptyset(&set);

@@ -9,12 +9,13 @@
 extern termios saved_termios;
 extern volatile sig_atomic_t resize_pending;
 
-// Saves the mode of standard input, clears ICANON, ECHO and ISIG, installs the signal handlers
-// and hides the cursor.
+// Saves the mode of standard input, clears ICANON, ECHO and ISIG, enters the alternate screen,
+// installs the signal handlers and hides the cursor.
 void enable_raw_mode();
 
-// The exit handler. Gives back the saved mode, clears the screen and shows the cursor. Does
-// nothing once the terminal has been given back, so a second call cannot erase a message that
+// The exit handler. Gives back the saved mode, leaves the alternate screen (the shell's screen
+// comes back as it was, never cleared), shows the cursor and resets the attributes. Does
+// nothing once the terminal has been given back, so a second call cannot touch a message that
 // was written after the first.
 void restore_terminal();
 
@@ -50,12 +51,20 @@ struct JobFacts {
 
 void on_resize_signal(int signal_number);
 // SIGINT (sent by another process: raw mode turns Ctrl-C into a byte), SIGTERM and SIGHUP:
-// restore, then end by the same signal, so that a shell sees how the run ended.
+// restore, remove a save's temporary file, then end by the same signal, so that a shell sees
+// how the run ended.
 void on_terminate_signal(int signal_number);
 
 // The mask for the loop's wait (ppoll): the present one with SIGWINCH let through, which
 // enable_raw_mode blocks everywhere else.
 [[nodiscard]] sigset_t signals_in_wait();
+
+// The temporary file of a save in progress, for the signal path: a handler may not touch the
+// save's own record (its strings may be mid-change), so the path is copied into a fixed buffer
+// beside the saved terminal state, from which on_terminate_signal unlinks it. A path too long
+// for the buffer is not kept. forget_ clears it only while it still holds that path.
+void remember_temp_file(const char* path);
+void forget_temp_file(const char* path);
 
 // TIOCGWINSZ on standard output; on failure the record keeps what it held.
 void query_window_size(winsize* size);

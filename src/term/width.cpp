@@ -100,7 +100,8 @@ namespace {
 struct MarkState {
     const Marks& marks;
     std::size_t next = 0; // the first range not wholly behind
-    bool on = false;
+    // The range the marks are on (npos: none).
+    std::size_t on = std::string_view::npos;
 
     // Switches at the piece starting at i; returns where the current state next changes.
     std::size_t at(std::string& out, std::size_t i) {
@@ -109,10 +110,15 @@ struct MarkState {
             ++next;
         }
         const bool inside = next < ranges.size() && ranges[next].from <= i;
-        if (inside != on) {
-            out += inside ? marks.on : marks.off;
-            on = inside;
+        const std::size_t now = inside ? next : std::string_view::npos;
+        const bool was_current = on == marks.current && on != std::string_view::npos;
+        const bool is_current = inside && next == marks.current;
+        if (!inside && on != std::string_view::npos) {
+            out += marks.off;
+        } else if (inside && (on == std::string_view::npos || was_current != is_current)) {
+            out += is_current ? marks.current_on : marks.on;
         }
+        on = now;
         if (next == ranges.size()) {
             return std::string_view::npos;
         }
@@ -182,7 +188,7 @@ int append_row(std::string& out, const LinePart& part, long skip, int max_cols,
         passed += piece.cols;
         i = piece.next;
     }
-    if (mark.on) {
+    if (mark.on != std::string_view::npos) {
         out += marks.off;
     }
     return cols;

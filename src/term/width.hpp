@@ -53,6 +53,9 @@ struct Marks {
     std::span<const ByteRange> ranges; // in order, apart
     std::string_view on;
     std::string_view off;
+    // The range drawn apart from the others, between current_on and off; none by default.
+    std::size_t current = std::string_view::npos;
+    std::string_view current_on{};
 };
 
 // Appends what the part shows from its column `skip` on (the columns left of the view when the

@@ -6,5 +6,5 @@ struct Model;
 
 // The whole screen: the about screen in place of the page, cut to the window.
 void draw_about_screen(const Model& model, Frame* frame);
-// Lines of the block under the title bar, the greeting to the last shortcut.
+// Lines of the block's first column under the title bar, the greeting to "q: Quit".
 [[nodiscard]] int about_line_count();

@@ -9,7 +9,7 @@ BottomRow bottom_row(const Model& model) {
     case OverlayKind::about:
         return {};
     case OverlayKind::prompt:
-        return {BottomKind::prompt, overlay.typed};
+        return {BottomKind::prompt, overlay.line.text};
     case OverlayKind::prompt_error:
         return {BottomKind::prompt_error, overlay.error};
     case OverlayKind::confirm:

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <poll.h>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "nav/line_count.hpp"
 #include "nav/model.hpp"
 #include "ui/page_on_screen.hpp"
+#include "ui/prompt.hpp"
 #include "ui/status_line.hpp"
 #include "ui/waits.hpp"
 
@@ -62,6 +64,12 @@ bool first_screen_arrived(const Model& model) {
 void show_first_screen(Model* model) {
     Fetch& fetch = model->fetch;
     leave_current_page(model);
+    fetch.kept.reset();
+    if (Page* old = model->history.current; old != nullptr && !model->history.pending) {
+        fetch.kept =
+            KeptPage{std::move(old->content), old->size,     old->fetch,    old->incomplete,
+                     old->selected,           old->menu_top, old->text_top, old->text_row};
+    }
     accept_fetched(&model->history, Content{});
     Page* page = model->history.current;
     page->incomplete = false;
@@ -82,11 +90,38 @@ void stop_filling(Model* model, bool complete) {
     if (page == nullptr) {
         return;
     }
+    if (fetch.kept && !complete) {
+        // A reload that did not finish: the page as it was, where it was.
+        KeptPage& kept = *fetch.kept;
+        page->content = std::move(kept.content);
+        page->size = kept.size;
+        page->fetch = kept.fetch;
+        page->incomplete = kept.incomplete;
+        page->selected = kept.selected;
+        page->menu_top = kept.menu_top;
+        page->text_top = kept.text_top;
+        page->text_row = kept.text_row;
+        fetch.kept.reset();
+        if (page == model->history.current) {
+            show_current_page(model);
+        }
+        return;
+    }
+    fetch.kept.reset();
     page->size = received;
     page->incomplete = !complete;
     if (page == model->history.current) {
         page_loaded(model);
     }
+}
+
+// A page cut short says so, unless it is a reload that gives the old page back.
+std::string cut_short(const Fetch& fetch, std::string_view reason) {
+    std::string text(reason);
+    if (!fetch.kept) {
+        text += incomplete_note;
+    }
+    return text;
 }
 
 void end_fetch(Model* model) {
@@ -95,7 +130,7 @@ void end_fetch(Model* model) {
     if (fetch.filling != nullptr) {
         const bool complete = t.state == TransactionState::done;
         if (!complete) {
-            model->message = error_message(std::string(t.failure) + incomplete_note);
+            model->message = error_message(cut_short(fetch, t.failure));
         }
         stop_filling(model, complete);
         return;
@@ -147,6 +182,24 @@ bool show_progress(Model* model, Clock::time_point now) {
 
 } // namespace
 
+void ask_for_page(Model* model, const Address& address, std::string_view display) {
+    if (address.type == '7' && address.selector.find('\t') == std::string::npos) {
+        open_prompt(&model->overlay, PromptKind::search, "", model->window);
+        model->overlay.query_for = address;
+        model->overlay.query_display = display;
+        return;
+    }
+    push_page(&model->history, address, display);
+}
+
+void drop_asked_search(Model* model) {
+    if (model->history.current == nullptr) {
+        model->end = failed_run(cancelled_message, "");
+        return;
+    }
+    model->message = error_message(cancelled_message);
+}
+
 bool wants_fetch(const Model& model) {
     return !model.end && !model.fetch.active && page_to_fetch(&model.history) != nullptr;
 }
@@ -168,6 +221,7 @@ void start_fetch(Model* model, Clock::time_point now) {
     fetch.transaction = Transaction{};
     fetch.active = true;
     fetch.filling = nullptr;
+    fetch.kept.reset();
     fetch.counted = 0;
     fetch.newlines = 0;
     fetch.progress.clear();
@@ -186,7 +240,7 @@ void cancel_fetch(Model* model) {
         return;
     }
     if (fetch.filling != nullptr) {
-        model->message = error_message(std::string(cancelled_message) + incomplete_note);
+        model->message = error_message(cut_short(fetch, cancelled_message));
         stop_filling(model, false);
         return;
     }

@@ -3,10 +3,20 @@
 #pragma once
 
 #include <chrono>
+#include <string_view>
 
+struct Address;
 struct Fetch;
 struct Model;
 struct Waits;
+
+// A page asked for by its address (the command line, a typed address, a URL: link). One asking
+// for a search without its query opens the search prompt first, as a search item does.
+// display: the display string of the link that led to it, empty for none.
+void ask_for_page(Model* model, const Address& address, std::string_view display = {});
+// That prompt closed without a query: as a cancelled fetch ("Cancelled."; on the first page the
+// run ends).
+void drop_asked_search(Model* model);
 
 // A page waits to be fetched and none is loading: the loop then sends the fetch event.
 [[nodiscard]] bool wants_fetch(const Model& model);

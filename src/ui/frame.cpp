@@ -9,6 +9,7 @@
 #include "ui/bottom_note.hpp"
 #include "ui/bottom_row.hpp"
 #include "ui/confirm.hpp"
+#include "ui/header.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/prompt.hpp"
 #include "ui/status_line.hpp"
@@ -28,7 +29,8 @@ Frame draw_frame(const Model& model) {
     }
     const Page* page = model.history.current;
     if (page == nullptr || !page->content) {
-        // The first page, still loading: nothing to show yet.
+        // The first page, still loading: only where it comes from.
+        draw_header(model, &frame);
     } else if (model.shown.menu) {
         draw_menu(model, &frame);
     } else {
@@ -46,7 +48,7 @@ Frame draw_frame(const Model& model) {
         draw_confirm_row(model, &frame);
         break;
     case BottomKind::progress:
-        draw_fetch_progress(&frame, model.window, row.text);
+        draw_fetch_progress(&frame, model.window, row.text, model_palette(model).progress);
         break;
     case BottomKind::error:
     case BottomKind::note:

@@ -3,11 +3,7 @@
 
 #include "term/screen.hpp"
 
-namespace {
-
-constexpr int about_block_width = 25;
-
-} // namespace
+namespace {} // namespace
 
 int bar_column(int cols) {
     return centered_column(band_width, cols);
@@ -53,12 +49,12 @@ int prompt_input_column(int cols, PromptKind kind) {
     return prompt_label_column(cols) + static_cast<int>(prompt_label(kind).size());
 }
 
-AboutGeometry about_geometry(int rows, int cols, int block_rows) {
+AboutGeometry about_geometry(int rows, int cols, int block_rows, int block_cols) {
     int row = (rows - block_rows) / 2;
     if (row < 4) {
         row = 3; // never above row 3, under the title bar
     }
-    int col = (cols - about_block_width) / 2;
+    int col = (cols - block_cols) / 2;
     if (col < 2) {
         col = 1;
     }

@@ -32,4 +32,4 @@ struct AboutGeometry {
 };
 inline constexpr std::string_view about_title = "About Kesmor";
 // The block of block_rows lines centred, never above row 3.
-[[nodiscard]] AboutGeometry about_geometry(int rows, int cols, int block_rows);
+[[nodiscard]] AboutGeometry about_geometry(int rows, int cols, int block_rows, int block_cols);

@@ -48,6 +48,13 @@ void draw_header(const Model& model, Frame* frame) {
         if (page->incomplete) {
             text += incomplete_mark;
         }
+    } else if (const Page* first = page_to_fetch(&model.history)) {
+        // The first page on its way: where it comes from.
+        format_page_url(first->address, url, sizeof url);
+        text = url;
+    } else if (model.overlay.query_for) {
+        format_page_url(*model.overlay.query_for, url, sizeof url);
+        text = url;
     }
     const Attr& bar = model_palette(model).header;
     draw_band(frame, cols, bar);
@@ -55,10 +62,6 @@ void draw_header(const Model& model, Frame* frame) {
     std::string shown;
     append_cut(shown, text, cols - col + 1, TabShow::one_blank);
     put_text(frame, 1, col, shown, bar);
-}
-
-void draw_band(Frame* frame, int cols) {
-    draw_band(frame, cols, look::bar);
 }
 
 void draw_band(Frame* frame, int cols, const Attr& look) {

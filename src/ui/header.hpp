@@ -7,7 +7,6 @@ struct Frame;
 struct Model;
 
 // The bar's band on row 1 in the bar's colours, cut to the window's cols columns.
-void draw_band(Frame* frame, int cols);
 void draw_band(Frame* frame, int cols, const Attr& look);
 
 // The bar alone, with the page's URL (from the network, so filtered) centred by the columns it

@@ -11,6 +11,7 @@
 #include "nav/model.hpp"
 #include "ui/confirm.hpp"
 #include "ui/link_programs.hpp"
+#include "ui/fetch_work.hpp"
 #include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/save_work.hpp"
@@ -113,7 +114,7 @@ bool open_item_elsewhere(Model* model, const MenuItem& item) {
     }
     if (web->starts_with("gopher://") || web->starts_with("gophers://")) {
         if (std::optional<Address> address = parse_gopher_address(*web)) {
-            push_page(&model->history, *address, menu_item_display(item, current_content(*model)));
+            ask_for_page(model, *address, menu_item_display(item, current_content(*model)));
             return true;
         }
     }

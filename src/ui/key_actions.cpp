@@ -36,14 +36,13 @@ struct Confirmed {
 };
 
 const char* search_too_long = "Error: Search too long.";
-const char* invalid_address = "Error: Invalid Gopher address format. Press any key.";
+// After the reason: the prompt comes back with what was typed.
+const char* press_any_key = " Press any key.";
 
 // The item on the selected row: a search asks for its query, any other link is asked for.
 void open_item(Model* model, const MenuItem& item) {
     if (item.type == '7') {
-        model->overlay = Overlay{};
-        model->overlay.kind = OverlayKind::prompt;
-        model->overlay.prompt = PromptKind::search;
+        open_prompt(&model->overlay, PromptKind::search, "", model->window);
         model->overlay.search = item;
         return;
     }
@@ -55,50 +54,80 @@ void open_item(Model* model, const MenuItem& item) {
               menu_item_display(item, content));
 }
 
+// The search prompt closed without a query: for an address asking for a search, the page is
+// not fetched, as a cancelled fetch (on the first page the run ends).
+void close_search_prompt(Model* model) {
+    const bool for_address = model->overlay.query_for.has_value();
+    model->overlay = Overlay{};
+    if (for_address) {
+        drop_asked_search(model);
+    }
+}
+
+// The prompt's error; after the next key the prompt is back as it was when reopen is set.
+void prompt_error(Overlay* overlay, std::string error, bool reopen) {
+    overlay->kind = OverlayKind::prompt_error;
+    overlay->error = std::move(error);
+    overlay->reopen = reopen;
+}
+
+void accept_search(Model* model) {
+    Overlay& overlay = model->overlay;
+    const std::string& typed = overlay.line.text;
+    Address address;
+    std::string display;
+    if (overlay.query_for) {
+        address = *overlay.query_for;
+        display = overlay.query_display;
+    } else {
+        const MenuItem& item = overlay.search;
+        const char* content = model->history.current->content.get();
+        address = link_address(*model, item, menu_item_selector(item, content));
+        display = menu_item_display(item, content);
+    }
+    // Cut to a selector's room, the request would lose its query, or all of it past the TAB.
+    if (address.selector.size() + 1 + typed.size() > selector_max) {
+        if (overlay.query_for) {
+            prompt_error(&overlay, search_too_long, true);
+        } else {
+            overlay = Overlay{};
+            prompt_error(&overlay, search_too_long, false);
+        }
+        return;
+    }
+    address.selector += '\t';
+    address.selector += typed;
+    overlay = Overlay{};
+    push_page(&model->history, address, display);
+}
+
 void accept_prompt(Model* model) {
     Overlay& overlay = model->overlay;
     if (overlay.prompt == PromptKind::find) {
-        const std::string typed = std::move(overlay.typed);
+        const std::string typed = std::move(overlay.line.text);
         overlay = Overlay{};
         accept_find(model, typed);
         return;
     }
-    if (overlay.typed.empty()) {
-        overlay = Overlay{};
+    if (overlay.line.text.empty()) {
+        if (overlay.prompt == PromptKind::search) {
+            close_search_prompt(model);
+        } else {
+            overlay = Overlay{};
+        }
         return;
     }
     if (overlay.prompt == PromptKind::search) {
-        const MenuItem item = overlay.search;
-        const std::string_view selector =
-            menu_item_selector(item, model->history.current->content.get());
-        // Cut to a selector's room, the request would lose its query, or all of it past the TAB.
-        if (selector.size() + 1 + overlay.typed.size() > selector_max) {
-            overlay = Overlay{};
-            overlay.kind = OverlayKind::prompt_error;
-            overlay.error = search_too_long;
-            return;
-        }
-        std::string query = std::string(selector) + '\t' + overlay.typed;
-        overlay = Overlay{};
-        push_page(&model->history, link_address(*model, item, query),
-                  menu_item_display(item, model->history.current->content.get()));
+        accept_search(model);
         return;
     }
-    if (std::optional<Address> address = parse_gopher_address(overlay.typed)) {
+    if (std::optional<Address> address = parse_gopher_address(overlay.line.text)) {
         overlay = Overlay{};
-        push_page(&model->history, *address);
+        ask_for_page(model, *address);
         return;
     }
-    overlay = Overlay{};
-    overlay.kind = OverlayKind::prompt_error;
-    overlay.error = invalid_address;
-    overlay.reopen = true;
-}
-
-void open_prompt(Overlay* overlay, PromptKind kind) {
-    *overlay = Overlay{};
-    overlay->kind = OverlayKind::prompt;
-    overlay->prompt = kind;
+    prompt_error(&overlay, std::string(invalid_address_message(overlay.line.text)) + press_any_key,
+                 true);
 }
 
 void move_in_page(Model* model, Key key) {
@@ -167,18 +196,25 @@ void key_in_overlay(Model* model, DecodedKey key) {
     case OverlayKind::prompt_error:
         // The key only dismisses the message.
         if (overlay.reopen) {
-            open_prompt(&model->overlay, PromptKind::address);
+            overlay.kind = OverlayKind::prompt;
+            overlay.error.clear();
+            overlay.reopen = false;
+            fit_prompt(&overlay, model->window);
         } else {
             overlay = Overlay{};
         }
         return;
     case OverlayKind::prompt:
-        switch (edit_prompt(&overlay, key)) {
+        switch (edit_prompt(&overlay, key, model->window)) {
         case PromptEdit::accepted:
             accept_prompt(model);
             return;
         case PromptEdit::cancelled:
-            overlay = Overlay{};
+            if (overlay.prompt == PromptKind::search) {
+                close_search_prompt(model);
+            } else {
+                overlay = Overlay{};
+            }
             return;
         case PromptEdit::typing:
             return;
@@ -204,13 +240,13 @@ void key_in_view(Model* model, DecodedKey key) {
     const bool own_page = page != nullptr && page->kind != PageKind::gopher;
     switch (action) {
     case Action::move:
-        move_in_page(model, key.key);
+        move_in_page(model, view_key(key).key);
         return;
     case Action::sideways:
         move_sideways(model, key.key);
         return;
     case Action::find:
-        open_prompt(&model->overlay, PromptKind::find);
+        open_prompt(&model->overlay, PromptKind::find, "", model->window);
         return;
     case Action::find_next:
         find_again(model, FindDirection::forward);
@@ -240,7 +276,7 @@ void key_in_view(Model* model, DecodedKey key) {
         }
         return;
     case Action::open_address:
-        open_prompt(&model->overlay, PromptKind::address);
+        open_prompt(&model->overlay, PromptKind::address, "", model->window);
         return;
     case Action::reload:
         // The bookmarks page is read again, never fetched.

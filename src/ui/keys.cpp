@@ -1,7 +1,28 @@
 // What the keys do in the menu and text views: one table for both.
 #include "ui/keys.hpp"
 
+DecodedKey view_key(DecodedKey key) {
+    if (key.key != Key::byte) {
+        return key;
+    }
+    switch (key.byte) {
+    case ' ':
+        return {key.length, Key::page_down, 0};
+    case 'j':
+        return {key.length, Key::down, 0};
+    case 'k':
+        return {key.length, Key::up, 0};
+    case 'g':
+        return {key.length, Key::home, 0};
+    case 'G':
+        return {key.length, Key::end, 0};
+    default:
+        return key;
+    }
+}
+
 Action view_action(DecodedKey key) {
+    key = view_key(key);
     switch (key.key) {
     case Key::up:
     case Key::down:
@@ -49,6 +70,7 @@ Action view_action(DecodedKey key) {
     case 'w':
         return Action::wrap;
     case 'a':
+    case '?':
         return Action::about;
     case 'q':
         return Action::quit;

@@ -28,4 +28,7 @@ enum class Action {
     labels,          // 't': a menu's type labels shown or not, for the run
 };
 
+// The keys of less and vi as the movement keys they stand for: Space is Page Down, j and k Down
+// and Up, g and G Home and End. Any other key as it is.
+[[nodiscard]] DecodedKey view_key(DecodedKey key);
 [[nodiscard]] Action view_action(DecodedKey key);

@@ -61,8 +61,14 @@ void draw_menu(const Model& model, Frame* frame) {
             const std::vector<MatchSpan> matches =
                 marked ? find_in_line(display, model.find.needle, coding)
                        : std::vector<MatchSpan>{};
+            // In the item a search landed on, its first match is the one it landed on.
+            const bool landed = static_cast<long>(top) + k == model.find.match.item;
             append_row(row, {display, 0, display.size(), 0, coding}, 0, left,
-                       {matches, {&mark_on, 1}, {&mark_off, 1}});
+                       {matches,
+                        {&mark_on, 1},
+                        {&mark_off, 1},
+                        landed ? 0 : std::string_view::npos,
+                        {&mark_current, 1}});
             put_text(frame, place.row, place.col, row,
                      highlight ? palette.selected : item_look(palette, item.type));
         }

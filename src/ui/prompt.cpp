@@ -1,5 +1,4 @@
-// The search and address prompts on the bottom row: what a key does to the line typed, and how
-// the row is drawn.
+// The prompts on the bottom row: what a key does to the line typed, and how the row is drawn.
 #include "ui/prompt.hpp"
 
 #include <string>
@@ -17,17 +16,18 @@ namespace {
 // The longest path the system takes, less its NUL.
 constexpr int file_name_limit = 4095;
 
-bool ascii_only(std::string_view text) {
-    for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0x80U) != 0) {
-            return false;
-        }
-    }
-    return true;
+// The first column of the line: after the label, cut to the window as the label is.
+int input_column(int cols, PromptKind kind) {
+    const int label_col = prompt_label_column(cols);
+    const int label = static_cast<int>(shown_width(prompt_label(kind), TabShow::one_blank));
+    const int used = label < cols - label_col ? label : cols - label_col;
+    return label_col + (used > 0 ? used : 0);
 }
 
-bool is_continuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U;
+// Columns of the line: up to the last one, where the cursor stands after the text's end.
+int line_room(const winsize& window, PromptKind kind) {
+    const int cols = window.ws_col;
+    return cols > 0 ? cols - input_column(cols, kind) + 1 : 0;
 }
 
 } // namespace
@@ -45,35 +45,32 @@ int prompt_limit(PromptKind kind) {
     return static_cast<int>(address_max);
 }
 
-PromptEdit edit_prompt(Overlay* overlay, DecodedKey key) {
-    std::string& typed = overlay->typed;
-    switch (key.key) {
-    case Key::escape:
-        typed.clear();
+PromptEdit edit_prompt(Overlay* overlay, DecodedKey key, const winsize& window) {
+    LineEdit& line = overlay->line;
+    if (key.key == Key::escape) {
         return PromptEdit::cancelled;
-    case Key::back:
-        // A whole character, also one of several bytes from a proposed name.
-        while (!typed.empty() && is_continuation(typed.back())) {
-            typed.pop_back();
-        }
-        if (!typed.empty()) {
-            typed.pop_back();
-        }
-        return PromptEdit::typing;
-    case Key::byte:
-        if (key.byte == '\r' || key.byte == '\n') {
-            return PromptEdit::accepted;
-        }
-        // Only printable ASCII is typed, one column a character, so the tail that fits is the
-        // last characters.
-        if (key.byte >= 0x20 && key.byte <= 0x7e &&
-            static_cast<int>(typed.size()) < prompt_limit(overlay->prompt)) {
-            typed += static_cast<char>(key.byte);
-        }
-        return PromptEdit::typing;
-    default:
-        return PromptEdit::typing;
     }
+    if (key.key == Key::byte && (key.byte == '\r' || key.byte == '\n')) {
+        line.pending.clear();
+        return PromptEdit::accepted;
+    }
+    if (edit_line(&line, key, static_cast<std::size_t>(prompt_limit(overlay->prompt)))) {
+        fit_prompt(overlay, window);
+    }
+    return PromptEdit::typing;
+}
+
+void open_prompt(Overlay* overlay, PromptKind kind, std::string_view text, const winsize& window) {
+    *overlay = Overlay{};
+    overlay->kind = OverlayKind::prompt;
+    overlay->prompt = kind;
+    overlay->line = line_with(text);
+    fit_prompt(overlay, window);
+}
+
+void fit_prompt(Overlay* overlay, const winsize& window) {
+    LineEdit& line = overlay->line;
+    line.shown_from = view_line(line, line_room(window, overlay->prompt)).from;
 }
 
 void draw_prompt_row(const Model& model, Frame* frame) {
@@ -82,27 +79,18 @@ void draw_prompt_row(const Model& model, Frame* frame) {
     if (rows <= 0 || cols <= 0) {
         return; // not a terminal: nothing to draw on
     }
-    const std::string& typed = model.overlay.typed;
-    const int input_col = draw_bottom_message(
-        frame, model.window, model_palette(model).prompt_label, prompt_label(model.overlay.prompt));
-    // Up to the last column, left free for the cursor.
-    const int field = cols - input_col;
-    const auto count = static_cast<int>(typed.size());
-    int end = 0;
-    if (ascii_only(typed)) {
-        const int shown = count < field ? count : (field > 0 ? field : 0);
-        end = put_text(frame, rows, input_col,
-                       std::string_view{typed}.substr(static_cast<std::size_t>(count - shown)),
-                       model_palette(model).prompt_text);
-    } else {
-        const std::string_view tail = std::string_view{typed}.substr(
-            fitting_tail_start(typed, field > 0 ? field : 0, TabShow::one_blank));
-        std::string out;
-        append_cut(out, tail, field > 0 ? field : 0, TabShow::one_blank);
-        end = put_text(frame, rows, input_col, out, model_palette(model).prompt_text);
-    }
+    const Overlay& overlay = model.overlay;
+    draw_bottom_message(frame, model.window, model_palette(model).prompt_label,
+                        prompt_label(overlay.prompt));
+    const int input_col = input_column(cols, overlay.prompt);
+    const LineView view = view_line(overlay.line, line_room(model.window, overlay.prompt));
+    // The line holds UTF-8 without control characters: it is drawn as it is.
+    const std::string_view shown =
+        std::string_view{overlay.line.text}.substr(view.from, view.to - view.from);
+    put_text(frame, rows, input_col, shown, model_palette(model).prompt_text);
+    const int at = input_col + view.cursor_col;
     frame->cursor_row = rows;
-    frame->cursor_col = end <= cols ? end : cols;
+    frame->cursor_col = at <= cols ? at : cols;
     frame->cursor_shown = true;
 }
 

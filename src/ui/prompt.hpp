@@ -1,23 +1,31 @@
-// The search and address prompts on the bottom row: what a key does to the line typed, and how
-// the row is drawn.
+// The prompts on the bottom row: what a key does to the line typed, and how the row is drawn.
 #pragma once
+
+#include <sys/ioctl.h>
 
 #include "nav/model.hpp"
 #include "term/key_decoder.hpp"
 
 struct Frame;
 
-// A query or a text to find is cut like a selector, a typed address like any address.
+// A query or a text to find is cut like a selector, a typed address like any address; bytes.
 [[nodiscard]] int prompt_limit(PromptKind kind);
 
 enum class PromptEdit { typing, accepted, cancelled };
 
-// One key in the prompt: printable ASCII is typed up to the limit, Backspace erases, Enter
-// accepts, Esc cancels, and any other key is passed over whole.
-[[nodiscard]] PromptEdit edit_prompt(Overlay* overlay, DecodedKey key);
+// One key in the prompt: the line editor's keys edit (a character is typed whole, up to the
+// limit), Enter accepts, Esc cancels, and any other key is passed over whole. The part of the
+// line shown follows the cursor.
+[[nodiscard]] PromptEdit edit_prompt(Overlay* overlay, DecodedKey key, const winsize& window);
 
-// The label in colour from the label's column, then the last characters typed that fit before
-// the last column, with the cursor shown after them.
+// Opens a prompt holding text, the cursor at its end.
+void open_prompt(Overlay* overlay, PromptKind kind, std::string_view text, const winsize& window);
+
+// The window changed: the part of the line shown still holds the cursor.
+void fit_prompt(Overlay* overlay, const winsize& window);
+
+// The label in colour from the label's column, then the part of the line that fits up to the
+// last column, by display width, with the cursor shown in it.
 void draw_prompt_row(const Model& model, Frame* frame);
 // The prompt's error in red on its row.
 void draw_prompt_error(const Model& model, Frame* frame);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "gopher/menu.hpp"
 #include "gopher/url.hpp"
 #include "nav/model.hpp"
+#include "nav/save_path.hpp"
 #include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/prompt.hpp"
@@ -26,21 +28,17 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void open_save_prompt(Model* model, SaveTarget target, std::string_view selector) {
+    target.proposed = proposed_file_name(selector);
+    open_prompt(&model->overlay, PromptKind::save, target.proposed, model->window);
     model->save.target = std::move(target);
-    Overlay& overlay = model->overlay;
-    overlay = Overlay{};
-    overlay.kind = OverlayKind::prompt;
-    overlay.prompt = PromptKind::save;
-    overlay.typed = proposed_file_name(selector);
 }
 
-std::string saved_text(std::uint64_t bytes, std::string_view name) {
-    std::string text = "Saved ";
-    text += save_size_text(bytes);
-    text += " to ";
-    text += name;
-    text += '.';
-    return text;
+// Where the name typed saves to: "~" is the home folder, a folder takes the proposed name.
+std::string typed_path(std::string_view typed, std::string_view proposed) {
+    const char* home = std::getenv("HOME");
+    const std::string_view home_folder = home != nullptr ? home : "";
+    return save_path(typed, proposed, home_folder,
+                     is_existing_folder(expand_home(typed, home_folder)));
 }
 
 // The page's bytes are here already: written at once, no fetch.
@@ -53,8 +51,8 @@ void save_page(Model* model) {
         return;
     }
     // A page still arriving has what came so far; the transfer counts it.
-    const std::size_t size =
-        model->fetch.filling == page ? model->fetch.transaction.used : page->size;
+    const bool arriving = model->fetch.filling == page;
+    const std::size_t size = arriving ? model->fetch.transaction.used : page->size;
     SaveResult result = save_write(&save.file, {page->content.get(), size});
     if (result.status == SaveStatus::ok) {
         result = save_finish(&save.file);
@@ -63,7 +61,8 @@ void save_page(Model* model) {
         model->message = error_message(std::move(result.message));
         return;
     }
-    model->message = note_message(saved_text(size, save.file.name));
+    model->message =
+        note_message(saved_text(size, save.file.name, arriving || page->incomplete));
 }
 
 void reset_download(Save* save) {
@@ -144,7 +143,7 @@ void end_download(Model* model) {
         model->message = error_message(result.message);
         return;
     }
-    model->message = note_message(saved_text(total, save.file.name));
+    model->message = note_message(saved_text(total, save.file.name, false));
 }
 
 void begin_download(Model* model, const Address& address, Clock::time_point now) {
@@ -163,21 +162,17 @@ void begin_download(Model* model, const Address& address, Clock::time_point now)
 void accept_name(Model* model, Clock::time_point now) {
     Overlay& overlay = model->overlay;
     Save& save = model->save;
-    if (overlay.typed.empty()) {
+    if (overlay.line.text.empty()) {
         overlay = Overlay{};
         return;
     }
-    SaveResult result = save_start(overlay.typed, &save.file);
-    if (result.status == SaveStatus::exists) {
+    SaveResult result = save_start(typed_path(overlay.line.text, save.target.proposed), &save.file);
+    if (result.status != SaveStatus::ok) {
         overlay.kind = OverlayKind::prompt_error;
         overlay.error = std::move(result.message);
         return;
     }
     overlay = Overlay{};
-    if (result.status != SaveStatus::ok) {
-        model->message = error_message(std::move(result.message));
-        return;
-    }
     if (save.target.page) {
         save_page(model);
     } else {
@@ -193,7 +188,7 @@ void ask_to_save_item(Model* model, const MenuItem& item) {
         return;
     }
     const std::string_view selector = menu_item_selector(item, current_content(*model));
-    open_save_prompt(model, {link_address(*model, item, selector)}, selector);
+    open_save_prompt(model, {link_address(*model, item, selector), false, 0, {}}, selector);
 }
 
 void ask_to_save_page(Model* model) {
@@ -205,7 +200,7 @@ void ask_to_save_page(Model* model) {
         model->message = error_message(save_running_message);
         return;
     }
-    open_save_prompt(model, {page->address, true, page->fetch}, page->address.selector);
+    open_save_prompt(model, {page->address, true, page->fetch, {}}, page->address.selector);
 }
 
 void save_key(Model* model) {
@@ -231,6 +226,7 @@ bool key_in_save_prompt(Model* model, DecodedKey key, Clock::time_point now) {
         // The key only dismisses the message; the name is there to change.
         overlay.kind = OverlayKind::prompt;
         overlay.error.clear();
+        fit_prompt(&overlay, model->window);
         return true;
     case OverlayKind::prompt:
         break;
@@ -239,7 +235,7 @@ bool key_in_save_prompt(Model* model, DecodedKey key, Clock::time_point now) {
     case OverlayKind::confirm:
         return false;
     }
-    switch (edit_prompt(&overlay, key)) {
+    switch (edit_prompt(&overlay, key, model->window)) {
     case PromptEdit::accepted:
         accept_name(model, now);
         break;

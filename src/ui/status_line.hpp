@@ -6,6 +6,7 @@
 #include <string_view>
 #include <sys/ioctl.h>
 
+struct Attr;
 struct Frame;
 
 // "Receiving... N KB" (N = bytes / 1024, rounded down); from 10 MB on "Receiving... N.N MB"
@@ -19,9 +20,7 @@ struct Frame;
 // brackets: "Connecting to [::1]:7070...".
 [[nodiscard]] std::string connecting_text(std::string_view host, int port);
 
-// Replaces the bottom row with the text, filtered and cut to the row, in the default colours.
+// Replaces the bottom row with the text, filtered and cut to the row, in the progress colours.
 // Nothing else on the screen changes.
-void draw_fetch_progress(Frame* frame, const winsize& size, std::string_view text);
-
-// The message in red on the bottom row, from its first column.
-void draw_error_message(Frame* frame, const winsize& size, std::string_view message);
+void draw_fetch_progress(Frame* frame, const winsize& size, std::string_view text,
+                         const Attr& colour);

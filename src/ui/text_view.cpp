@@ -73,6 +73,8 @@ void draw_text(const Model& model, Frame* frame) {
     const bool marked = find_marks_shown(model);
     std::vector<MatchSpan> matches;
     const char* matched_line = nullptr;
+    std::size_t current = std::string_view::npos;
+    const FoundMatch& landed = model.find.match;
     std::string row;
     RowCursor cursor = row_cursor(rows, text_top(model, rows));
     for (int k = 0; k < visible && !rows.text.empty(); ++k) {
@@ -80,8 +82,15 @@ void draw_text(const Model& model, Frame* frame) {
             // Once per line, however many rows it takes.
             matches = find_in_line(cursor.line, model.find.needle, cursor.coding);
             matched_line = cursor.line.data();
+            current = std::string_view::npos;
+            if (landed.line_at < rows.text.size() &&
+                rows.text.data() + landed.line_at == matched_line) {
+                for (std::size_t m = 0; m < matches.size(); ++m) {
+                    current = matches[m].from == landed.byte ? m : current;
+                }
+            }
         }
-        const Marks marks{matches, {&mark_on, 1}, {&mark_off, 1}};
+        const Marks marks{matches, {&mark_on, 1}, {&mark_off, 1}, current, {&mark_current, 1}};
         const ScreenPlace place = content_row_place(model, k);
         row.clear();
         if (rows.wrap) {

@@ -12,6 +12,7 @@
 #include "ui/key_actions.hpp"
 #include "ui/link_programs.hpp"
 #include "ui/page_on_screen.hpp"
+#include "ui/prompt.hpp"
 #include "ui/save_work.hpp"
 
 using Clock = std::chrono::steady_clock;
@@ -54,6 +55,7 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
         return !model->fetch.active;
     case EventKind::resize:
         fit_to_window(model, event.window);
+        fit_prompt(&model->overlay, model->window);
         return true;
     case EventKind::input_ended:
         // Nobody is left to press 'q'; what a prompt held is dropped.

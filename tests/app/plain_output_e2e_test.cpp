@@ -1,5 +1,6 @@
 // The program with standard output that is no terminal: the response's bytes as received on
 // standard output, the terminal untouched, status 0; any failure on standard error, status 1.
+#include <csignal>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -115,19 +116,30 @@ TEST(PlainOutput, FailuresEndWithStatusOneAndTheMessageOnStandardError) {
     }
 }
 
-// A reader that goes away is a write error like any other, not a silent death by SIGPIPE.
-TEST(PlainOutput, AReaderThatLeavesEndsTheRunWithItsReason) {
+// A reader that goes away (kesmor URL | head -c 1) ends the run by SIGPIPE, as it ends other
+// tools: no message.
+TEST(PlainOutput, AReaderThatLeavesEndsTheRunQuietlyBySigpipe) {
     auto server = start_gopher_server();
     serve(*server, "/big", Script{every_byte(std::size_t{1024} * 1024), Reply::in_pieces, 4096, 1});
-    int ends[2] = {-1, -1};
-    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
-    close(ends[0]);
-    PtyOptions options;
-    options.stdout_fd = ends[1];
-    auto run = start_program({url_of(*server, "/9/big")}, options);
-    close(ends[1]);
-    ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
-    EXPECT_TRUE(exited_with(*run, 1)) << describe_end(*run);
-    EXPECT_EQ(run->errors, "Error: Broken pipe\n");
-    EXPECT_EQ(run->output, "");
+    for (const bool read_one : {false, true}) {
+        SCOPED_TRACE(read_one ? "after one byte read" : "gone before the start");
+        int ends[2] = {-1, -1};
+        ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+        if (!read_one) {
+            close(ends[0]);
+        }
+        PtyOptions options;
+        options.stdout_fd = ends[1];
+        auto run = start_program({url_of(*server, "/9/big")}, options);
+        close(ends[1]);
+        if (read_one) {
+            char byte = 0;
+            ASSERT_EQ(read(ends[0], &byte, 1), 1);
+            close(ends[0]);
+        }
+        ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
+        EXPECT_TRUE(killed_by(*run, SIGPIPE)) << describe_end(*run);
+        EXPECT_EQ(run->errors, "");
+        EXPECT_EQ(run->output, "");
+    }
 }

@@ -84,8 +84,57 @@ TEST(ParseGopherAddress, RejectsMalformedAddresses) {
           "alpha.lan:99999999999", "alpha.lan:-99999999999",
           // Brackets that do not hold an IPv6 address alone.
           "[::1", "[]", "[zz]", "[alpha.lan]", "[10.0.0.7]", "[::1]:", "[::1]70", "[::1]:70000",
-          "gopher://[::1/1/dir", "::1"}) {
+          "gopher://[::1/1/dir", "::1",
+          // Nor is an IPv6 address without them read as a host and its last group as the port.
+          "2001:db8::1", "2001:db8::1/1/dir", "gopher://fe80::7070/", "10.0.0.1:70:71"}) {
         EXPECT_EQ(parse(address).valid, 0) << "address=" << address;
+    }
+}
+
+TEST(InvalidAddressMessage, GivesTheReasonWhereOneApplies) {
+    constexpr const char* scheme = "Error: Only gopher:// and gophers:// addresses open here.";
+    constexpr const char* port = "Error: The port must be 1-65535.";
+    constexpr const char* ipv6 = "Error: An IPv6 address goes in brackets, as [::1].";
+    constexpr const char* format = "Error: Invalid Gopher address format.";
+    const struct {
+        const char* typed;
+        const char* message;
+    } cases[] = {
+        {"http://example.org/", scheme},
+        {"HTTPS://example.org:99999/", scheme}, // the scheme first
+        {"ftp://[::1]/", scheme},
+        {"git+ssh://host/x", scheme},
+        {"alpha.lan:99999", port},
+        {"alpha.lan:0", port},
+        {"alpha.lan:000", port},
+        {"alpha.lan:65536", port},
+        {"alpha.lan:99999999999", port},
+        {"gopher://alpha.lan:70000/1/dir", port},
+        {"gophers://alpha.lan:0/", port},
+        {"[::1]:70000", port},
+        {"gopher://[::1]:0/1/x", port},
+        {"::1", ipv6},
+        {"gopher://::1/", ipv6},
+        {"fe80::1:7070", ipv6},
+        {"2001:db8::10/1/dir", ipv6},
+        {"gopher://2001:db8::1:70/1/dir", ipv6},
+        {"::ffff:10.0.0.7", ipv6},
+        {"", format},
+        {"alpha.lan:", format},
+        {"alpha.lan:abc", format},
+        {"alpha.lan:-70", format},
+        {"gopher://", format},
+        {"gopher:/alpha.lan", format},
+        {"GOPHER://alpha.lan", format}, // not another scheme, though not taken either
+        {"[::1", format},
+        {"[zz]", format},
+        {"alpha!", format},
+        {"--HELP", format},
+        {"mailto:ann@alpha.lan", format},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parse(c.typed).valid, 0) << "typed=" << c.typed;
+        EXPECT_EQ(invalid_address_message(c.typed), c.message) << "typed=" << c.typed;
     }
 }
 

@@ -164,7 +164,7 @@ struct LoopRun {
     }
     // What the address prompt holds when it is open: the keys that reached it.
     std::string prompt() const {
-        return model.overlay.kind == OverlayKind::prompt ? model.overlay.typed : "(no prompt)";
+        return model.overlay.kind == OverlayKind::prompt ? model.overlay.line.text : "(no prompt)";
     }
     std::string current_content() const {
         const Page* page = model.history.current;

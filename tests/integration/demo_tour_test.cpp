@@ -117,9 +117,11 @@ TEST(DemoTour, BrowsesTheDemoOnTheRealServer) {
     ASSERT_TRUE(shows(*run, "Error: Invalid Gopher address format. Press any key."));
     send_keys(*run, "x");
     ASSERT_TRUE(wait_until(*run, [&] {
-        return !screen_contains(*run, "Error: Invalid") && screen_contains(*run, "Open URL:");
+        return !screen_contains(*run, "Error: Invalid") &&
+               screen_contains(*run, "Open URL: -nowhere");
     }));
-    send_keys(*run, "127.0.0.1:" + port + "/0/utf8-sampler.txt\r");
+    // Ctrl-U erases what was kept.
+    send_keys(*run, "\x15" + std::string("127.0.0.1:") + port + "/0/utf8-sampler.txt\r");
     ASSERT_TRUE(shows(*run, "UTF-8 SAMPLER"));
     EXPECT_NE(row_text(*run, 1).find("/0/utf8-sampler.txt"), std::string::npos);
 

@@ -157,6 +157,46 @@ TEST(FailureScreen, FailedReloadKeepsTheContentWhereItWasScrolled) {
     EXPECT_EQ(row_text(*run, rows), "") << "the message goes at the next key";
 }
 
+// A reload that does not finish after its first screen (cancelled or failed) puts the page back as
+// it was, where it was, not marked incomplete, with the message alone.
+TEST(FailureScreen, AReloadCutShortAfterItsFirstScreenPutsThePageBack) {
+    std::string fresh;
+    for (int i = 1; i <= 40; ++i) {
+        fresh += "Fresh " + std::to_string(i) + "\r\n";
+    }
+    const struct {
+        const char* name;
+        const char* key; // after the new copy's first screen; none: the server resets
+        const char* message;
+    } cases[] = {{"cancel", "\033", "Cancelled."},
+                 {"failure", nullptr, "Error: Failed to read from socket."}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("case=") + c.name);
+        auto server = start_gopher_server();
+        serve(*server, "/text", Script{long_text(100)});
+        auto run = start_program({address_of(*server, "/0/text")});
+        ASSERT_TRUE(wait_for_text(*run, "Line 1")) << screen_text(*run);
+        send_keys(*run, "\033[6");
+        ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "Line 21"))) << screen_text(*run);
+        const std::vector<std::string> before = rows_above_bottom(*run);
+        serve(*server, "/text", Script{fresh, Reply::gated, 64, 1, "", Reply::reset});
+        send_keys(*run, "r");
+        // The new copy at the place kept.
+        ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "Fresh 21"))) << screen_text(*run);
+        if (c.key != nullptr) {
+            send_keys(*run, c.key);
+        } else {
+            open_gate(*server);
+        }
+        ASSERT_TRUE(wait_until(*run, [&] { return rows_above_bottom(*run) == before; }))
+            << screen_text(*run);
+        EXPECT_EQ(row_text(*run, 1).find("(incomplete)"), std::string::npos);
+        ASSERT_TRUE(wait_for_row(*run, rows, c.message)) << screen_text(*run);
+        send_keys(*run, "\033[B");
+        ASSERT_TRUE(wait_for_row(*run, 4, at_column(2, "Line 22"))) << screen_text(*run);
+    }
+}
+
 TEST(FailureScreen, SearchAndAddressPromptsFailTheSameWay) {
     Site site;
     site.root_with("127.0.0.1", site.refused->port, "");

@@ -37,7 +37,10 @@ TEST(FetchE2e, SlowPageShowsProgressOnTheBottomRowUntilItHasArrived) {
     auto run = start_program({address_of(*server) + "/0/slow"});
     ASSERT_TRUE(wait_until(*run, [&] { return row_text(*run, 24).starts_with("Receiving... "); }))
         << screen_text(*run) << run->errors;
-    for (int row = 1; row < 24; ++row) {
+    // The header says where the page comes from; nothing else is drawn.
+    EXPECT_EQ(row_text(*run, 1), std::string(23, ' ') + "gopher://" + address_of(*server) +
+                                     "/0/slow");
+    for (int row = 2; row < 24; ++row) {
         EXPECT_EQ(row_text(*run, row), "") << "row=" << row << " nothing else is drawn";
     }
     // Only what changed is written, so the count is looked for on the screen as it grows.

@@ -117,7 +117,38 @@ TEST(Find, MatchesTheShownTextNotTheBytes) {
         {"caf\xe9 cr\xe8me", "caf\xc3\xa9", true},
         {"caf\xe9 cr\xe8me", "CAF\xc3\xa9", true},
         {"caf\xc3\xa9", "CAF\xc3\xa9", true},
-        {"caf\xc3\xa9", "caf\xc3\x89", false}, // no case folding beyond ASCII
+        // Every letter Unicode folds, in UTF-8 and cp1252 lines alike.
+        {"caf\xc3\xa9", "CAF\xc3\x89", true},
+        {"CR\xc3\x88ME", "cr\xc3\xa8me", true},
+        {"CR\xc8ME \x1b[1m", "cr\xc3\xa8me", true}, // cp1252
+        {"\x8a"
+         "koda",
+         "\xc5\xa1koda", true}, // cp1252 0x8a is "\u0160"
+        {"stra\xc3\x9f"
+         "e",
+         "STRASSE", true}, // full folding
+        {"STRASSE",
+         "stra\xc3\x9f"
+         "e",
+         true},
+        {"stra\xdf"
+         "e",
+         "strasse", true}, // the same in cp1252
+        {"\xce\xa3\xce\x9f\xce\xa6\xce\x9f\xce\xa3", "\xcf\x83\xce\xbf\xcf\x86\xce\xbf\xcf\x82",
+         true},
+        {"\xe2\x84\xaa"
+         "elvin",
+         "kelvin", true}, // the Kelvin sign folds to k
+        {"\xe2\x84\xaa"
+         "elvin",
+         "KELVIN", true},
+        {"kelvin",
+         "\xe2\x84\xaa"
+         "ELVIN",
+         true},
+        {"\xd0\x9c\xd0\x98\xd0\xa0", "\xd0\xbc\xd0\xb8\xd1\x80", true}, // Cyrillic
+        {"cafe", "caf\xc3\xa9", false},                                 // an accent is not a case
+        {"\xe4\xb8\xad\xe6\x96\x87", "\xe6\x96\x87", true},
         {"\x93quoted\x94\x1b[m", "\xe2\x80\x9cquoted\xe2\x80\x9d", true},
         {"\xc2\x9b"
          "1m",
@@ -153,6 +184,13 @@ TEST(Find, MatchesMarkedOnARow) {
     EXPECT_EQ(marked("\xe6\xbc\xa2\xe6\xbc\xa2x", 0, 7, 0, "\xe6\xbc\xa2x"),
               "\xe6\xbc\xa2[\xe6\xbc\xa2x]");
     EXPECT_EQ(marked("caf\xe9 caf\xe9", 0, 9, 0, "\xc3\xa9"), "caf[\xc3\xa9] caf[\xc3\xa9]");
+    EXPECT_EQ(marked("caf\xe9 CAF\xc9", 0, 9, 0, "\xc3\xa9"), "caf[\xc3\xa9] CAF[\xc3\x89]");
+    EXPECT_EQ(marked("Stra\xc3\x9f"
+                     "e, strasse",
+                     0, 16, 0, "SS"),
+              "Stra[\xc3\x9f]e, stra[ss]e");
+    EXPECT_EQ(marked("\xc3\x9f\xc3\x9f", 0, 4, 0, "sss"), "[\xc3\x9f\xc3\x9f]"); // a fold cut
+    EXPECT_EQ(marked("x \xe2\x84\xaa K k", 0, 9, 0, "k"), "x [\xe2\x84\xaa] [K] [k]");
     // Rows of a wrapped line: a match cut by the row's ends is marked on both.
     EXPECT_EQ(marked("one two three", 4, 8, 4, "two thr"), "[two ]");
     EXPECT_EQ(marked("one two three", 8, 13, 8, "two thr"), "[thr]ee");

@@ -305,4 +305,24 @@ TEST(SaveSizeText, KilobytesThenTenthsOfMegabytes) {
     }
 }
 
+TEST(SavedText, BytesUnderOneKilobyteAndTheIncompletePage) {
+    const struct {
+        std::uint64_t bytes;
+        bool incomplete;
+        const char* text;
+    } cases[] = {
+        {86, false, "Saved 86 bytes to latin1."},
+        {1, false, "Saved 1 byte to latin1."},
+        {0, false, "Saved 0 bytes to latin1."},
+        {1023, false, "Saved 1023 bytes to latin1."},
+        {1024, false, "Saved 1 KB to latin1."},
+        {20 * 1024 * 1024, false, "Saved 20.0 MB to latin1."},
+        {5000, true, "Saved 4 KB to latin1 (incomplete page)."},
+        {2, true, "Saved 2 bytes to latin1 (incomplete page)."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(saved_text(c.bytes, "latin1", c.incomplete), c.text) << "bytes=" << c.bytes;
+    }
+}
+
 } // namespace

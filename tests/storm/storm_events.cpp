@@ -41,8 +41,14 @@ constexpr std::array<std::string_view, 14> garbage = {
 // random sites are full of: the narrowest window is two columns (one row is fine).
 constexpr int min_cols = 2;
 
+// What the find and save prompts are typed besides: whole characters, one of them wide, and the
+// line editor's keys (Ctrl-A, Ctrl-E, Ctrl-U, Ctrl-W). The view passes over them.
+constexpr std::array<std::string_view, 6> typed_keys = {"\xc3\xa9", "\xe4\xb8\xad", "\x01",
+                                                        "\x05",     "\x15",         "\x17"};
+
 std::string random_key(Random& random) {
-    return std::string(keys[static_cast<std::size_t>(pick(random, 0, keys.size() - 1))]);
+    const auto at = static_cast<std::size_t>(pick(random, 0, keys.size() + typed_keys.size() - 1));
+    return std::string(at < keys.size() ? keys[at] : typed_keys[at - keys.size()]);
 }
 
 // Printable, without 'o', 'q' and dots, starting with "!": never a valid address by itself,
@@ -56,9 +62,18 @@ std::string paste_body(Random& random) {
     } else {
         text = "!";
     }
-    constexpr std::string_view alphabet = "abcdefghijklmnprstuvwxyz ABCXYZ-_!%\xc3\xa9";
+    constexpr std::string_view alphabet = "abcdefghijklmnprstuvwxyz ABCXYZ-_!%";
+    // Whole characters of two, three and four bytes, a wide one among them, and bytes that
+    // begin no character.
+    constexpr std::array<std::string_view, 5> beyond_ascii = {"\xc3\xa9", "\xe4\xb8\xad",
+                                                              "\xf0\x9f\x98\x80", "\xc3", "\xff"};
     while (text.size() < 2000) {
-        text += alphabet[static_cast<std::size_t>(pick(random, 0, alphabet.size() - 1))];
+        if (chance(random, 10)) {
+            text +=
+                beyond_ascii[static_cast<std::size_t>(pick(random, 0, beyond_ascii.size() - 1))];
+        } else {
+            text += alphabet[static_cast<std::size_t>(pick(random, 0, alphabet.size() - 1))];
+        }
     }
     return text;
 }

@@ -375,7 +375,13 @@ std::unique_ptr<PtyRun> start_program(const std::vector<std::string>& args, PtyO
     vterm_output_set_callback(run->vt, on_emulator_output, run.get());
     VTermScreen* screen = vterm_obtain_screen(run->vt);
     vterm_screen_set_callbacks(screen, &screen_callbacks, run.get());
+    // Both screens, as a terminal keeps them: what the shell showed is there again once the
+    // program leaves the alternate screen.
+    vterm_screen_enable_altscreen(screen, 1);
     vterm_screen_reset(screen, 1);
+    if (!options.shell_screen.empty()) {
+        vterm_input_write(run->vt, options.shell_screen.data(), options.shell_screen.size());
+    }
     return run;
 }
 

@@ -72,6 +72,9 @@ struct PtyOptions {
     TerminalAnswers answers = TerminalAnswers::emulator;
     AnswerTiming answer_timing = AnswerTiming::at_once;
     std::string colour = "rgb:ffff/ffff/ffff"; // as OSC 11 gives it
+    // What the shell showed before the program started: given to the emulator first, on its
+    // main screen (LF alone does not return to the first column: write CR LF).
+    std::string shell_screen = {};
 };
 
 struct PtyRun {

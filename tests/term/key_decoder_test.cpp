@@ -61,7 +61,8 @@ std::vector<Got> decode(std::string_view input, const std::vector<std::size_t>& 
 constexpr Got up{Key::up, 0}, down{Key::down, 0}, page_up{Key::page_up, 0},
     page_down{Key::page_down, 0}, home{Key::home, 0}, end{Key::end, 0}, escape{Key::escape, 0},
     ignored{Key::ignored, 0}, right{Key::right, 0}, left{Key::left, 0}, answered{Key::answered, 0},
-    light{Key::background, 0, true}, dark{Key::background, 0, false};
+    light{Key::background, 0, true}, dark{Key::background, 0, false},
+    delete_char{Key::delete_char, 0};
 constexpr Got byte(unsigned char b) {
     return {Key::byte, b};
 }
@@ -92,11 +93,12 @@ const std::vector<Case>& cases() {
         {"\x1b[4~", {end}},
         {"\x1bOH", {home}},
         {"\x1bOF", {end}},
-        {"\x1b[3~", {ignored}},  // Delete
-        {"\x1b[2~", {ignored}},  // Insert
-        {"\x1b[15~", {ignored}}, // F5
-        {"\x1bOP", {ignored}},   // F1
-        {"\x1b[[A", {ignored}},  // F1 on the Linux console
+        {"\x1b[3~", {delete_char}},
+        {"\x1b[2~", {ignored}},   // Insert
+        {"\x1b[3;5~", {ignored}}, // Ctrl+Delete
+        {"\x1b[15~", {ignored}},  // F5
+        {"\x1bOP", {ignored}},    // F1
+        {"\x1b[[A", {ignored}},   // F1 on the Linux console
         {"\x1b[C\x1b[D", {right, left}},
         {"\x1bOC\x1bOD", {right, left}},
         {"\x1b[1;5C", {ignored}}, // Ctrl+Right

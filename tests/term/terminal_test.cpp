@@ -22,6 +22,10 @@ termios raw_from(const termios& initial) {
     return raw;
 }
 
+// What the shell showed before the run, with its cursor after it.
+constexpr const char* shell_lines = "$ ./demo.sh\r\nServer PID 4242\r\n$ kesmor URL\r\n";
+constexpr int shell_cursor_row = 4;
+
 // A program showing a one-line menu, ready for keys.
 struct ShownMenu {
     std::unique_ptr<GopherServer> server = start_gopher_server();
@@ -31,21 +35,41 @@ struct ShownMenu {
         serve_default(*server,
                       Script{menu_line('i', "Hello from the fixture", "", "x", 1) +
                              menu_line('0', "A text", "/t", "127.0.0.1", server->port) + ".\r\n"});
-        run = start_program({address_of(*server)});
+        run = start_program({address_of(*server)},
+                            PtyOptions{.stderr_to_terminal = true, .shell_screen = shell_lines});
     }
 };
 
-void expect_restored(const PtyRun& run) {
+// The shell's screen as it was, with what the program wrote to standard error after it: the
+// program drew on the alternate screen only, never clearing the shell's.
+void expect_restored(const PtyRun& run, std::string_view message = "") {
     EXPECT_EQ(describe_mode_change(run.initial_termios, terminal_mode(run)), "");
-    EXPECT_EQ(screen_text(run), std::string(static_cast<std::size_t>(screen_rows(run)), '\n'));
+    EXPECT_FALSE(run.alt_screen);
+    const std::string expected = "$ ./demo.sh\nServer PID 4242\n$ kesmor URL\n" +
+                                 std::string(message) +
+                                 std::string(static_cast<std::size_t>(screen_rows(run)) - 3, '\n');
+    EXPECT_EQ(screen_text(run), expected);
     const CursorState at = cursor(run);
     EXPECT_TRUE(at.visible);
-    EXPECT_EQ(at.row, 1);
+    EXPECT_EQ(at.row, shell_cursor_row + (message.empty() ? 0 : 1));
     EXPECT_EQ(at.col, 1);
     const ScreenCell pen = current_pen(run);
     EXPECT_FALSE(pen.bold);
     EXPECT_TRUE(pen.fg.is_default);
     EXPECT_TRUE(pen.bg.is_default);
+    // Into the alternate screen once, before anything is drawn; out of it once, at the end.
+    const std::string& out = run.output;
+    EXPECT_TRUE(out.starts_with("\033[?1049h")) << testing::PrintToString(out.substr(0, 40));
+    EXPECT_EQ(out.find("\033[?1049h", 1), std::string::npos);
+    const std::size_t off = out.find("\033[?1049l\033[?25h\033[0m");
+    ASSERT_NE(off, std::string::npos);
+    EXPECT_EQ(out.find("\033[?1049l", off + 1), std::string::npos);
+    // Every synchronized frame ends before the alternate screen is left.
+    EXPECT_NE(out.rfind("\033[?2026l", off), std::string::npos);
+    EXPECT_LT(out.rfind("\033[?2026h", off), out.rfind("\033[?2026l", off));
+    EXPECT_EQ(out.find("\033[?2026h", off), std::string::npos);
+    EXPECT_EQ(out.substr(off + std::string_view{"\033[?1049l\033[?25h\033[0m"}.size()),
+              message.empty() ? std::string() : std::string(message) + "\r\n");
 }
 
 } // namespace
@@ -90,8 +114,20 @@ TEST(Terminal, SignalsRestoreTheTerminalAndEndTheRunByThemselves) {
         ASSERT_TRUE(wait_for_exit(run)) << describe_end(run);
         EXPECT_TRUE(killed_by(run, signal_number)) << describe_end(run);
         expect_restored(run);
-        EXPECT_EQ(run.errors, "");
     }
+}
+
+TEST(Terminal, AFailureLeavesItsMessageOnTheShellsScreen) {
+    auto server = start_gopher_server();
+    serve_default(*server, Script{"", Reply::stall});
+    auto run = start_program({address_of(*server)},
+                             PtyOptions{.stderr_to_terminal = true, .shell_screen = shell_lines});
+    ASSERT_TRUE(wait_for_output(*run, hide_cursor)) << describe_end(*run);
+    ASSERT_TRUE(wait_for_requests(*server, 1));
+    send_keys(*run, "\033");
+    ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
+    EXPECT_TRUE(exited_with(*run, 1)) << describe_end(*run);
+    expect_restored(*run, "Cancelled.");
 }
 
 TEST(Terminal, QuitRestoresTheTerminal) {
@@ -102,5 +138,4 @@ TEST(Terminal, QuitRestoresTheTerminal) {
     ASSERT_TRUE(wait_for_exit(run)) << describe_end(run);
     EXPECT_TRUE(exited_with(run, 0)) << describe_end(run);
     expect_restored(run);
-    EXPECT_EQ(run.errors, "");
 }

@@ -40,10 +40,18 @@ constexpr AboutLine about_lines[] = {
     {"        /: Find", colour::yellow},
     {"     n, N: Next, Previous", colour::yellow},
     {"        w: Wrap", colour::yellow},
-    {"   Ctrl-L: Redraw", colour::yellow},
     {"        a: About", colour::yellow},
     {"        q: Quit", colour::yellow},
 };
+
+// Beside the keys above, 40 columns right, from "Arrows" on.
+constexpr std::string_view later_keys[] = {
+    "        m: Bookmark",        "        B: Bookmarks",   "        H: History",
+    "        d: Remove bookmark", "        t: Type labels", "    Space: Page Down",
+    "     j, k: Down, Up",        "     g, G: Home, End",   "   Ctrl-L: Redraw",
+    "   Ctrl-Z: Suspend",         "        ?: About",
+};
+constexpr int first_key_line = 7;
 
 struct AboutPlace {
     WindowSize size;
@@ -51,9 +59,9 @@ struct AboutPlace {
     int block_row;
     int block_col;
 };
-// The block of 21 lines is centred on the rows, but never above row 3.
+// The block of 20 lines and 66 columns is centred, but never above row 3.
 constexpr int last_line = static_cast<int>(std::size(about_lines)) - 1;
-const AboutPlace places[] = {{window_sizes[0], 34, 3, 27}, {window_sizes[1], 44, 4, 37}};
+const AboutPlace places[] = {{window_sizes[0], 34, 3, 7}, {window_sizes[1], 44, 5, 17}};
 
 // Sends 'a' and waits for the whole about screen.
 ::testing::AssertionResult about_shown(PtyRun& run, const AboutPlace& place) {
@@ -105,9 +113,20 @@ TEST(AboutScreen, LinesStandAtTheirCellsInTheirColours) {
                 continue;
             }
             const AboutLine& line = about_lines[n];
-            EXPECT_EQ(row_text(*run, row),
-                      line.text.empty() ? "" : at_column(place.block_col, line.text))
-                << "row=" << row;
+            std::string expected = line.text.empty() ? "" : at_column(place.block_col, line.text);
+            const int later = n - first_key_line;
+            if (later >= 0 && later < static_cast<int>(std::size(later_keys))) {
+                expected.resize(static_cast<std::size_t>(place.block_col - 1 + 40), ' ');
+                expected += later_keys[later];
+                for (int i = 0; i < static_cast<int>(later_keys[later].size()); ++i) {
+                    if (later_keys[later][static_cast<std::size_t>(i)] == ' ') {
+                        continue;
+                    }
+                    EXPECT_EQ(look_at(*run, row, place.block_col + 40 + i).fg, colour::yellow)
+                        << "row=" << row;
+                }
+            }
+            EXPECT_EQ(row_text(*run, row), expected) << "row=" << row;
             for (int i = 0; i < static_cast<int>(line.text.size()); ++i) {
                 if (line.text[static_cast<std::size_t>(i)] != ' ') {
                     EXPECT_EQ(look_at(*run, row, place.block_col + i),

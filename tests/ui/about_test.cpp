@@ -32,24 +32,34 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
         Attr look;
     } expected[] = {
         {1, std::string(33, ' ') + "About Kesmor", look::bar},
-        {3, std::string(26, ' ') + "Welcome to Kesmor " KESMOR_VERSION "!", look::bold_green},
-        {4, std::string(26, ' ') + "        \\`~'/", look::bold_magenta},
+        {3, std::string(6, ' ') + "Welcome to Kesmor " KESMOR_VERSION "!", look::bold_green},
+        {4, std::string(6, ' ') + "        \\`~'/", look::bold_magenta},
         {8, "", look::plain},
-        {9, std::string(26, ' ') + "Shortcuts:", look::bold_green},
-        {15, std::string(26, ' ') + "        r: Reload", look::bold_yellow},
-        {16, std::string(26, ' ') + "        s: Save", look::bold_yellow},
-        {17, std::string(26, ' ') + "        u: Show URL", look::bold_yellow},
-        {18, std::string(26, ' ') + "        /: Find", look::bold_yellow},
-        {19, std::string(26, ' ') + "     n, N: Next, Previous", look::bold_yellow},
-        {20, std::string(26, ' ') + "        w: Wrap", look::bold_yellow},
-        {21, std::string(26, ' ') + "   Ctrl-L: Redraw", look::bold_yellow},
-        {22, std::string(26, ' ') + "        a: About", look::bold_yellow},
-        {23, std::string(26, ' ') + "        q: Quit", look::bold_yellow},
+        {9, std::string(6, ' ') + "Shortcuts:", look::bold_green},
+        // Two columns, the second 40 columns right of the first.
+        {10,
+         std::string(6, ' ') + "    Arrows: Navigate" + std::string(20, ' ') +
+             "        m: Bookmark",
+         look::bold_yellow},
+        {13,
+         std::string(6, ' ') + "        f: Forward" + std::string(22, ' ') +
+             "        d: Remove bookmark",
+         look::bold_yellow},
+        {15,
+         std::string(6, ' ') + "        r: Reload" + std::string(23, ' ') + "    Space: Page Down",
+         look::bold_yellow},
+        {18, std::string(6, ' ') + "        /: Find" + std::string(25, ' ') + "   Ctrl-L: Redraw",
+         look::bold_yellow},
+        {20, std::string(6, ' ') + "        w: Wrap" + std::string(25, ' ') + "        ?: About",
+         look::bold_yellow},
+        {21, std::string(6, ' ') + "        a: About", look::bold_yellow},
+        {22, std::string(6, ' ') + "        q: Quit", look::bold_yellow},
+        {23, "", look::plain},
         {24, "", look::plain},
     };
     for (const auto& line : expected) {
         EXPECT_EQ(frame_row(frame, line.row), line.text) << "row=" << line.row;
-        EXPECT_EQ(frame_attr(frame, line.row, 27), line.look) << "row=" << line.row;
+        EXPECT_EQ(frame_attr(frame, line.row, 7), line.look) << "row=" << line.row;
     }
     EXPECT_TRUE(frame_attr_run(frame, 1, 1, 78, look::bar));
     EXPECT_FALSE(frame.cursor_shown);

@@ -2,6 +2,7 @@
 // file in a scratch data folder.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
@@ -301,6 +302,25 @@ TEST(StartPage, PlainOutputWritesTheFileAsItIs) {
         EXPECT_TRUE(exited_with(*run, 0)) << describe_end(*run) << run->errors;
         EXPECT_EQ(read_file(out), with_file ? bytes : "");
     }
+}
+
+// A reader gone before the file is written ends the run quietly by SIGPIPE, as a page's plain
+// output does.
+TEST(StartPage, PlainOutputToAReaderThatLeftEndsQuietly) {
+    Site site;
+    std::filesystem::create_directories(site.data.path + "/kesmor");
+    write_file(site.file(), "# kept\r\n" + site.line('0', "Notes", "/notes"));
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    ::close(ends[0]);
+    PtyOptions options;
+    options.environment = {"XDG_DATA_HOME=" + site.data.path};
+    options.stdout_fd = ends[1];
+    auto run = start_program({}, options);
+    ::close(ends[1]);
+    ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
+    EXPECT_TRUE(killed_by(*run, SIGPIPE)) << describe_end(*run);
+    EXPECT_EQ(run->errors, "");
 }
 
 } // namespace

@@ -70,7 +70,7 @@ TEST(BottomRow, TheRankingSaysWhichKindAndWhichText) {
     EXPECT_EQ(row().kind, BottomKind::progress);
     EXPECT_EQ(row().text, "Connecting to alpha.lan:70...");
     model.overlay.kind = OverlayKind::prompt;
-    model.overlay.typed = "abc";
+    model.overlay.line = line_with("abc");
     EXPECT_EQ(row().kind, BottomKind::prompt);
     EXPECT_EQ(row().text, "abc");
     model.overlay.kind = OverlayKind::prompt_error;

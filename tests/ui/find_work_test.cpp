@@ -132,13 +132,33 @@ TEST(FindWork, MatchesOnScreenAreMarked) {
     }
     EXPECT_EQ(reversed(page.drawn), expected) << "one match on screen, its six cells";
     EXPECT_EQ(frame_attr(page.drawn, row, 18),
-              (Attr{basic_colour(look::yellow), Colour{}, true, true, false}))
-        << "on top of the text's colour";
+              (Attr{basic_colour(look::yellow), Colour{}, true, true, true}))
+        << "on top of the text's colour, underlined as the match landed on";
 
     push_page(&page.model.history, address_of("alpha.lan", 70, "/q", '0'));
     page.give_content("another page with a needle\n");
     page.frame();
     EXPECT_EQ(reversed(page.drawn), "");
+}
+
+// The match a search landed on is underlined as well; n moves the underline, not the others.
+TEST(FindWork, TheMatchLandedOnIsDrawnApart) {
+    Page page("first line\nan owl\nan Owl\nlast line\n");
+    page.draw_frames = true;
+    std::ignore = page.press("/owl\r");
+    page.frame();
+    // Row 4 shows the first line; the matches are on rows 5 and 6, columns 5-7.
+    const auto looks = [&](int row) {
+        const Attr attr = frame_attr(page.drawn, row, 5);
+        return std::string(attr.reverse ? "reverse" : "") + (attr.underline ? " underline" : "");
+    };
+    EXPECT_EQ(looks(5), "reverse underline");
+    EXPECT_EQ(looks(6), "reverse");
+    EXPECT_FALSE(frame_attr(page.drawn, 5, 8).underline);
+    std::ignore = page.press("n");
+    page.frame();
+    EXPECT_EQ(looks(5), "reverse");
+    EXPECT_EQ(looks(6), "reverse underline");
 }
 
 // A long line: the row that holds the match comes to the top, and with lines cut, the columns

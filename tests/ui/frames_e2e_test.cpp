@@ -131,8 +131,10 @@ TEST(FrameScreen, EveryFrameIsOneSynchronizedWhole) {
         ++frames;
     }
     EXPECT_GE(frames, 12);
-    // What is left gives the terminal back.
-    EXPECT_EQ(out.substr(at).find(clear), 0U) << testing::PrintToString(out.substr(at));
+    // What is left gives the terminal back: the shell's screen again, not a cleared one.
+    const std::string rest = out.substr(at);
+    EXPECT_EQ(rest.find("\033[?1049l"), 0U) << testing::PrintToString(rest);
+    EXPECT_EQ(rest.find(clear), std::string::npos) << testing::PrintToString(rest);
 }
 
 // Ctrl-L paints the whole screen again, as it was, in the view, a prompt and the about screen;

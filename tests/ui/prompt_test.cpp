@@ -65,8 +65,11 @@ TEST(PromptSearch, OpensTheQueryAfterATab) {
          "/find\tc"}, // erasing past the start does nothing
         {"a\tb\xff\x03"
          "c\r",
-         "/find\tabc"},                         // not printable ASCII: ignored
-        {"ab\x1b[Dc\x1b[5~d\r", "/find\tabcd"}, // other keys are passed over whole
+         "/find\tabc"}, // control bytes and a byte that starts no UTF-8: dropped
+        // Left moves the cursor; other keys are passed over whole.
+        {"ab\x1b[Dc\x1b[5~d\r", "/find\tacdb"},
+        {"cr\xc3\xa8me\r", "/find\tcr\xc3\xa8me"}, // UTF-8 sent as typed
+        {"ab cd\x17x\x01y\x1b[3~\x05z\r", "/find\tyb xz"},
     };
     for (const auto& c : cases) {
         PromptFixture f;
@@ -103,7 +106,7 @@ TEST(PromptSearch, IgnoresThe1024thCharacter) {
     f.window(24, 3000); // wide enough to show every character
     f.draw_frames = false;
     f.search(std::string(1030, 'x'));
-    EXPECT_EQ(f.model.overlay.typed.size(), 1023u);
+    EXPECT_EQ(f.model.overlay.line.text.size(), 1023u);
     f.model.overlay.kind = OverlayKind::prompt; // as it was before the input ended
     Frame frame = make_frame(24, 3000);
     draw_prompt_row(f.model, &frame);
@@ -196,8 +199,11 @@ TEST(PromptOpenUrl, InvalidAddressIsReportedAndAskedAgain) {
         std::string keys;
         const char* host; // nullptr: nothing opened
     } cases[] = {
-        {"-alpha\rzbeta.lan\r", "beta.lan"},      // the key only dismisses the message
-        {"-alpha\r\x1b[Bbeta.lan\r", "beta.lan"}, // an arrow too, whole
+        // The key only dismisses the message; the prompt holds what was typed.
+        {"-alpha\rz.lan\r", "-alpha.lan"},
+        {"-alpha\r\x1b[B\x15"
+         "beta.lan\r",
+         "beta.lan"}, // an arrow too, whole
         {"-alpha\r\x1b\x1b", nullptr},
         {"-alpha\r", nullptr}, // end of input while the message shows
         {"gopher://alpha.lan/1/a%0Ab\r", nullptr},
@@ -228,7 +234,7 @@ TEST(PromptSave, EditsAndShowsAProposedNameByCharacters) {
     const std::string han = "\xe6\xbc\xa2"; // 2 columns
     f.model.overlay.kind = OverlayKind::prompt;
     f.model.overlay.prompt = PromptKind::save;
-    f.model.overlay.typed = "a" + han + han + "\xc3\xa9";
+    f.model.overlay.line = line_with("a" + han + han + "\xc3\xa9");
     {
         Frame frame = make_frame(24, 14);
         draw_prompt_row(f.model, &frame);
@@ -237,11 +243,11 @@ TEST(PromptSave, EditsAndShowsAProposedNameByCharacters) {
         EXPECT_EQ(frame.cursor_col, 13) << "after the last character shown";
     }
     std::ignore = f.press("\x7f");
-    EXPECT_EQ(f.model.overlay.typed, "a" + han + han);
+    EXPECT_EQ(f.model.overlay.line.text, "a" + han + han);
     std::ignore = f.press("\x7f");
-    EXPECT_EQ(f.model.overlay.typed, "a" + han);
+    EXPECT_EQ(f.model.overlay.line.text, "a" + han);
     std::ignore = f.press("x");
-    EXPECT_EQ(f.model.overlay.typed, "a" + han + "x");
+    EXPECT_EQ(f.model.overlay.line.text, "a" + han + "x");
 }
 
 } // namespace

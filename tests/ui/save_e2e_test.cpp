@@ -1,7 +1,10 @@
 // Saving seen through a terminal: the prompt and its proposed name, a download that runs while
 // the user moves, the refusals and failures that leave nothing behind, and the page saved from
 // memory. Every run saves into a scratch directory of its own.
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -137,6 +140,59 @@ TEST(SaveScreen, AnExistingFileIsNeverReplaced) {
     quit(*run);
 }
 
+// "~" is the home folder; a folder typed takes the proposed name inside it, where a file there
+// is still never replaced.
+TEST(SaveScreen, TildeIsTheHomeFolderAndAFolderTakesTheProposedName) {
+    SaveSite site;
+    const std::string photo = binary(5000);
+    serve(*site.server, "/photo.jpg", Script{photo});
+    const std::string home = site.dir.file("home");
+    ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(site.dir.file("Downloads").c_str(), 0700), 0);
+    serve(*site.server, "", Script{site.item('I', "Photo", "/photo.jpg") + ".\r\n"});
+    PtyOptions options = options_for(size);
+    options.working_dir = site.dir.path;
+    options.environment = {"HOME=" + home};
+    auto run = start_program({address_of(*site.server)}, options);
+    ASSERT_TRUE(wait_until(*run, [&] { return screen_contains(*run, "->Photo"); }))
+        << screen_text(*run) << run->errors;
+
+    const struct {
+        const char* typed;
+        std::string file; // in the scratch folder
+        std::string note; // the path the note names
+    } cases[] = {
+        {"~/mine.jpg", "home/mine.jpg", home + "/mine.jpg"},
+        {"~", "home/photo.jpg", home + "/photo.jpg"},
+        {"Downloads/", "Downloads/photo.jpg", "Downloads/photo.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        send_keys(*run, "\r");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: photo.jpg")) << screen_text(*run);
+        // Ctrl-U empties the line before the cursor: the proposed name.
+        send_keys(*run, "\025" + std::string(c.typed) + "\r");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "Saved 4 KB to " + c.note + "."))
+            << screen_text(*run);
+        EXPECT_TRUE(holds(site.dir, c.file, photo));
+        send_keys(*run, "x");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "")) << screen_text(*run);
+    }
+    // The folder again: its photo.jpg is there now, and the prompt stays with the name typed.
+    send_keys(*run, "\r");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: photo.jpg")) << screen_text(*run);
+    send_keys(*run, "\025Downloads\r");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Error: Downloads/photo.jpg exists."))
+        << screen_text(*run);
+    send_keys(*run, "x");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: Downloads")) << screen_text(*run);
+    send_keys(*run, "\033");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "")) << screen_text(*run);
+    EXPECT_EQ(read_file(site.dir.file("home/mine.jpg")), photo);
+    EXPECT_EQ(site.dir.entries(), (std::vector<std::string>{"Downloads", "home"}));
+    quit(*run);
+}
+
 // A failed, cancelled or abandoned save leaves no file, not even a temporary one.
 TEST(SaveScreen, FailuresCancelsAndQuittingLeaveNothingBehind) {
     SaveSite site;
@@ -155,6 +211,11 @@ TEST(SaveScreen, FailuresCancelsAndQuittingLeaveNothingBehind) {
     EXPECT_EQ(look_at(*run, bottom, 1), red_look);
     EXPECT_EQ(request_count(*site.server), 1U);
     EXPECT_TRUE(site.dir.entries().empty());
+    // The key after the error gives the prompt back with the name, to change or leave.
+    send_keys(*run, "x");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: nowhere/photo.jpg")) << screen_text(*run);
+    send_keys(*run, "\033");
+    ASSERT_TRUE(wait_for_row(*run, bottom, "")) << screen_text(*run);
 
     // A server that refuses: the fetch's words.
     send_keys(*run, "\033[B\r");
@@ -187,6 +248,26 @@ TEST(SaveScreen, FailuresCancelsAndQuittingLeaveNothingBehind) {
     EXPECT_TRUE(site.dir.entries().empty());
 }
 
+// Closing the terminal window (SIGHUP), kill (SIGTERM) or kill -INT during a save: the run
+// ends by the signal, as always, and the temporary file goes with it.
+TEST(SaveScreen, ASignalDuringASaveLeavesNothingBehind) {
+    for (const int signal_number : {SIGHUP, SIGTERM, SIGINT}) {
+        SCOPED_TRACE("case=" + std::string(sigabbrev_np(signal_number)));
+        SaveSite site;
+        serve(*site.server, "/photo.jpg", Script{binary(10'000), Reply::stall});
+        auto run = site.start(site.item('I', "Photo", "/photo.jpg"), "->Photo");
+        send_keys(*run, "\r\r");
+        ASSERT_TRUE(wait_for_row(*run, bottom, "Saving photo.jpg... 9 KB")) << screen_text(*run);
+        const std::vector<std::string> during = site.dir.entries();
+        ASSERT_EQ(during.size(), 1U);
+        EXPECT_TRUE(during[0].starts_with(".photo.jpg.kesmor-")) << during[0];
+        send_signal(*run, signal_number);
+        ASSERT_TRUE(wait_for_exit(*run)) << describe_end(*run);
+        EXPECT_TRUE(killed_by(*run, signal_number)) << describe_end(*run);
+        EXPECT_EQ(site.dir.entries(), std::vector<std::string>{});
+    }
+}
+
 TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
     SaveSite site;
     const std::string submenu = menu_line('i', "Inside", "", "null.host", 1) +
@@ -203,7 +284,9 @@ TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
     send_keys(*run, "s");
     ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: sub")) << screen_text(*run);
     send_keys(*run, "\r");
-    ASSERT_TRUE(wait_for_row(*run, bottom, "Saved 0 KB to sub.")) << screen_text(*run);
+    ASSERT_TRUE(
+        wait_for_row(*run, bottom, "Saved " + std::to_string(submenu.size()) + " bytes to sub."))
+        << screen_text(*run);
     EXPECT_TRUE(holds(site.dir, "sub", submenu));
     EXPECT_TRUE(screen_contains(*run, "->Submenu")) << "the menu stays on screen";
 
@@ -213,7 +296,9 @@ TEST(SaveScreen, SSavesTheTextOnScreenFromMemoryAndAMenuItemAsSent) {
     send_keys(*run, "s");
     ASSERT_TRUE(wait_for_row(*run, bottom, "Save as: read.txt")) << screen_text(*run);
     send_keys(*run, "\r");
-    ASSERT_TRUE(wait_for_row(*run, bottom, "Saved 0 KB to read.txt.")) << screen_text(*run);
+    ASSERT_TRUE(
+        wait_for_row(*run, bottom, "Saved " + std::to_string(notes.size()) + " bytes to read.txt."))
+        << screen_text(*run);
     EXPECT_TRUE(holds(site.dir, "read.txt", notes));
     EXPECT_EQ(request_count(*site.server), 3U) << "the page on screen is not fetched again";
     EXPECT_EQ(site.dir.entries(), (std::vector<std::string>{"read.txt", "sub"}));
