@@ -39,22 +39,11 @@ TEST(StatusLine, ProgressTakesTheBottomRowOnlyFilteredAndCut) {
     Frame frame = make_frame(24, 20);
     put_text(&frame, 24, 1, "old text on the row", look::bold_red);
     put_text(&frame, 23, 1, "above", look::plain);
-    draw_fetch_progress(&frame, size, connecting_text("\033[2Jevil.lan", 70));
+    draw_fetch_progress(&frame, size, connecting_text("\033[2Jevil.lan", 70), look::plain);
     // The row is blanked, then 19 cells of filtered text: the last column stays free.
     EXPECT_EQ(frame_row(frame, 24), "Connecting to evil.");
     EXPECT_TRUE(frame_attr_run(frame, 24, 1, 20, look::plain));
     EXPECT_EQ(frame_row(frame, 23), "above");
-}
-
-TEST(StatusLine, ErrorIsRedOnTheBottomRow) {
-    winsize size{};
-    size.ws_row = 10;
-    size.ws_col = 80;
-    Frame frame = make_frame(10, 80);
-    draw_error_message(&frame, size, "Error: Could not connect to host");
-    EXPECT_EQ(frame_row(frame, 10), "Error: Could not connect to host");
-    EXPECT_TRUE(frame_attr_run(frame, 10, 1, 32, look::bold_red));
-    EXPECT_EQ(frame_attr(frame, 10, 33), look::plain);
 }
 
 } // namespace
