@@ -45,7 +45,3 @@ std::string connecting_text(std::string_view host, int port) {
 void draw_fetch_progress(Frame* frame, const winsize& size, std::string_view text) {
     std::ignore = draw_bottom_message_at(frame, size, 1, look::plain, text);
 }
-
-void draw_error_message(Frame* frame, const winsize& size, std::string_view message) {
-    std::ignore = draw_bottom_message_at(frame, size, 1, look::bold_red, message);
-}

@@ -22,6 +22,3 @@ struct Frame;
 // Replaces the bottom row with the text, filtered and cut to the row, in the default colours.
 // Nothing else on the screen changes.
 void draw_fetch_progress(Frame* frame, const winsize& size, std::string_view text);
-
-// The message in red on the bottom row, from its first column.
-void draw_error_message(Frame* frame, const winsize& size, std::string_view message);

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "support/frame_text.hpp"
+#include "ui/bottom_note.hpp"
+#include "ui/bottom_row.hpp"
 #include "ui/looks.hpp"
 
 namespace {
@@ -51,7 +53,7 @@ TEST(StatusLine, ErrorIsRedOnTheBottomRow) {
     size.ws_row = 10;
     size.ws_col = 80;
     Frame frame = make_frame(10, 80);
-    draw_error_message(&frame, size, "Error: Could not connect to host");
+    draw_bottom_note(&frame, size, {BottomKind::error, "Error: Could not connect to host"});
     EXPECT_EQ(frame_row(frame, 10), "Error: Could not connect to host");
     EXPECT_TRUE(frame_attr_run(frame, 10, 1, 32, look::bold_red));
     EXPECT_EQ(frame_attr(frame, 10, 33), look::plain);
