@@ -7,6 +7,7 @@
 #include "nav/find.hpp"
 #include "nav/line_count.hpp"
 #include "nav/text_rows.hpp"
+#include "support/line_counts.hpp"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "nav/line_count.hpp"
 #include "nav/shown_page.hpp"
 #include "nav/text_position.hpp"
+#include "support/line_counts.hpp"
 #include "term/frame_writer.hpp"
 #include "ui/text_view.hpp"
 

@@ -7,6 +7,7 @@
 
 #include "fuzz_check.hpp"
 #include "nav/line_count.hpp"
+#include "support/line_counts.hpp"
 #include "support/reference.hpp"
 
 namespace {

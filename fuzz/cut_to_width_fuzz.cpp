@@ -10,6 +10,7 @@
 
 #include "fuzz_check.hpp"
 #include "fuzz_utf8.hpp"
+#include "support/untrusted_text.hpp"
 #include "term/untrusted.hpp"
 #include "term/width.hpp"
 

@@ -7,6 +7,7 @@
 
 #include "fuzz_check.hpp"
 #include "fuzz_utf8.hpp"
+#include "support/untrusted_text.hpp"
 #include "term/untrusted.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,7 +8,3 @@ inline constexpr std::size_t selector_max = 1023;
 inline constexpr std::size_t display_max = 1023;
 // A typed address, and so also a search query's share of a selector.
 inline constexpr std::size_t address_max = 1289;
-
-// Room in a terminated text field.
-inline constexpr std::size_t host_room = host_max + 1;
-inline constexpr std::size_t selector_room = selector_max + 1;

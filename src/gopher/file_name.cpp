@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "term/untrusted.hpp"
+
 namespace {
 
 // The longest file name most file systems take.
@@ -10,39 +12,6 @@ constexpr std::size_t name_max = 255;
 
 bool is_control(unsigned char c) {
     return c < 0x20 || c == 0x7f;
-}
-
-// The length of the escape sequence that starts at text[0] (an ESC): CSI "ESC [ params final",
-// a string such as OSC "ESC ] ... BEL or ESC \", or a two-byte ESC X. A sequence cut short by
-// the end of the text runs to that end.
-std::size_t escape_length(std::string_view text) {
-    if (text.size() < 2) {
-        return text.size();
-    }
-    const char kind = text[1];
-    if (kind == '[') {
-        std::size_t at = 2;
-        // Parameters and intermediates, then one final byte in 0x40..0x7E.
-        while (at < text.size() && static_cast<unsigned char>(text[at]) >= 0x20 &&
-               static_cast<unsigned char>(text[at]) <= 0x3f) {
-            ++at;
-        }
-        const bool has_final = at < text.size() && static_cast<unsigned char>(text[at]) >= 0x40 &&
-                               static_cast<unsigned char>(text[at]) <= 0x7e;
-        return has_final ? at + 1 : at;
-    }
-    if (kind == ']' || kind == 'P' || kind == '_' || kind == '^' || kind == 'X') {
-        for (std::size_t at = 2; at < text.size(); ++at) {
-            if (text[at] == '\a') {
-                return at + 1;
-            }
-            if (text[at] == '\x1b') {
-                return at + 1 < text.size() && text[at + 1] == '\\' ? at + 2 : at;
-            }
-        }
-        return text.size();
-    }
-    return is_control(static_cast<unsigned char>(kind)) ? 1 : 2;
 }
 
 // The byte length of the prefix of text that fits in room bytes without splitting a UTF-8
@@ -73,7 +42,9 @@ std::string proposed_file_name(std::string_view selector) {
     for (std::size_t at = 0; at < part.size();) {
         const auto c = static_cast<unsigned char>(part[at]);
         if (c == 0x1b) {
-            at += escape_length(part.substr(at));
+            // The terminal filter's own reading of the sequence, so that what it would hide is
+            // what leaves the name.
+            at = next_untrusted_piece(part, at).next;
             continue;
         }
         ++at;

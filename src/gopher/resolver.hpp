@@ -55,8 +55,3 @@ void abandon_lookup(Lookup& lookup);
 // "getaddrinfo: <reason>\n" for a failed result, as the notes of a fetch record it; empty for
 // a result with addresses.
 [[nodiscard]] std::string lookup_failure_note(const LookupResult& result);
-
-// The address without its port, as inet_ntop writes it ("127.0.0.1", "::1").
-[[nodiscard]] std::string address_text(const SocketAddress& address);
-// The port of an IPv4 or IPv6 address, or -1.
-[[nodiscard]] int address_port(const SocketAddress& address);

@@ -28,6 +28,11 @@ Content& transaction_buffer(Transaction* t) {
     return t->into != nullptr ? *t->into : t->content;
 }
 
+// The count of the bytes in the buffer, wherever the buffer is.
+std::size_t& buffer_used(Transaction* t) {
+    return t->into_used != nullptr ? *t->into_used : t->used;
+}
+
 void fail(Transaction* t, std::string message) {
     t->state = TransactionState::failed;
     t->failure = std::move(message);
@@ -245,13 +250,14 @@ ssize_t receive_tls(Transaction* t, char* into, std::size_t room) {
 // One read into the buffer, growing it when full. False when there is nothing more to read now
 // (the socket would block, the response ended or failed).
 bool read_some(Transaction* t, int flags, Clock::time_point now) {
-    const std::size_t room = t->capacity - t->used - 1;
+    std::size_t& used = buffer_used(t);
+    const std::size_t room = t->capacity - used - 1;
     if (room == 0) {
         return false; // a taker's full buffer: the rest waits until its bytes are taken
     }
     char* bytes = transaction_buffer(t).get();
-    const ssize_t n = t->tls ? receive_tls(t, bytes + t->used, room)
-                             : recv(t->socket.fd, bytes + t->used, room, flags);
+    const ssize_t n =
+        t->tls ? receive_tls(t, bytes + used, room) : recv(t->socket.fd, bytes + used, room, flags);
     if (n < 0) {
         if (!t->tls && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
             fail(t, fetch_error::read);
@@ -264,15 +270,15 @@ bool read_some(Transaction* t, int flags, Clock::time_point now) {
         t->state = TransactionState::done;
         return false;
     }
-    t->used += static_cast<std::size_t>(n);
+    used += static_cast<std::size_t>(n);
     // What has arrived is always a terminated text, so a page can be shown while it loads.
-    bytes[t->used] = '\0';
+    bytes[used] = '\0';
     t->deadline = now + std::chrono::milliseconds(t->limits.idle_timeout_ms);
-    if (t->taken + t->used > t->limits.response_cap) {
+    if (t->taken + used > t->limits.response_cap) {
         fail(t, fetch_error::too_large);
         return false;
     }
-    if (t->used >= t->capacity - 1) {
+    if (used >= t->capacity - 1) {
         if (t->taking && t->capacity >= taken_capacity_max) {
             return false;
         }
@@ -296,11 +302,11 @@ void step_receiving(Transaction* t, int fd, short revents, Clock::time_point now
     }
     // What the socket holds is taken in one step, up to a bound that keeps keys answered while
     // a fast server sends a large page: fewer turns of the loop, and the end seen with the rest.
-    const std::size_t start = t->used;
+    const std::size_t start = buffer_used(t);
     if (!read_some(t, 0, now)) {
         return;
     }
-    while (t->used - start < receive_step_bytes && read_some(t, MSG_DONTWAIT, now)) {
+    while (buffer_used(t) - start < receive_step_bytes && read_some(t, MSG_DONTWAIT, now)) {
     }
     if (t->state == TransactionState::receiving && tls_pending(t->stream)) {
         t->tls_wants = 0; // decrypted bytes wait in the stream, which poll cannot see
@@ -413,9 +419,12 @@ const char* received_bytes(const Transaction& transaction) {
     return buffer ? buffer.get() : "";
 }
 
-void lend_buffer(Transaction* transaction, Content* owner) {
+void lend_buffer(Transaction* transaction, Content* owner, std::size_t* owner_used) {
     *owner = std::move(transaction->content);
+    *owner_used = transaction->used;
+    transaction->used = 0;
     transaction->into = owner;
+    transaction->into_used = owner_used;
 }
 
 bool transaction_finished(const Transaction& transaction) {
@@ -424,7 +433,9 @@ bool transaction_finished(const Transaction& transaction) {
 }
 
 std::string_view transaction_received(const Transaction& transaction) {
-    return {received_bytes(transaction), transaction.used};
+    const std::size_t used =
+        transaction.into_used != nullptr ? *transaction.into_used : transaction.used;
+    return {received_bytes(transaction), used};
 }
 
 void transaction_take(Transaction* transaction) {
@@ -434,7 +445,7 @@ void transaction_take(Transaction* transaction) {
 }
 
 std::size_t transaction_total(const Transaction& transaction) {
-    return transaction.taken + transaction.used;
+    return transaction.taken + transaction_received(transaction).size();
 }
 
 ssize_t write_all(int fd, const char* bytes, std::size_t length) {

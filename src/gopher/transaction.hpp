@@ -105,11 +105,13 @@ struct Transaction {
     std::chrono::steady_clock::time_point connect_deadline;
     // When the lookup or the wait for the next byte is given up.
     std::chrono::steady_clock::time_point deadline;
-    // What has arrived, NUL-terminated after every read: in content, or in the buffer it was
-    // lent to (lend_buffer), which then receives the rest.
+    // What has arrived, NUL-terminated after every read, and how many bytes: in content and
+    // used, or in the buffer and count they were lent to (lend_buffer), which then receive the
+    // rest; used stays 0 then, so the count is held in one place.
     Content content;
-    Content* into = nullptr;
     std::size_t used = 0;
+    Content* into = nullptr;
+    std::size_t* into_used = nullptr;
     std::size_t capacity = 0;
     // Bytes handed on by transaction_take: a download that goes to a file or a pipe as it
     // arrives keeps a small buffer, and the cap counts them too.
@@ -149,10 +151,11 @@ void transaction_take(Transaction* transaction);
 [[nodiscard]] std::size_t transaction_total(const Transaction& transaction);
 // The bytes received so far, terminated ("" before any buffer exists).
 [[nodiscard]] const char* received_bytes(const Transaction& transaction);
-// Moves the buffer to owner, and the rest of the response goes there: a page shown while it
-// loads owns its bytes from its first screen on. The owner must outlive the transfer, or the
-// transaction must go first. A failure afterwards leaves what arrived in place.
-void lend_buffer(Transaction* transaction, Content* owner);
+// Moves the buffer to owner and its count to owner_used, and the rest of the response goes
+// there: a page shown while it loads owns its bytes, and their count, from its first screen on.
+// The owner must outlive the transfer, or the transaction must go first. A failure afterwards
+// leaves what arrived in place.
+void lend_buffer(Transaction* transaction, Content* owner, std::size_t* owner_used);
 
 // Bytes written (then equal to length), or -1 after a write error other than EINTR.
 [[nodiscard]] ssize_t write_all(int fd, const char* bytes, std::size_t length);

@@ -110,10 +110,6 @@ void uncover_page(History* history) {
     history->below = nullptr;
 }
 
-Page* listed_page(const History* history) {
-    return history->below != nullptr ? history->below : history->current;
-}
-
 void reload_page(History* history) {
     history->pending.reset();
     history->reload_requested = history->current != nullptr;

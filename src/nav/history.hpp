@@ -56,8 +56,6 @@ void fill_page(History* history, Page* page, std::string_view bytes);
 // the list; uncover_page frees it and shows the page below again.
 void cover_page(History* history, std::unique_ptr<Page> page);
 void uncover_page(History* history);
-// The page the list is reached through: the current page, or the one below the history page.
-[[nodiscard]] Page* listed_page(const History* history);
 
 // False when there is no page that way.
 bool go_back(History* history);

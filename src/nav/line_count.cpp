@@ -39,15 +39,6 @@ std::size_t newlines_in(const char* bytes, std::size_t n) {
     return total;
 }
 
-long lines_in(std::string_view text) {
-    const auto newlines = static_cast<long>(newlines_in(text.data(), text.size()));
-    return newlines + (!text.empty() && text.back() != '\n' ? 1 : 0);
-}
-
-int count_lines(const char* text) {
-    return measure_text(text).lines;
-}
-
 TextMeasure measure_text(const char* text) {
     // Its end and its newlines in one pass over each piece, not one pass over the whole text
     // for each.

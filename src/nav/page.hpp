@@ -20,7 +20,7 @@ struct Page {
     // holds what arrived.
     bool incomplete = false;
     // Bytes of the content as received (it may hold NULs), NUL excluded; while the page loads,
-    // the transfer's count is the one that is up to date.
+    // the transfer counts them here (lend_buffer).
     std::size_t size = 0;
     Page* prev = nullptr; // older
     Page* next = nullptr; // newer

@@ -117,13 +117,6 @@ RowPlace last_screen(const TextRows& rows, long visible, long line_count) {
     return place;
 }
 
-bool rows_remain(const TextRows& rows, RowPlace place, long visible) {
-    if (rows.text.empty()) {
-        return visible <= 0;
-    }
-    return move_rows_down(rows, &place, visible - 1) >= visible - 1;
-}
-
 RowPlace bounded_place(const TextRows& rows, RowPlace place, long visible) {
     place = clamp_place(rows, place);
     RowPlace below = place;
@@ -161,25 +154,6 @@ RowPlace reflow_place(const TextRows& before, const TextRows& after, RowPlace pl
         ++row;
     }
     place.row = row;
-    return place;
-}
-
-RowPlace line_place(const TextRows& rows, RowPlace from, long line_index) {
-    RowPlace place{from.line, from.line_index, 0};
-    while (place.line_index < line_index) {
-        const char* next = line_after(rows, line_at(rows, place.line));
-        if (next == nullptr) {
-            break;
-        }
-        place = {next, place.line_index + 1, 0};
-    }
-    while (place.line_index > line_index) {
-        const char* before = line_before(rows, place.line);
-        if (before == nullptr) {
-            break;
-        }
-        place = {before, place.line_index - 1, 0};
-    }
     return place;
 }
 

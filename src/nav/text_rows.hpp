@@ -40,9 +40,6 @@ long move_rows_up(const TextRows& rows, RowPlace* place, long n);
 // the text. line_count: lines_in(rows.text), which the view already keeps.
 [[nodiscard]] RowPlace last_screen(const TextRows& rows, long visible, long line_count);
 
-// True when `visible` rows, the place's included, remain from the place. Costs those rows.
-[[nodiscard]] bool rows_remain(const TextRows& rows, RowPlace place, long visible);
-
 // The place moved up just enough that `visible` rows remain below it (the whole text when it
 // has fewer): a frame then shows no empty rows while rows remain above.
 [[nodiscard]] RowPlace bounded_place(const TextRows& rows, RowPlace place, long visible);
@@ -53,10 +50,6 @@ long move_rows_up(const TextRows& rows, RowPlace* place, long n);
 // The row that holds the first byte of the place's row as laid out before, as laid out after
 // (another room, or wrap switched): a resize keeps the same text at the top.
 [[nodiscard]] RowPlace reflow_place(const TextRows& before, const TextRows& after, RowPlace place);
-
-// Row 0 of the line of index line_index, brought within the text's lines; found from a known
-// place `from` (forwards or backwards), so a jump costs the lines between them.
-[[nodiscard]] RowPlace line_place(const TextRows& rows, RowPlace from, long line_index);
 
 // The row of the line starting at `line` that holds the byte at offset `byte` in it: 0 when
 // wrap is off.

@@ -269,9 +269,3 @@ void append_untrusted(std::string& out, std::string_view text, LineCoding coding
     }
     out.resize(static_cast<std::size_t>(dst - out.data()));
 }
-
-std::string sanitize_untrusted(std::string_view text, LineCoding coding) {
-    std::string out;
-    append_untrusted(out, text, coding);
-    return out;
-}

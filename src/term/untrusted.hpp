@@ -46,7 +46,3 @@ struct UntrustedPiece {
 // the bytes above 0x7f are written as their characters in UTF-8 instead.
 void append_untrusted(std::string& out, std::string_view text,
                       LineCoding coding = LineCoding::utf8);
-
-// append_untrusted into a new string, for the tests.
-[[nodiscard]] std::string sanitize_untrusted(std::string_view text,
-                                             LineCoding coding = LineCoding::utf8);

@@ -98,8 +98,3 @@ RowStart wrapped_row_start(std::string_view line, long row, int room, LineCoding
     }
     return start;
 }
-
-int append_wrapped_row(std::string& out, std::string_view line, std::size_t from, std::size_t end,
-                       long col, int room, LineCoding coding) {
-    return append_row(out, {line, from, end, col, coding}, 0, room);
-}

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 #include "term/untrusted.hpp"
@@ -40,8 +39,3 @@ struct RowStart {
 };
 [[nodiscard]] RowStart wrapped_row_start(std::string_view line, long row, int room,
                                          LineCoding coding);
-
-// Appends what the row of line from `from` (at the line's column col) to `end` shows, cut to
-// room columns, as the text view draws it; returns the columns used.
-int append_wrapped_row(std::string& out, std::string_view line, std::size_t from, std::size_t end,
-                       long col, int room, LineCoding coding);

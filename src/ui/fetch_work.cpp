@@ -26,12 +26,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
+// Bytes received so far: the transaction's count, or the page's once its buffer is lent.
+std::size_t received(const Transaction& t) {
+    return transaction_received(t).size();
+}
+
 // LFs in the bytes received since the last look.
 void count_received(Fetch* fetch) {
     const Transaction& t = fetch->transaction;
-    if (t.used > fetch->counted) {
-        fetch->newlines += newlines_in(received_bytes(t) + fetch->counted, t.used - fetch->counted);
-        fetch->counted = t.used;
+    const std::size_t used = received(t);
+    if (used > fetch->counted) {
+        fetch->newlines += newlines_in(received_bytes(t) + fetch->counted, used - fetch->counted);
+        fetch->counted = used;
     }
 }
 
@@ -44,14 +50,15 @@ bool first_screen_arrived(const Model& model) {
     if (t.state == TransactionState::done) {
         return true;
     }
-    if (t.state != TransactionState::receiving || t.used == 0) {
+    const std::size_t used = received(t);
+    if (t.state != TransactionState::receiving || used == 0) {
         return false;
     }
     const Page* page = page_to_fetch(&model.history);
     const char* bytes = received_bytes(t);
     const char type = page->address.type;
-    if ((type == '\0' || type == '1' || type == '7') && t.used < display_max &&
-        std::memchr(bytes, '\n', t.used) == nullptr) {
+    if ((type == '\0' || type == '1' || type == '7') && used < display_max &&
+        std::memchr(bytes, '\n', used) == nullptr) {
         return false;
     }
     const bool menu = content_is_menu(type, bytes);
@@ -73,16 +80,16 @@ void show_first_screen(Model* model) {
     accept_fetched(&model->history, Content{});
     Page* page = model->history.current;
     page->incomplete = false;
-    lend_buffer(&fetch.transaction, &page->content);
+    lend_buffer(&fetch.transaction, &page->content, &page->size);
     fetch.filling = page;
     show_current_page(model);
 }
 
-// The transfer is over, whatever ended it: the page keeps what arrived, whole or cut.
+// The transfer is over, whatever ended it: the page keeps what arrived, whole or cut, and its
+// count, which the transaction kept in the page.
 void stop_filling(Model* model, bool complete) {
     Fetch& fetch = model->fetch;
     Page* page = fetch.filling;
-    const std::size_t received = fetch.transaction.used;
     fetch.filling = nullptr;
     fetch.active = false;
     fetch.progress.clear();
@@ -108,7 +115,6 @@ void stop_filling(Model* model, bool complete) {
         return;
     }
     fetch.kept.reset();
-    page->size = received;
     page->incomplete = !complete;
     if (page == model->history.current) {
         page_loaded(model);
@@ -171,7 +177,7 @@ bool show_progress(Model* model, Clock::time_point now) {
                t.state == TransactionState::handshaking) {
         text = connecting_text(page->address.host, page->address.port);
     } else {
-        text = receiving_text(t.used);
+        text = receiving_text(received(t));
     }
     if (text == fetch.progress) {
         return false;
@@ -275,7 +281,7 @@ bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
     }
     Transaction& t = fetch.transaction;
     const auto before = reinterpret_cast<std::uintptr_t>(received_bytes(t));
-    const std::size_t used = t.used;
+    const std::size_t used = received(t);
     if (fd >= 0 || now >= transaction_deadline(t)) {
         step_transaction(&t, fd, revents, now);
     }
@@ -299,7 +305,7 @@ bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
         return true;
     }
     bool frame = show_progress(model, now);
-    if (t.used != used || moved) {
+    if (received(t) != used || moved) {
         page_grew(model);
         fetch.frame_due = true;
     }

@@ -18,10 +18,6 @@ int content_rows(int rows) {
     return rows >= 5 ? rows - 4 : 0;
 }
 
-int menu_page_size(int rows) {
-    return content_rows(rows);
-}
-
 int text_visible_rows(int rows) {
     const int content = content_rows(rows);
     return content > 0 ? content : 1;
@@ -43,10 +39,6 @@ std::string_view prompt_label(PromptKind kind) {
 
 int prompt_label_column(int cols) {
     return bar_column(cols);
-}
-
-int prompt_input_column(int cols, PromptKind kind) {
-    return prompt_label_column(cols) + static_cast<int>(prompt_label(kind).size());
 }
 
 AboutGeometry about_geometry(int rows, int cols, int block_rows, int block_cols) {

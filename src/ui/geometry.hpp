@@ -15,15 +15,11 @@ inline constexpr int band_width = 78;
 [[nodiscard]] int content_column(int cols);
 // Rows between the header and the bottom row, from row 4: 0 below 5 rows.
 [[nodiscard]] int content_rows(int rows);
-// The menu's page step: its content rows.
-[[nodiscard]] int menu_page_size(int rows);
 // Rows the text view scrolls by and bounds with: its content rows, but at least 1.
 [[nodiscard]] int text_visible_rows(int rows);
 
 [[nodiscard]] std::string_view prompt_label(PromptKind kind);
 [[nodiscard]] int prompt_label_column(int cols);
-// Just after the label.
-[[nodiscard]] int prompt_input_column(int cols, PromptKind kind);
 
 struct AboutGeometry {
     int title_col; // "About Kesmor"

@@ -43,7 +43,7 @@ void relayout_menu(Model* model) {
 void count_arrived(Model* model) {
     ShownPage& shown = model->shown;
     const char* content = current_content(*model);
-    const std::size_t used = model->fetch.transaction.used;
+    const std::size_t used = model->history.current->size;
     shown.text_lines = loaded_lines(*model);
     if (!shown.text_nul && used > shown.text_size) {
         const void* nul = std::memchr(content + shown.text_size, '\0', used - shown.text_size);
@@ -128,9 +128,9 @@ void show_current_page(Model* model) {
 
 int loaded_lines(const Model& model) {
     const Fetch& fetch = model.fetch;
-    const Transaction& t = fetch.transaction;
     const char* bytes = current_content(model);
-    const bool cut = t.used > 0 && bytes != nullptr && bytes[t.used - 1] != '\n';
+    const std::size_t used = bytes != nullptr ? model.history.current->size : 0;
+    const bool cut = used > 0 && bytes[used - 1] != '\n';
     const std::size_t lines = fetch.newlines + (cut ? 1 : 0);
     return lines > INT_MAX ? INT_MAX : static_cast<int>(lines);
 }

@@ -50,9 +50,8 @@ void save_page(Model* model) {
         model->message = error_message(save_page_gone_message);
         return;
     }
-    // A page still arriving has what came so far; the transfer counts it.
-    const bool arriving = model->fetch.filling == page;
-    const std::size_t size = arriving ? model->fetch.transaction.used : page->size;
+    // A page still arriving has what came so far, counted in the page by the transfer.
+    const std::size_t size = page->size;
     SaveResult result = save_write(&save.file, {page->content.get(), size});
     if (result.status == SaveStatus::ok) {
         result = save_finish(&save.file);

@@ -40,6 +40,12 @@ TEST(ProposedFileName, TakesTheLastPartAndMakesItSafe) {
         {"a\x1b[", "a"},
         {"a\x1b[12", "a"},
         {"\x1b[2J.x", "x"},
+        // A sequence ends where the terminal filter ends it: with its final byte, whatever
+        // comes between; a string only at its terminator.
+        {"a\x1b(Bb", "ab"},
+        {"a\x1b[1\xc3\xa9mb", "ab"},
+        {"a\x1b]0;t\x1b[1mb", "a"},
+        {"a\x1b\x1b[2Jb", "ab"},
         {std::string("a\0b\rc\nd\x7f"
                      "e\x01",
                      10),

@@ -22,6 +22,7 @@
 
 #include "gopher/resolver.hpp"
 #include "support/name_sandbox.hpp"
+#include "support/socket_address_text.hpp"
 
 namespace {
 

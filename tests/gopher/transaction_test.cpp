@@ -26,6 +26,7 @@
 #include "nav/model.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
+#include "support/socket_address_text.hpp"
 #include "support/transaction_driver.hpp"
 
 namespace {

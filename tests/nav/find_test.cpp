@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nav/line_count.hpp"
+#include "support/line_counts.hpp"
 
 namespace {
 

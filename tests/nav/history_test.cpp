@@ -132,7 +132,7 @@ TEST(History, CoveringPageLeavesTheListAsItWas) {
         Page* covering = cover.get();
         cover_page(&h.h(), std::move(cover));
         EXPECT_EQ(h.current(), covering);
-        EXPECT_EQ(listed_page(&h.h()), first);
+        EXPECT_EQ(h.h().below, first);
         EXPECT_EQ(covering->prev, nullptr);
         EXPECT_EQ(covering->next, nullptr);
         if (uncover) {

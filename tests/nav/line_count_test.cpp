@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "support/line_counts.hpp"
 #include "support/reference.hpp"
 
 namespace {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "nav/line_count.hpp"
+#include "support/line_counts.hpp"
+#include "support/text_places.hpp"
 #include "term/wrap.hpp"
 
 // Found by the tests' messages beside the record it prints.

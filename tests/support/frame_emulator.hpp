@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vterm.h>
 
+#include "support/utf8_char.hpp"
 #include "term/frame.hpp"
 
 class FrameEmulator {
@@ -103,26 +104,6 @@ class FrameEmulator {
             return is_default;
         }
         return !is_default && VTERM_COLOR_IS_INDEXED(&colour) && colour.indexed.idx == want.index;
-    }
-
-    static std::string utf8(std::uint32_t c) {
-        std::string out;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        return out;
     }
 
     VTerm* vt_;

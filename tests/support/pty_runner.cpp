@@ -20,6 +20,7 @@
 #include <vterm.h>
 
 #include "support/name_sandbox.hpp"
+#include "support/utf8_char.hpp"
 
 extern char** environ;
 
@@ -120,26 +121,6 @@ bool drain(int fd, std::string& into, VTerm* vt, std::size_t* fed) {
         // The master reports EIO once every descriptor of the terminal's side is closed.
         return n < 0 && errno == EAGAIN;
     }
-}
-
-std::string utf8(std::uint32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
 }
 
 ScreenColour colour_of(VTermColor colour, VTermState* state, bool foreground) {

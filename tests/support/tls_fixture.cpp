@@ -20,6 +20,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "support/loopback_socket.hpp"
+
 extern char** environ;
 
 namespace {
@@ -59,17 +61,8 @@ int run_quietly(std::vector<std::string> args, int timeout_ms) {
 
 // A port of 127.0.0.1 free at the time of asking.
 int free_port() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
     int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    close(fd);
+    close(bound_socket("127.0.0.1", 0, false, &port));
     return port;
 }
 
@@ -268,18 +261,11 @@ std::unique_ptr<TlsTestServer> start_tls_test_server(const TestCa& ca, TlsServer
     server->stop_write = stop[1];
     server->gate_read = gate[0];
     server->gate_write = gate[1];
-    server->listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(server->listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(server->listener, 8) != 0 ||
-        getsockname(server->listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    server->listener = bound_socket("127.0.0.1", 0, false, &server->port);
+    if (listen(server->listener, 8) != 0) {
         ADD_FAILURE() << "no listener";
         return nullptr;
     }
-    server->port = ntohs(address.sin_port);
     server->thread =
         std::thread(serve, std::ref(*server), mode, ca.dir.path, std::move(first), std::move(rest));
     return server;

@@ -1,4 +1,5 @@
 // The filter between bytes from the network and the terminal.
+#include "support/untrusted_text.hpp"
 #include "term/untrusted.hpp"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "support/untrusted_text.hpp"
 #include "term/untrusted.hpp"
 
 using namespace std::string_literals;

@@ -124,7 +124,7 @@ TEST(Wrap, LongLinesKeepEveryCharacterInOrderWithinTheRoom) {
                 const std::string_view piece = std::string_view(line).substr(from, row.end - from);
                 joined += piece;
                 std::string drawn;
-                const int used = append_wrapped_row(drawn, line, from, row.end, col, room, coding);
+                const int used = append_row(drawn, {line, from, row.end, col, coding}, 0, room);
                 if (row.cols <= room) {
                     EXPECT_EQ(used, row.cols) << context << " row=" << count;
                 } else {

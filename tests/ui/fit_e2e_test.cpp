@@ -12,6 +12,7 @@
 #include "support/e2e_screen.hpp"
 #include "support/gopher_fixture.hpp"
 #include "support/pty_runner.hpp"
+#include "support/untrusted_text.hpp"
 #include "term/untrusted.hpp"
 
 using namespace e2e;

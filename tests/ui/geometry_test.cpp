@@ -2,6 +2,7 @@
 #include "ui/geometry.hpp"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "ui/about.hpp"
 
@@ -23,7 +24,7 @@ TEST(Geometry, ViewsUseTheRowsBetweenHeaderAndBottomRow) {
         int rows, menu_page, text_rows;
     } cases[] = {{0, 0, 1}, {4, 0, 1}, {5, 1, 1}, {24, 20, 20}};
     for (const auto& c : cases) {
-        EXPECT_EQ(menu_page_size(c.rows), c.menu_page) << "rows=" << c.rows;
+        EXPECT_EQ(content_rows(c.rows), c.menu_page) << "rows=" << c.rows;
         EXPECT_EQ(text_visible_rows(c.rows), c.text_rows) << "rows=" << c.rows;
     }
 }
@@ -34,8 +35,12 @@ TEST(Geometry, PromptInputFollowsItsLabel) {
     } cases[] = {{80, 1, 15, 11}, {100, 11, 25, 21}, {0, 1, 15, 11}};
     for (const auto& c : cases) {
         EXPECT_EQ(prompt_label_column(c.cols), c.label) << "cols=" << c.cols;
-        EXPECT_EQ(prompt_input_column(c.cols, PromptKind::search), c.search) << "cols=" << c.cols;
-        EXPECT_EQ(prompt_input_column(c.cols, PromptKind::address), c.address) << "cols=" << c.cols;
+        for (const auto& [kind, input] :
+             {std::pair{PromptKind::search, c.search}, std::pair{PromptKind::address, c.address}}) {
+            EXPECT_EQ(prompt_label_column(c.cols) + static_cast<int>(prompt_label(kind).size()),
+                      input)
+                << "cols=" << c.cols;
+        }
     }
 }
 

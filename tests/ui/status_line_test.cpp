@@ -5,6 +5,8 @@
 #include <string>
 
 #include "support/frame_text.hpp"
+#include "ui/bottom_note.hpp"
+#include "ui/bottom_row.hpp"
 #include "ui/looks.hpp"
 
 namespace {
@@ -44,6 +46,18 @@ TEST(StatusLine, ProgressTakesTheBottomRowOnlyFilteredAndCut) {
     EXPECT_EQ(frame_row(frame, 24), "Connecting to evil.");
     EXPECT_TRUE(frame_attr_run(frame, 24, 1, 20, look::plain));
     EXPECT_EQ(frame_row(frame, 23), "above");
+}
+
+TEST(StatusLine, ErrorIsRedOnTheBottomRow) {
+    winsize size{};
+    size.ws_row = 10;
+    size.ws_col = 80;
+    Frame frame = make_frame(10, 80);
+    draw_bottom_note(&frame, size, {BottomKind::error, "Error: Could not connect to host"},
+                     palette_of(PaletteKind::dark));
+    EXPECT_EQ(frame_row(frame, 10), "Error: Could not connect to host");
+    EXPECT_TRUE(frame_attr_run(frame, 10, 1, 32, look::bold_red));
+    EXPECT_EQ(frame_attr(frame, 10, 33), look::plain);
 }
 
 } // namespace

@@ -11,7 +11,9 @@
 #include "nav/shown_page.hpp"
 #include "nav/text_position.hpp"
 #include "support/frame_text.hpp"
+#include "support/line_counts.hpp"
 #include "support/model_fixture.hpp"
+#include "support/text_places.hpp"
 #include "ui/looks.hpp"
 
 namespace {
