@@ -51,6 +51,7 @@ void save_page(Model* model) {
         return;
     }
     // A page still arriving has what came so far, counted in the page by the transfer.
+    const bool arriving = model->fetch.filling == page;
     const std::size_t size = page->size;
     SaveResult result = save_write(&save.file, {page->content.get(), size});
     if (result.status == SaveStatus::ok) {
