@@ -406,16 +406,19 @@ TEST(PromptScreen, ASearchAddressWithoutItsQueryAsksForIt) {
 }
 
 // Esc and the next key in one write (tmux and ssh send them so): Esc closes the prompt, then the
-// key acts in the view. Needs the decoder that splits such a burst.
-TEST(PromptScreen, DISABLED_EscAndAKeyInOneWriteBothAct) {
+// key acts in the view, in the address, find and save prompts alike.
+TEST(PromptScreen, EscAndAKeyInOneWriteBothAct) {
     const WindowSize& size = window_sizes[0];
-    for (const char* opener : {"o", "/"}) {
+    for (const char* opener : {"o", "/", "s"}) {
         SCOPED_TRACE(std::string("case=") + opener);
         WorkedExample example(size);
         PtyRun& run = *example.run;
         ASSERT_TRUE(example.shown()) << screen_text(run) << run.errors;
         send_keys(run, opener);
         send_keys(run, "cr\xc3\xa8me");
+        ASSERT_TRUE(wait_until(run, [&] {
+            return row_text(run, size.rows).find("cr\xc3\xa8me") != std::string::npos;
+        })) << screen_text(run);
         send_keys(run, "\033\033[B");
         ASSERT_TRUE(wait_for_row(run, read_me_row, at_column(size.content_col, "->Read me")))
             << screen_text(run);
