@@ -61,8 +61,7 @@ void save_page(Model* model) {
         model->message = error_message(std::move(result.message));
         return;
     }
-    model->message =
-        note_message(saved_text(size, save.file.name, arriving || page->incomplete));
+    model->message = note_message(saved_text(size, save.file.name, arriving || page->incomplete));
 }
 
 void reset_download(Save* save) {

@@ -38,8 +38,8 @@ TEST(FetchE2e, SlowPageShowsProgressOnTheBottomRowUntilItHasArrived) {
     ASSERT_TRUE(wait_until(*run, [&] { return row_text(*run, 24).starts_with("Receiving... "); }))
         << screen_text(*run) << run->errors;
     // The header says where the page comes from; nothing else is drawn.
-    EXPECT_EQ(row_text(*run, 1), std::string(23, ' ') + "gopher://" + address_of(*server) +
-                                     "/0/slow");
+    EXPECT_EQ(row_text(*run, 1),
+              std::string(23, ' ') + "gopher://" + address_of(*server) + "/0/slow");
     for (int row = 2; row < 24; ++row) {
         EXPECT_EQ(row_text(*run, row), "") << "row=" << row << " nothing else is drawn";
     }

@@ -147,8 +147,7 @@ TEST(HabitsScreen, ALateOrCutAnswerIsNeverTyped) {
         }
         release_answers(*run);
         const Look light_info{243, colour::none, false};
-        ASSERT_TRUE(
-            wait_until(*run, [&] { return look_at(*run, first_row + 2, 4) == light_info; }))
+        ASSERT_TRUE(wait_until(*run, [&] { return look_at(*run, first_row + 2, 4) == light_info; }))
             << look_at(*run, first_row + 2, 4) << screen_text(*run);
         EXPECT_EQ(row_text(*run, first_row + (timing == AnswerTiming::late ? 1 : 0)).substr(0, 3),
                   " ->");
