@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/hex.hpp"
 #include "gopher/bounded_copy.hpp"
 #include "gopher/decimal.hpp"
 #include "gopher/fields.hpp"
@@ -42,19 +43,6 @@ bool host_acceptable(const char* host) {
 // Not tolower: the locale must not decide whether two hosts are the same.
 char ascii_lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-int hex_value(char c) {
-    if (is_digit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // Decodes every %XX of a URL's selector in place; a "%" without two hex digits stays as it is.

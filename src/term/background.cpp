@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/hex.hpp"
+
 namespace {
 
 // The luminance at which black and white text have the same contrast: (L + 0.05)^2 = 1.05 * 0.05.
@@ -14,19 +16,6 @@ constexpr double light_threshold = 0.179;
 
 double linear(double channel) {
     return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-}
-
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // One channel of 1-4 hex digits, scaled to 0-1 by its own width (f, ff, fff and ffff are white).

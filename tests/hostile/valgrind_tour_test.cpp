@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -63,6 +64,24 @@ std::string long_document() {
     return text;
 }
 
+// One step of a tour: keys sent, then the text they bring on screen.
+struct TourStep {
+    const char* keys;
+    const char* shown;
+};
+
+// The steps in turn, up to the first whose text never shows.
+testing::AssertionResult walk(PtyRun& run, std::initializer_list<TourStep> steps) {
+    for (const TourStep& step : steps) {
+        send_keys(run, step.keys);
+        if (!wait_for_text(run, step.shown, memcheck_wait_ms)) {
+            return testing::AssertionFailure() << "\"" << step.shown << "\" never shown\n"
+                                               << screen_text(run) << run.errors;
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
 } // namespace
 
 TEST(ValgrindTour, EveryScreenRunsCleanUnderMemcheck) {
@@ -80,28 +99,29 @@ TEST(ValgrindTour, EveryScreenRunsCleanUnderMemcheck) {
     auto run_owner = start_program({"127.0.0.1:" + std::to_string(port)}, under_memcheck());
     PtyRun& run = *run_owner;
     const auto step = [&](const char* keys, const char* then_shown) {
-        send_keys(run, keys);
-        return wait_for_text(run, then_shown, memcheck_wait_ms);
+        return walk(run, {{keys, then_shown}});
     };
 
     ASSERT_TRUE(wait_for_text(run, "Tour start", memcheck_wait_ms))
         << screen_text(run) << describe_end(run) << run.errors;
-    ASSERT_TRUE(step("\r", "Document line 1")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("\033[6", "Document line 21")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("a", "Shortcuts:")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("x", "Document line 21")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("b", "Tour start")) << screen_text(run) << run.errors;
-    // Forward shows the document where it was left.
-    ASSERT_TRUE(step("f", "Document line 21")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("b", "Tour start")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("\033[B", "->Find things")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("\r", "Search query:")) << screen_text(run) << run.errors;
-    // The line editor's keys, a character of two bytes among them, end at "word": Left, End,
-    // Home, Delete, Ctrl-W and Backspace each change the line.
-    ASSERT_TRUE(
-        step("xwr\033[Do\033[Fd\033[H\033[3~\033[F cr\xc3\xa8me\027\177", "Search query: word"))
-        << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("\r", "Found the word")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(walk(run, {
+                              {"\r", "Document line 1"},
+                              {"\033[6", "Document line 21"},
+                              {"a", "Shortcuts:"},
+                              {"x", "Document line 21"},
+                              {"b", "Tour start"},
+                              // Forward shows the document where it was left.
+                              {"f", "Document line 21"},
+                              {"b", "Tour start"},
+                              {"\033[B", "->Find things"},
+                              {"\r", "Search query:"},
+                              // The line editor's keys, a character of two bytes among them, end
+                              // at "word": Left, End, Home, Delete, Ctrl-W and Backspace each
+                              // change the line.
+                              {"xwr\033[Do\033[Fd\033[H\033[3~\033[F cr\xc3\xa8me\027\177",
+                               "Search query: word"},
+                              {"\r", "Found the word"},
+                          }));
     send_keys(run, "r");
     // Root, document, search, and now the search again.
     ASSERT_TRUE(wait_for_requests(*server, 4, memcheck_wait_ms)) << describe_end(run);
@@ -356,23 +376,21 @@ TEST(ValgrindTour, BookmarksAndHistoryRunClean) {
     options.environment = {"XDG_DATA_HOME=" + data.path};
     auto run_owner = start_program({"127.0.0.1:" + std::to_string(port)}, options);
     PtyRun& run = *run_owner;
-    const auto step = [&](const char* keys, const char* then_shown) {
-        send_keys(run, keys);
-        return wait_for_text(run, then_shown, memcheck_wait_ms);
-    };
 
     ASSERT_TRUE(wait_for_text(run, "Tour start", memcheck_wait_ms))
         << screen_text(run) << describe_end(run) << run.errors;
-    ASSERT_TRUE(step("m", "Bookmarked: A document")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("B", "Bookmarks")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("\r", "Document line 1")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("H", "A document (here)")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("\033", "Document line 1")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("b", "->A document")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("d", "Remove A document? (y/n)")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("y", "No bookmarks yet.")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("H", "History")) << screen_text(run) << run.errors;
-    ASSERT_TRUE(step("\r", "Document line 1")) << screen_text(run) << run.errors;
+    ASSERT_TRUE(walk(run, {
+                              {"m", "Bookmarked: A document"},
+                              {"B", "Bookmarks"},
+                              {"\r", "Document line 1"},
+                              {"H", "A document (here)"},
+                              {"\033", "Document line 1"},
+                              {"b", "->A document"},
+                              {"d", "Remove A document? (y/n)"},
+                              {"y", "No bookmarks yet."},
+                              {"H", "History"},
+                              {"\r", "Document line 1"},
+                          }));
     send_keys(run, "q");
     expect_clean_end(run, 0);
 }

@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "support/loopback_socket.hpp"
@@ -29,8 +30,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int start_timeout_ms = 15'000;
 
-// Runs the command with no output of its own; its exit status, or -1.
-int run_quietly(std::vector<std::string> args, int timeout_ms) {
+// Starts the command with its standard input and output on /dev/null, its errors too when
+// asked; its PID, or 0 when it could not be run.
+pid_t spawn_quietly(std::vector<std::string> args, bool quiet_errors) {
     std::vector<char*> argv;
     for (std::string& arg : args) {
         argv.push_back(arg.data());
@@ -40,10 +42,19 @@ int run_quietly(std::vector<std::string> args, int timeout_ms) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (quiet_errors) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     pid_t pid = 0;
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    return spawned == 0 ? pid : 0;
+}
+
+// Runs the command with no output of its own; its exit status, or -1.
+int run_quietly(std::vector<std::string> args, int timeout_ms) {
+    const pid_t pid = spawn_quietly(std::move(args), false);
+    if (pid == 0) {
         return -1;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
@@ -195,22 +206,8 @@ std::unique_ptr<TlsFront> start_tls_front(const TestCa& ca, std::string_view cer
                                       "\nconnect = 127.0.0.1:" + std::to_string(backend_port) +
                                       "\ncert = " + ca.dir.file(name + ".pem") +
                                       "\nkey = " + ca.dir.file(name + ".key") + "\n");
-        std::vector<std::string> args{"stunnel4", front->config};
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        const int spawned =
-            posix_spawnp(&front->pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            front->pid = 0;
+        front->pid = spawn_quietly({"stunnel4", front->config}, true);
+        if (front->pid == 0) {
             ADD_FAILURE() << "could not run stunnel4";
             return nullptr;
         }
