@@ -1,15 +1,13 @@
 // The draw step: one whole frame from the model, changing nothing.
 #include "ui/frame.hpp"
 
-#include "ui/confirm.hpp"
-#include "ui/looks.hpp"
-
 #include "nav/model.hpp"
 #include "ui/about.hpp"
 #include "ui/bottom_note.hpp"
 #include "ui/bottom_row.hpp"
 #include "ui/confirm.hpp"
 #include "ui/header.hpp"
+#include "ui/looks.hpp"
 #include "ui/menu_view.hpp"
 #include "ui/prompt.hpp"
 #include "ui/status_line.hpp"

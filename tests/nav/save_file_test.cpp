@@ -316,7 +316,7 @@ TEST(SavedText, BytesUnderOneKilobyteAndTheIncompletePage) {
         {0, false, "Saved 0 bytes to latin1."},
         {1023, false, "Saved 1023 bytes to latin1."},
         {1024, false, "Saved 1 KB to latin1."},
-        {20 * 1024 * 1024, false, "Saved 20.0 MB to latin1."},
+        {20ULL * 1024 * 1024, false, "Saved 20.0 MB to latin1."},
         {5000, true, "Saved 4 KB to latin1 (incomplete page)."},
         {2, true, "Saved 2 bytes to latin1 (incomplete page)."},
     };

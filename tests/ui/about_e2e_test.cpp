@@ -116,7 +116,7 @@ TEST(AboutScreen, LinesStandAtTheirCellsInTheirColours) {
             std::string expected = line.text.empty() ? "" : at_column(place.block_col, line.text);
             const int later = n - first_key_line;
             if (later >= 0 && later < static_cast<int>(std::size(later_keys))) {
-                expected.resize(static_cast<std::size_t>(place.block_col - 1 + 40), ' ');
+                expected.resize(static_cast<std::size_t>(place.block_col) - 1 + 40, ' ');
                 expected += later_keys[later];
                 for (int i = 0; i < static_cast<int>(later_keys[later].size()); ++i) {
                     if (later_keys[later][static_cast<std::size_t>(i)] == ' ') {
