@@ -190,7 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 Key::home, Key::end,  Key::ignored};
             apply(&model, {.kind = EventKind::key, .key = {.length = 1, .key = keys[key % 7]}});
             FUZZ_CHECK(!model.end && model.overlay.kind == OverlayKind::none);
-            FUZZ_CHECK(!model.fetch.active && model.history.pending == nullptr);
+            FUZZ_CHECK(!model.fetch.transfer && model.history.pending == nullptr);
             check_place(model);
             draw(model);
         }

@@ -232,9 +232,13 @@ struct Loop {
             }
             work = work.subspan(1);
         }
-        for (const pollfd& entry : work) {
-            if (ready > 0 && entry.revents != 0) {
-                apply({.kind = EventKind::ready, .fd = entry.fd, .revents = entry.revents});
+        // watched holds the waits' descriptors in their order, after the keyboard.
+        for (std::size_t i = 0; i < work.size(); ++i) {
+            if (ready > 0 && work[i].revents != 0) {
+                apply({.kind = EventKind::ready,
+                       .fd = work[i].fd,
+                       .revents = work[i].revents,
+                       .transfer = waits.fds[i].owner});
             }
         }
         if (now >= waits.deadline) {

@@ -24,7 +24,7 @@
 #include "term/terminal.hpp"
 #include "ui/bookmark_work.hpp"
 #include "ui/fetch_work.hpp"
-#include "ui/save_work.hpp"
+#include "ui/plain_output.hpp"
 
 namespace {
 

@@ -1,17 +1,13 @@
-// The fetch in flight: the transaction of the page asked for, and what its progress row says.
+// The fetch in flight: the transfer of the page asked for, and the page it fills.
 #pragma once
 
 #include <chrono>
 #include <optional>
-#include <string>
 
 #include "gopher/content.hpp"
-#include "gopher/transaction.hpp"
+#include "nav/transfer.hpp"
 
 inline constexpr const char* cancelled_message = "Cancelled.";
-// A fetch that ends sooner draws nothing, so first screens cost no extra frame.
-inline constexpr int progress_delay_ms = 300;
-inline constexpr int progress_interval_ms = 100;
 // A page on screen while the rest of it arrives is drawn again at most this often.
 inline constexpr int loading_frame_ms = 100;
 inline constexpr const char* incomplete_note = " The page is incomplete.";
@@ -31,12 +27,8 @@ struct KeptPage {
 };
 
 struct Fetch {
-    bool active = false;
-    TransactionLimits limits; // the program's; tests shorten them
-    Transaction transaction;
-    std::chrono::steady_clock::time_point next_progress;
-    // The bottom row's text while the page loads: empty until progress_delay_ms have passed.
-    std::string progress;
+    // The page asked for, in flight; none while no page loads.
+    std::optional<Transfer> transfer;
     // The page on screen whose content the rest of the response goes to, from its first screen
     // on; null before. Keys act on it meanwhile.
     Page* filling = nullptr;

@@ -17,6 +17,7 @@
 #include "nav/page_find.hpp"
 #include "nav/save.hpp"
 #include "nav/shown_page.hpp"
+#include "nav/transfer.hpp"
 #include "term/hand_over.hpp"
 
 enum class PromptKind { search, address, save, find };
@@ -77,9 +78,11 @@ struct Model {
     // Until the next key.
     Message message;
     Save save;
-    // Standard output is no terminal: the start address's bytes go there as they arrive,
-    // nothing is drawn and the keyboard is not read.
-    bool plain_output = false;
+    // Standard output is no terminal: the start address's download, its bytes going there as
+    // they arrive. Nothing is drawn, no key is read, and the run ends with the download.
+    std::optional<Transfer> plain_output;
+    // The bounds every transfer starts with: the program's; tests shorten them.
+    TransactionLimits limits;
     winsize window{};
     // Where the bookmarks file is, from the environment at the start, or why there is none.
     BookmarksPath bookmarks;

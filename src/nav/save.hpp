@@ -1,12 +1,12 @@
 // A save in flight, and what the save prompt is to save once it has a name.
 #pragma once
 
-#include <chrono>
+#include <optional>
 #include <string>
 
 #include "gopher/address.hpp"
-#include "gopher/transaction.hpp"
 #include "nav/save_file.hpp"
+#include "nav/transfer.hpp"
 
 inline constexpr const char* save_running_message = "A save is running.";
 inline constexpr const char* save_cancelled_message = "Save cancelled.";
@@ -21,15 +21,11 @@ struct SaveTarget {
     std::string proposed;    // the name first offered: a folder typed saves into it
 };
 
-// One download at a time, going to a file (or, for plain output, to standard output) as it
-// arrives, alongside whatever the user does with the page.
+// One download at a time, going to a file as it arrives, alongside whatever the user does with
+// the page.
 struct Save {
-    bool active = false;
-    bool to_output = false; // plain output: standard output takes the bytes, the run ends after
     SaveTarget target;
     SaveFile file;
-    Transaction transaction;
-    std::chrono::steady_clock::time_point next_progress;
-    // "Saving NAME... N KB" from progress_delay_ms on; empty before.
-    std::string progress;
+    // The download in flight, its progress "Saving NAME... N KB"; none while no save runs.
+    std::optional<Transfer> transfer;
 };

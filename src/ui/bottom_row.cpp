@@ -17,8 +17,8 @@ BottomRow bottom_row(const Model& model) {
     case OverlayKind::none:
         break;
     }
-    if (model.fetch.active && !model.fetch.progress.empty()) {
-        return {BottomKind::progress, model.fetch.progress};
+    if (const auto& fetch = model.fetch.transfer; fetch && !fetch->progress.empty()) {
+        return {BottomKind::progress, fetch->progress};
     }
     const Message& message = model.message;
     if (!message.text.empty()) {
@@ -27,8 +27,8 @@ BottomRow bottom_row(const Model& model) {
                                                                     : BottomKind::note;
         return {kind, message.text, message.keep_end};
     }
-    if (model.save.active && !model.save.progress.empty()) {
-        return {BottomKind::progress, model.save.progress};
+    if (const auto& save = model.save.transfer; save && !save->progress.empty()) {
+        return {BottomKind::progress, save->progress};
     }
     return {};
 }

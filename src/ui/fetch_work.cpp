@@ -6,11 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <poll.h>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "gopher/fields.hpp"
 #include "gopher/menu.hpp"
@@ -19,6 +17,7 @@
 #include "ui/page_on_screen.hpp"
 #include "ui/prompt.hpp"
 #include "ui/status_line.hpp"
+#include "ui/transfer_work.hpp"
 #include "ui/waits.hpp"
 
 namespace {
@@ -33,7 +32,7 @@ std::size_t received(const Transaction& t) {
 
 // LFs in the bytes received since the last look.
 void count_received(Fetch* fetch) {
-    const Transaction& t = fetch->transaction;
+    const Transaction& t = fetch->transfer->transaction;
     const std::size_t used = received(t);
     if (used > fetch->counted) {
         fetch->newlines += newlines_in(received_bytes(t) + fetch->counted, used - fetch->counted);
@@ -46,7 +45,7 @@ void count_received(Fetch* fetch) {
 // that line.
 bool first_screen_arrived(const Model& model) {
     const Fetch& fetch = model.fetch;
-    const Transaction& t = fetch.transaction;
+    const Transaction& t = fetch.transfer->transaction;
     if (t.state == TransactionState::done) {
         return true;
     }
@@ -80,7 +79,7 @@ void show_first_screen(Model* model) {
     accept_fetched(&model->history, Content{});
     Page* page = model->history.current;
     page->incomplete = false;
-    lend_buffer(&fetch.transaction, &page->content, &page->size);
+    lend_buffer(&fetch.transfer->transaction, &page->content, &page->size);
     fetch.filling = page;
     show_current_page(model);
 }
@@ -91,9 +90,7 @@ void stop_filling(Model* model, bool complete) {
     Fetch& fetch = model->fetch;
     Page* page = fetch.filling;
     fetch.filling = nullptr;
-    fetch.active = false;
-    fetch.progress.clear();
-    fetch.transaction = Transaction{};
+    fetch.transfer.reset();
     if (page == nullptr) {
         return;
     }
@@ -132,8 +129,8 @@ std::string cut_short(const Fetch& fetch, std::string_view reason) {
 
 void end_fetch(Model* model) {
     Fetch& fetch = model->fetch;
-    Transaction& t = fetch.transaction;
     if (fetch.filling != nullptr) {
+        const Transaction& t = fetch.transfer->transaction;
         const bool complete = t.state == TransactionState::done;
         if (!complete) {
             model->message = error_message(cut_short(fetch, t.failure));
@@ -141,13 +138,12 @@ void end_fetch(Model* model) {
         stop_filling(model, complete);
         return;
     }
-    fetch.active = false;
-    fetch.progress.clear();
+    Transaction& t = fetch.transfer->transaction;
     if (t.state == TransactionState::done) {
         leave_current_page(model);
         accept_fetched(&model->history, std::move(t.content), t.used);
         model->history.current->incomplete = false;
-        t = Transaction{};
+        fetch.transfer.reset();
         show_current_page(model);
         return;
     }
@@ -158,17 +154,17 @@ void end_fetch(Model* model) {
         drop_fetch(&model->history);
         model->message = error_message(t.failure);
     }
-    t = Transaction{};
+    fetch.transfer.reset();
 }
 
 // Progress on the bottom row from progress_delay_ms on. True when its text changed.
-bool show_progress(Model* model, Clock::time_point now) {
+bool fetch_progress(Model* model, Clock::time_point now) {
     Fetch& fetch = model->fetch;
-    if (now < fetch.next_progress) {
+    Transfer& transfer = *fetch.transfer;
+    if (!progress_due(&transfer, now)) {
         return false;
     }
-    fetch.next_progress = now + milliseconds(progress_interval_ms);
-    const Transaction& t = fetch.transaction;
+    const Transaction& t = transfer.transaction;
     const Page* page = fetch.filling != nullptr ? fetch.filling : page_to_fetch(&model->history);
     std::string text;
     if (t.state == TransactionState::resolving) {
@@ -179,11 +175,7 @@ bool show_progress(Model* model, Clock::time_point now) {
     } else {
         text = receiving_text(received(t));
     }
-    if (text == fetch.progress) {
-        return false;
-    }
-    fetch.progress = std::move(text);
-    return true;
+    return show_progress(&transfer, std::move(text));
 }
 
 } // namespace
@@ -207,11 +199,11 @@ void drop_asked_search(Model* model) {
 }
 
 bool wants_fetch(const Model& model) {
-    return !model.end && !model.fetch.active && page_to_fetch(&model.history) != nullptr;
+    return !model.end && !model.fetch.transfer && page_to_fetch(&model.history) != nullptr;
 }
 
 bool keys_held(const Fetch& fetch) {
-    return fetch.active && fetch.filling == nullptr;
+    return fetch.transfer && fetch.filling == nullptr;
 }
 
 bool page_loading(const Model& model) {
@@ -220,29 +212,25 @@ bool page_loading(const Model& model) {
 
 void start_fetch(Model* model, Clock::time_point now) {
     const Page* page = page_to_fetch(&model->history);
-    if (page == nullptr || model->fetch.active) {
+    if (page == nullptr || model->fetch.transfer) {
         return;
     }
     Fetch& fetch = model->fetch;
-    fetch.transaction = Transaction{};
-    fetch.active = true;
     fetch.filling = nullptr;
     fetch.kept.reset();
     fetch.counted = 0;
     fetch.newlines = 0;
-    fetch.progress.clear();
-    fetch.next_progress = now + milliseconds(progress_delay_ms);
     fetch.next_frame = now;
     fetch.frame_due = false;
-    begin_transaction(&fetch.transaction, page->address, fetch.limits);
-    if (transaction_finished(fetch.transaction)) {
+    const Transfer& transfer = begin_transfer(&fetch.transfer, page->address, model->limits, now);
+    if (transaction_finished(transfer.transaction)) {
         end_fetch(model);
     }
 }
 
 void cancel_fetch(Model* model) {
     Fetch& fetch = model->fetch;
-    if (!fetch.active) {
+    if (!fetch.transfer) {
         return;
     }
     if (fetch.filling != nullptr) {
@@ -250,10 +238,8 @@ void cancel_fetch(Model* model) {
         stop_filling(model, false);
         return;
     }
-    fetch.active = false;
-    fetch.progress.clear();
-    std::string notes = std::move(fetch.transaction.notes);
-    fetch.transaction = Transaction{};
+    std::string notes = std::move(fetch.transfer->transaction.notes);
+    fetch.transfer.reset();
     if (model->history.current == nullptr) {
         model->end = failed_run(cancelled_message, std::move(notes));
         return;
@@ -276,15 +262,13 @@ void leave_loading_page(Model* model) {
 
 bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
     Fetch& fetch = model->fetch;
-    if (!fetch.active) {
+    if (!fetch.transfer) {
         return false;
     }
-    Transaction& t = fetch.transaction;
+    const Transaction& t = fetch.transfer->transaction;
     const auto before = reinterpret_cast<std::uintptr_t>(received_bytes(t));
     const std::size_t used = received(t);
-    if (fd >= 0 || now >= transaction_deadline(t)) {
-        step_transaction(&t, fd, revents, now);
-    }
+    step_transfer(&*fetch.transfer, fd, revents, now);
     // The buffer may have moved when it grew: nothing is read through the old address.
     const bool moved = reinterpret_cast<std::uintptr_t>(received_bytes(t)) != before;
     count_received(&fetch);
@@ -298,13 +282,13 @@ bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
             fetch.next_frame = now + milliseconds(loading_frame_ms);
             return true;
         }
-        return show_progress(model, now);
+        return fetch_progress(model, now);
     }
     if (transaction_finished(t)) {
         end_fetch(model);
         return true;
     }
-    bool frame = show_progress(model, now);
+    bool frame = fetch_progress(model, now);
     if (received(t) != used || moved) {
         page_grew(model);
         fetch.frame_due = true;
@@ -318,16 +302,10 @@ bool step_fetch(Model* model, int fd, short revents, Clock::time_point now) {
 }
 
 void add_fetch_waits(const Fetch& fetch, Waits* waits) {
-    if (!fetch.active) {
+    if (!fetch.transfer) {
         return;
     }
-    std::vector<pollfd> watched;
-    transaction_watch(fetch.transaction, &watched);
-    for (const pollfd& entry : watched) {
-        waits->fds.push_back({entry.fd, entry.events});
-    }
-    waits->deadline =
-        std::min({waits->deadline, transaction_deadline(fetch.transaction), fetch.next_progress});
+    add_transfer_waits(*fetch.transfer, TransferKind::fetch, waits);
     if (fetch.frame_due) {
         waits->deadline = std::min(waits->deadline, fetch.next_frame);
     }

@@ -1,16 +1,11 @@
 // The save in the model: its prompt, the download going to a file as it arrives alongside the
-// page, its progress and its end; and plain output, the same download to standard output.
+// page, its progress and its end.
 #include "ui/save_work.hpp"
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <utility>
-#include <vector>
 
 #include "gopher/file_name.hpp"
 #include "gopher/item_type.hpp"
@@ -21,7 +16,7 @@
 #include "ui/marked_link.hpp"
 #include "ui/page_on_screen.hpp"
 #include "ui/prompt.hpp"
-#include "ui/waits.hpp"
+#include "ui/transfer_work.hpp"
 
 namespace {
 
@@ -64,52 +59,17 @@ void save_page(Model* model) {
     model->message = note_message(saved_text(size, save.file.name, arriving || page->incomplete));
 }
 
-void reset_download(Save* save) {
-    save->active = false;
-    save->transaction = Transaction{};
-    save->progress.clear();
-}
-
-// Plain output's end: status 1 with the message (and any system lines before it).
-void end_run_failed(Model* model, std::string message) {
-    Save& save = model->save;
-    model->end = failed_run(std::move(message), std::move(save.transaction.notes));
-    reset_download(&save);
-}
-
-// Standard output takes every byte, or the reason it could not.
-bool write_output(std::string_view bytes, std::string* failure) {
-    while (!bytes.empty()) {
-        const ssize_t done = write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            *failure = std::string("Error: ") + std::strerror(errno);
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-    }
-    return true;
-}
-
-// The bytes received since the last step go on to the file or standard output. False when that
-// failed; the save has then ended.
+// The bytes received since the last step go on to the file. False when that failed; the save
+// has then ended.
 bool pass_on(Model* model) {
     Save& save = model->save;
-    Transaction& t = save.transaction;
+    Transaction& t = save.transfer->transaction;
     const std::string_view bytes = transaction_received(t);
     if (bytes.empty()) {
         return true;
     }
-    if (save.to_output) {
-        std::string failure;
-        if (!write_output(bytes, &failure)) {
-            end_run_failed(model, std::move(failure));
-            return false;
-        }
-    } else if (SaveResult result = save_write(&save.file, bytes); result.status != SaveStatus::ok) {
-        reset_download(&save);
+    if (SaveResult result = save_write(&save.file, bytes); result.status != SaveStatus::ok) {
+        save.transfer.reset();
         model->message = error_message(std::move(result.message));
         return false;
     }
@@ -119,24 +79,15 @@ bool pass_on(Model* model) {
 
 void end_download(Model* model) {
     Save& save = model->save;
-    const Transaction& t = save.transaction;
-    if (save.to_output) {
-        if (t.state == TransactionState::done) {
-            model->end = RunEnd{};
-            reset_download(&save);
-        } else {
-            end_run_failed(model, t.failure);
-        }
-        return;
-    }
+    const Transaction& t = save.transfer->transaction;
     if (t.state != TransactionState::done) {
         save_cancel(&save.file);
         model->message = error_message(t.failure);
-        reset_download(&save);
+        save.transfer.reset();
         return;
     }
     const std::size_t total = transaction_total(t);
-    reset_download(&save);
+    save.transfer.reset();
     const SaveResult result = save_finish(&save.file);
     if (result.status != SaveStatus::ok) {
         model->message = error_message(result.message);
@@ -146,13 +97,8 @@ void end_download(Model* model) {
 }
 
 void begin_download(Model* model, const Address& address, Clock::time_point now) {
-    Save& save = model->save;
-    save.transaction = Transaction{};
-    save.active = true;
-    save.progress.clear();
-    save.next_progress = now + std::chrono::milliseconds(progress_delay_ms);
-    begin_transaction(&save.transaction, address, model->fetch.limits);
-    if (transaction_finished(save.transaction)) {
+    const Transfer& transfer = begin_transfer(&model->save.transfer, address, model->limits, now);
+    if (transaction_finished(transfer.transaction)) {
         end_download(model);
     }
 }
@@ -182,7 +128,7 @@ void accept_name(Model* model, Clock::time_point now) {
 } // namespace
 
 void ask_to_save_item(Model* model, const MenuItem& item) {
-    if (model->save.active) {
+    if (model->save.transfer) {
         model->message = error_message(save_running_message);
         return;
     }
@@ -195,7 +141,7 @@ void ask_to_save_page(Model* model) {
     if (page == nullptr || !page->content) {
         return;
     }
-    if (model->save.active) {
+    if (model->save.transfer) {
         model->message = error_message(save_running_message);
         return;
     }
@@ -247,63 +193,40 @@ bool key_in_save_prompt(Model* model, DecodedKey key, Clock::time_point now) {
     return true;
 }
 
-void start_plain_output(Model* model, const Address& address, Clock::time_point now) {
-    model->plain_output = true;
-    model->save.to_output = true;
-    begin_download(model, address, now);
-}
-
 bool step_save(Model* model, int fd, short revents, Clock::time_point now) {
     Save& save = model->save;
-    if (!save.active) {
+    if (!save.transfer) {
         return false;
     }
-    Transaction& t = save.transaction;
-    // A descriptor not its own is taken as time passing.
-    if (fd >= 0 || now >= transaction_deadline(t)) {
-        step_transaction(&t, fd, revents, now);
-    }
+    Transfer& transfer = *save.transfer;
+    step_transfer(&transfer, fd, revents, now);
     if (!pass_on(model)) {
         return true;
     }
-    if (transaction_finished(t)) {
+    if (transaction_finished(transfer.transaction)) {
         end_download(model);
         return true;
     }
-    if (save.to_output || now < save.next_progress) {
+    if (!progress_due(&transfer, now)) {
         return false;
     }
-    save.next_progress = now + std::chrono::milliseconds(progress_interval_ms);
-    std::string text = "Saving " + save.file.name + "... " + save_size_text(transaction_total(t));
-    if (text == save.progress) {
-        return false;
-    }
-    save.progress = std::move(text);
-    return true;
+    return show_progress(&transfer, "Saving " + save.file.name + "... " +
+                                        save_size_text(transaction_total(transfer.transaction)));
 }
 
 void add_save_waits(const Save& save, Waits* waits) {
-    if (!save.active) {
-        return;
-    }
-    std::vector<pollfd> watched;
-    transaction_watch(save.transaction, &watched);
-    for (const pollfd& entry : watched) {
-        waits->fds.push_back({entry.fd, entry.events});
-    }
-    waits->deadline = std::min(waits->deadline, transaction_deadline(save.transaction));
-    if (!save.to_output) {
-        waits->deadline = std::min(waits->deadline, save.next_progress);
+    if (save.transfer) {
+        add_transfer_waits(*save.transfer, TransferKind::save, waits);
     }
 }
 
 bool cancel_save(Model* model) {
     Save& save = model->save;
-    if (!save.active || save.to_output) {
+    if (!save.transfer) {
         return false;
     }
     save_cancel(&save.file);
-    reset_download(&save);
+    save.transfer.reset();
     model->message = note_message(save_cancelled_message);
     return true;
 }

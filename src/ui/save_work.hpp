@@ -1,12 +1,11 @@
 // The save in the model: its prompt, the download going to a file as it arrives alongside the
-// page, its progress and its end; and plain output, the same download to standard output.
+// page, its progress and its end.
 #pragma once
 
 #include <chrono>
 
 #include "term/key_decoder.hpp"
 
-struct Address;
 struct MenuItem;
 struct Model;
 struct Save;
@@ -24,11 +23,6 @@ void save_key(Model* model);
 // next key, and the prompt comes back with the name.
 [[nodiscard]] bool key_in_save_prompt(Model* model, DecodedKey key,
                                       std::chrono::steady_clock::time_point now);
-
-// Plain output: the address's bytes go to standard output as they arrive, and the run ends with
-// the download (its failure as the run's fatal message).
-void start_plain_output(Model* model, const Address& address,
-                        std::chrono::steady_clock::time_point now);
 
 // A descriptor was ready (fd -1 when none is), or a deadline may have passed. True when the
 // screen changed: the save ended or its progress moved.

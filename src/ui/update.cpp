@@ -12,6 +12,7 @@
 #include "ui/key_actions.hpp"
 #include "ui/link_programs.hpp"
 #include "ui/page_on_screen.hpp"
+#include "ui/plain_output.hpp"
 #include "ui/prompt.hpp"
 #include "ui/save_work.hpp"
 
@@ -52,7 +53,7 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
     case EventKind::fetch:
         start_fetch(model, now);
         // A fetch that failed at once (a host that does not resolve) has its message to show.
-        return !model->fetch.active;
+        return !model->fetch.transfer;
     case EventKind::resize:
         fit_to_window(model, event.window);
         fit_prompt(&model->overlay, model->window);
@@ -65,12 +66,24 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
         cancel_fetch(model);
         return true;
     case EventKind::ready:
+        // The descriptor goes to the one transfer that watches it.
+        switch (event.transfer) {
+        case TransferKind::fetch:
+            return step_fetch(model, event.fd, event.revents, now);
+        case TransferKind::save:
+            return step_save(model, event.fd, event.revents, now);
+        case TransferKind::output:
+            step_plain_output(model, event.fd, event.revents, now);
+            return false;
+        }
+        return false;
     case EventKind::time: {
-        // Both may be in flight; each steps on its own descriptor or deadline.
-        const bool fetched = step_fetch(model, event.fd, event.revents, now);
-        const bool saved = step_save(model, event.fd, event.revents, now);
+        // Each transfer steps once its own deadline has come.
+        const bool fetched = step_fetch(model, -1, 0, now);
+        const bool saved = step_save(model, -1, 0, now);
+        step_plain_output(model, -1, 0, now);
         // A search still looking takes its next step at each turn.
-        const bool found = event.kind == EventKind::time && step_find(model);
+        const bool found = step_find(model);
         return fetched || saved || found;
     }
     case EventKind::idle:
@@ -131,4 +144,5 @@ void collect_waits(const Model& model, Waits* waits) {
     add_fetch_waits(model.fetch, waits);
     add_find_waits(model.find, waits);
     add_save_waits(model.save, waits);
+    add_plain_output_waits(model, waits);
 }

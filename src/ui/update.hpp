@@ -4,6 +4,7 @@
 #include <chrono>
 #include <sys/ioctl.h>
 
+#include "nav/transfer.hpp"
 #include "term/hand_over.hpp"
 #include "term/key_decoder.hpp"
 #include "ui/waits.hpp"
@@ -16,7 +17,7 @@ enum class EventKind {
     resize,      // the window has a new size
     input_ended, // no key can come any more: the run ends as if 'q' was pressed
     cancel,      // Esc or Ctrl-C while a page loads
-    ready,       // a descriptor of the work in flight is ready (fd, revents)
+    ready,       // a descriptor of a transfer in flight is ready (fd, revents; transfer: whose)
     time,        // a deadline of the work in flight may have passed
     idle,        // the frame is out: the work left for after it (a long menu's items, the
                  // text's line count) is done now, before the next key
@@ -30,6 +31,7 @@ struct Event {
     DecodedKey key{};
     int fd = -1;
     short revents = 0;
+    TransferKind transfer = TransferKind::fetch;
     winsize window{};
     ProgramEnd program{};
 };

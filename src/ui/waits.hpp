@@ -4,10 +4,13 @@
 #include <chrono>
 #include <vector>
 
-// Descriptors with the events wanted, and the nearest deadline.
+#include "nav/transfer.hpp"
+
+// Descriptors with the events wanted and the transfer each is for, and the nearest deadline.
 struct Wait {
     int fd;
     short events;
+    TransferKind owner;
 };
 struct Waits {
     std::vector<Wait> fds;

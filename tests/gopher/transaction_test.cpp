@@ -150,7 +150,7 @@ struct LoopRun {
                                                  .idle_timeout_ms = 5000}) {
         model.window.ws_row = 24;
         model.window.ws_col = 80;
-        model.fetch.limits = limits;
+        model.limits = limits;
     }
     // A page already on screen, as a fetch before left it.
     void show(const Address& address, std::string_view content) {

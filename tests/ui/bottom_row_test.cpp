@@ -23,22 +23,20 @@ TEST(BottomRow, EachTextGivesWayToTheOnesAboveIt) {
             model.overlay.kind = OverlayKind::prompt;
         }
         if (top <= 1) {
-            model.fetch.active = true;
-            model.fetch.progress = texts[1];
+            model.fetch.transfer.emplace().progress = texts[1];
         }
         if (top <= 2) {
             model.message = note_message(texts[2], true);
         }
-        model.save.active = true;
-        model.save.progress = texts[3];
+        model.save.transfer.emplace().progress = texts[3];
         const std::string out = frame_text(draw_frame(model));
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(out.find(texts[i]) != std::string::npos, i == top)
                 << "top=" << texts[top] << " text=" << texts[i];
         }
         // The state is the loop's own: it ends no transaction of a test's.
-        model.fetch.active = false;
-        model.save.active = false;
+        model.fetch.transfer.reset();
+        model.save.transfer.reset();
     }
 }
 
@@ -49,8 +47,7 @@ TEST(BottomRow, TheRankingSaysWhichKindAndWhichText) {
     Model& model = f.model;
     const auto row = [&] { return bottom_row(model); };
     EXPECT_EQ(row().kind, BottomKind::empty);
-    model.save.active = true;
-    model.save.progress = "Saving a.bin... 1 KB";
+    model.save.transfer.emplace().progress = "Saving a.bin... 1 KB";
     EXPECT_EQ(row().kind, BottomKind::progress);
     EXPECT_EQ(row().text, "Saving a.bin... 1 KB");
     model.message = error_message("Error: gone");
@@ -63,10 +60,9 @@ TEST(BottomRow, TheRankingSaysWhichKindAndWhichText) {
     model.message = note_message("gopher://alpha.lan:70/1/", true);
     EXPECT_EQ(row().kind, BottomKind::note);
     EXPECT_TRUE(row().keep_end);
-    model.fetch.active = true;
-    model.fetch.progress = "";
+    model.fetch.transfer.emplace().progress = "";
     EXPECT_EQ(row().kind, BottomKind::note) << "no progress before its delay";
-    model.fetch.progress = "Connecting to alpha.lan:70...";
+    model.fetch.transfer->progress = "Connecting to alpha.lan:70...";
     EXPECT_EQ(row().kind, BottomKind::progress);
     EXPECT_EQ(row().text, "Connecting to alpha.lan:70...");
     model.overlay.kind = OverlayKind::prompt;
@@ -84,8 +80,8 @@ TEST(BottomRow, TheRankingSaysWhichKindAndWhichText) {
     EXPECT_EQ(row().text, "Remove Alpha? (y/n)");
     model.overlay.kind = OverlayKind::about;
     EXPECT_EQ(row().kind, BottomKind::empty) << "the about screen has no bottom row";
-    model.fetch.active = false;
-    model.save.active = false;
+    model.fetch.transfer.reset();
+    model.save.transfer.reset();
 }
 
 TEST(BottomRow, TheUKeyShowsThePagesURLInTheTextView) {
