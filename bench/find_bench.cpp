@@ -38,11 +38,11 @@ void find_in_text(benchmark::State& state) {
     const char* needle = needles[state.range(1)];
     const long lines = lines_in(text);
     for (auto _ : state) {
-        FindState find =
-            find_start(text, lines, text.data(), 0, needle, FindDirection::forward, true);
+        const FindText in{text, lines, needle};
+        FindState find = find_start(in, 0, 0, FindDirection::forward, true);
         FindResult result;
         do {
-            result = find_step(find, std::size_t{1} << 20);
+            result = find_step(find, in, std::size_t{1} << 20);
         } while (result.status == FindStatus::searching);
         benchmark::DoNotOptimize(result);
     }

@@ -172,71 +172,101 @@ const char* last_line(std::string_view text) {
     return lf != nullptr ? static_cast<const char*>(lf) + 1 : text.data();
 }
 
-// Moves the state's line one step in its direction, round the ends.
-void step_line(FindState& state) {
-    if (state.direction == FindDirection::forward) {
-        const std::string_view line = line_at(state.text, state.at);
+// A search's next line while a step runs: the state's offset as a pointer into the text as it
+// is during this step.
+struct LineCursor {
+    std::string_view text;
+    long line_count = 0;
+    const char* at = nullptr;
+    long index = 0;
+    bool wrapped = false;
+};
+
+// Moves the cursor's line one step in the direction, round the ends.
+void step_line(LineCursor& cursor, FindDirection direction) {
+    if (direction == FindDirection::forward) {
+        const std::string_view line = line_at(cursor.text, cursor.at);
         const char* next = line.data() + line.size() + 1;
-        if (next < text_end(state.text)) {
-            state.at = next;
-            ++state.at_index;
+        if (next < text_end(cursor.text)) {
+            cursor.at = next;
+            ++cursor.index;
         } else {
-            state.at = state.text.data();
-            state.at_index = 0;
-            state.wrapped = true;
+            cursor.at = cursor.text.data();
+            cursor.index = 0;
+            cursor.wrapped = true;
         }
         return;
     }
-    if (state.at != state.text.data()) {
-        const auto before = static_cast<std::size_t>(state.at - 1 - state.text.data());
-        const void* lf = memrchr(state.text.data(), '\n', before);
-        state.at = lf != nullptr ? static_cast<const char*>(lf) + 1 : state.text.data();
-        --state.at_index;
+    if (cursor.at != cursor.text.data()) {
+        const auto before = static_cast<std::size_t>(cursor.at - 1 - cursor.text.data());
+        const void* lf = memrchr(cursor.text.data(), '\n', before);
+        cursor.at = lf != nullptr ? static_cast<const char*>(lf) + 1 : cursor.text.data();
+        --cursor.index;
     } else {
-        state.at = last_line(state.text);
-        state.at_index = state.line_count - 1;
-        state.wrapped = true;
+        cursor.at = last_line(cursor.text);
+        cursor.index = cursor.line_count - 1;
+        cursor.wrapped = true;
     }
+}
+
+std::size_t offset_in(std::string_view text, const char* at) {
+    return static_cast<std::size_t>(at - text.data());
 }
 
 } // namespace
 
-FindState find_start(std::string_view text, long line_count, const char* line, long line_index,
-                     std::string_view needle, FindDirection direction, bool include_start) {
+FindState find_start(FindText text, std::size_t line, long line_index, FindDirection direction,
+                     bool include_start) {
     FindState state;
-    state.text = text;
-    state.needle = folded(needle);
     state.direction = direction;
-    state.line_count = line_count;
     state.at = line;
     state.at_index = line_index;
-    state.done = text.empty() || needle.empty();
-    if (!state.done && !include_start) {
-        step_line(state);
+    if (line < text.text.size() && !include_start) {
+        LineCursor cursor{text.text, text.line_count, text.text.data() + line, line_index, false};
+        step_line(cursor, direction);
+        state.at = offset_in(text.text, cursor.at);
+        state.at_index = cursor.index;
+        state.wrapped = cursor.wrapped;
     }
     state.first = state.at;
     return state;
 }
 
-FindResult find_step(FindState& state, std::size_t byte_budget) {
+FindResult find_step(FindState& state, FindText text, std::size_t byte_budget) {
+    if (text.text.empty() || text.needle.empty() || state.at >= text.text.size() ||
+        state.first >= text.text.size()) {
+        return {FindStatus::no_match, 0, 0, state.wrapped};
+    }
+    const std::string needle = folded(text.needle);
+    const char* first = text.text.data() + state.first;
+    LineCursor cursor{text.text, text.line_count, text.text.data() + state.at, state.at_index,
+                      state.wrapped};
     std::size_t spent = 0;
-    while (!state.done) {
-        const std::string_view line = line_at(state.text, state.at);
-        const FindResult here{FindStatus::found, state.at, state.at_index, state.wrapped};
-        const bool match = line_has_match(line, state.needle, &state.scratch);
-        step_line(state);
-        if (state.at == state.first || match) {
-            state.done = true;
-        }
+    FindResult result{FindStatus::searching, 0, 0, false};
+    for (;;) {
+        const std::string_view line = line_at(text.text, cursor.at);
+        const FindResult here{FindStatus::found, offset_in(text.text, cursor.at), cursor.index,
+                              cursor.wrapped};
+        const bool match = line_has_match(line, needle, &state.scratch);
+        step_line(cursor, state.direction);
         if (match) {
-            return here;
+            result = here;
+            break;
+        }
+        if (cursor.at == first) {
+            result = {FindStatus::no_match, 0, 0, cursor.wrapped};
+            break;
         }
         spent += line.size() + 1;
         if (spent >= byte_budget) {
-            return {FindStatus::searching, nullptr, 0, state.wrapped};
+            result = {FindStatus::searching, 0, 0, cursor.wrapped};
+            break;
         }
     }
-    return {FindStatus::no_match, nullptr, 0, state.wrapped};
+    state.at = offset_in(text.text, cursor.at);
+    state.at_index = cursor.index;
+    state.wrapped = cursor.wrapped;
+    return result;
 }
 
 namespace {

@@ -24,27 +24,31 @@ struct FindScratch {
     std::string folded;
 };
 
+// What a search looks through at each of its steps: the text as it is now (it may have grown or
+// moved since the step before, while it arrives), its line count (lines_in(text)), and the
+// needle as typed.
+struct FindText {
+    std::string_view text; // lines separated by LF
+    long line_count = 0;
+    std::string_view needle;
+};
+
 // A search for the next (or previous) line of a text holding a match, done in steps so that the
-// event loop can read keys between them (and Esc can drop it).
+// event loop can read keys between them (and Esc can drop it). Its lines by offset, as the text
+// may move between the steps.
 struct FindState {
-    std::string_view text; // the page's bytes, lines separated by LF
-    std::string needle;    // case-folded
     FindDirection direction = FindDirection::forward;
-    long line_count = 0;         // lines_in(text)
-    const char* first = nullptr; // the first line looked at: the search ends when back at it
-    const char* at = nullptr;    // the next line to look at, and its index
+    std::size_t first = 0; // the first line looked at: the search ends when back at it
+    std::size_t at = 0;    // the next line to look at, and its index
     long at_index = 0;
     bool wrapped = false; // went past the end to the top, or past the top to the end
-    bool done = false;    // every line has been looked at
     FindScratch scratch;
 };
 
-// A search from the line at `line` (its first byte; line_index its index) in the direction
-// given. include_start: the line itself is looked at first (a new search from the top of the
-// screen); otherwise it is looked at last (the next match after one already found).
-// line_count: lines_in(text).
-[[nodiscard]] FindState find_start(std::string_view text, long line_count, const char* line,
-                                   long line_index, std::string_view needle,
+// A search from the line at offset `line` (line_index its index) in the direction given.
+// include_start: the line itself is looked at first (a new search from the top of the screen);
+// otherwise it is looked at last (the next match after one already found).
+[[nodiscard]] FindState find_start(FindText text, std::size_t line, long line_index,
                                    FindDirection direction, bool include_start);
 
 enum class FindStatus {
@@ -54,16 +58,16 @@ enum class FindStatus {
 };
 struct FindResult {
     FindStatus status = FindStatus::searching;
-    const char* line = nullptr;
+    std::size_t line = 0; // its offset in the text
     long line_index = 0;
     bool wrapped = false; // the match lies past the end (forward) or before the top (backward)
 };
 
 // Looks at lines until one holds a match or about byte_budget bytes have been looked at (a
 // step always finishes the line it is in). Lines of printable ASCII and TAB are matched on
-// their bytes; others only when they may hold the needle's first character. Once found, the
-// state is spent: the next match is a new search from the found line.
-[[nodiscard]] FindResult find_step(FindState& state, std::size_t byte_budget);
+// their bytes; others only when they may hold the needle's first character. Once it has found
+// a line or none, the state is spent: the next match is a new search from the found line.
+[[nodiscard]] FindResult find_step(FindState& state, FindText text, std::size_t byte_budget);
 
 // A match in a line, as the bytes of the source line it covers (whole pieces of the filter).
 using MatchSpan = ByteRange;

@@ -2,32 +2,45 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "nav/find.hpp"
 #include "nav/shown_page.hpp"
 
-// The match the screen was last brought to: the line of a text that holds it (by offset, as the
-// content moves while it arrives) and the match's first byte in the line, or the item of a
-// menu.
-struct FoundMatch {
+// A match in a text: the line that holds it (by offset, as the content moves while it arrives,
+// and its index) and the match's first byte in the line.
+struct TextMatch {
     std::size_t line_at = 0;
     long line = 0;
     std::size_t byte = 0;
-    long item = -1;
 };
+
+// A search of a long text still looking, a step per turn of the loop: the page searched, and the
+// match it went on from, which stays marked meanwhile and is kept when a key stops the search.
+struct FindLooking {
+    ShownKey page;
+    FindState state;
+    std::optional<TextMatch> from;
+};
+
+// The screen was brought to a match: in a text, or in an item of a menu. Its matches are marked
+// while the same page and content are shown.
+struct FoundInText {
+    ShownKey page;
+    TextMatch match;
+};
+struct FoundInMenu {
+    ShownKey page;
+    long item = 0;
+};
+
+// Nothing found (no search yet, none found, or the one that looked stopped), still looking, or
+// found.
+using FindPhase = std::variant<std::monostate, FindLooking, FoundInText, FoundInMenu>;
 
 struct PageFind {
     std::string needle; // the last text searched for, kept for the run; empty before any
-    // A search of a text in steps, between keys: the lines left to look at; its first line and
-    // the next one by offset between the steps.
-    bool running = false;
-    FindState state;
-    std::size_t first_at = 0;
-    std::size_t next_at = 0;
-    // The page searched and the match found there; its matches on screen are marked while the
-    // same page and content are shown (key, with found set).
-    ShownKey key;
-    bool found = false;
-    FoundMatch match;
+    FindPhase phase;
 };

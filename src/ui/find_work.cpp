@@ -3,8 +3,10 @@
 #include "ui/find_work.hpp"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <tuple>
+#include <variant>
 #include <vector>
 
 #include "gopher/menu_item.hpp"
@@ -12,6 +14,7 @@
 #include "term/wrap.hpp"
 #include "ui/geometry.hpp"
 #include "ui/page_on_screen.hpp"
+#include "ui/text_lines.hpp"
 #include "ui/text_scroll.hpp"
 #include "ui/text_view.hpp"
 #include "ui/waits.hpp"
@@ -91,26 +94,29 @@ void land_in_text(Model* model, const TextRows& rows, RowPlace line, std::string
     if (!rows.wrap) {
         shown.left = left_showing(rows, bytes, span, shown.left);
     }
-    find.found = true;
-    find.key = shown.key;
-    find.match = {static_cast<std::size_t>(line.line - rows.text.data()), line.line_index,
-                  span.from, -1};
+    find.phase = FoundInText{
+        shown.key,
+        {static_cast<std::size_t>(line.line - rows.text.data()), line.line_index, span.from}};
     note_wrapped(&model->message, wrapped);
 }
 
 void not_found(Model* model) {
     PageFind& find = model->find;
-    find.running = false;
-    find.found = false;
+    find.phase = std::monostate{};
     model->message = error_message("Not found: " + find.needle);
+}
+
+// The text the search of the page on screen looks through now.
+FindText find_text(const Model& model, const TextRows& rows) {
+    return {rows.text, text_line_count(model), model.find.needle};
 }
 
 // A search of the text from the first row on screen, or from the row of the match found last
 // (the rows of its line that `which` allows first, then the other lines in turn, round the end,
 // the origin's line last).
-void search_text(Model* model, bool from_match, Rows which, FindDirection direction) {
+void search_text(Model* model, std::optional<TextMatch> from, Rows which, FindDirection direction) {
     measure_text_page(model);
-    ShownPage& shown = model->shown;
+    const ShownPage& shown = model->shown;
     PageFind& find = model->find;
     const TextRows rows = text_rows(*model);
     if (rows.text.empty()) {
@@ -118,10 +124,10 @@ void search_text(Model* model, bool from_match, Rows which, FindDirection direct
         return;
     }
     RowPlace origin = text_top(*model, rows);
-    if (from_match && find.match.line_at < rows.text.size()) {
+    if (from && from->line_at < rows.text.size()) {
         // The row as the lines are laid out now: `w` or a resize may have moved it.
-        const char* line = rows.text.data() + find.match.line_at;
-        origin = {line, find.match.line, row_of_byte(rows, line, find.match.byte)};
+        const char* line = rows.text.data() + from->line_at;
+        origin = {line, from->line, row_of_byte(rows, line, from->byte)};
     }
     const RowCursor cursor = row_cursor(rows, {origin.line, origin.line_index, 0});
     const std::vector<MatchSpan> spans = find_in_line(cursor.line, find.needle, cursor.coding);
@@ -139,12 +145,11 @@ void search_text(Model* model, bool from_match, Rows which, FindDirection direct
         land_in_text(model, rows, origin, cursor.line, *chosen, false);
         return;
     }
-    find.state = find_start(rows.text, shown.text_lines, origin.line, origin.line_index,
-                            find.needle, direction, false);
-    find.first_at = static_cast<std::size_t>(find.state.first - rows.text.data());
-    find.next_at = static_cast<std::size_t>(find.state.at - rows.text.data());
-    find.running = true;
-    find.key = shown.key;
+    find.phase = FindLooking{shown.key,
+                             find_start(find_text(*model, rows),
+                                        static_cast<std::size_t>(origin.line - rows.text.data()),
+                                        origin.line_index, direction, false),
+                             from};
     // A short text is done before this key's frame.
     std::ignore = step_find(model);
 }
@@ -182,9 +187,7 @@ void land_in_menu(Model* model, long index, bool wrapped) {
         }
     }
     shown.place_rows = rows;
-    find.found = true;
-    find.key = shown.key;
-    find.match = {0, 0, 0, index};
+    find.phase = FoundInMenu{shown.key, index};
     note_wrapped(&model->message, wrapped);
 }
 
@@ -201,8 +204,10 @@ void search_menu(Model* model, long from, bool include_from, FindDirection direc
     land_in_menu(model, found.index, found.wrapped);
 }
 
-bool match_here(const Model& model) {
-    return model.find.found && model.find.key == model.shown.key;
+// The match found last, when it is on the page on screen.
+template <class Found> const Found* found_here(const Model& model) {
+    const auto* found = std::get_if<Found>(&model.find.phase);
+    return found != nullptr && found->page == model.shown.key ? found : nullptr;
 }
 
 } // namespace
@@ -213,7 +218,7 @@ void accept_find(Model* model, std::string_view typed) {
         return;
     }
     model->find.needle = typed;
-    model->find.found = false;
+    model->find.phase = std::monostate{};
     if (current_content(*model) == nullptr) {
         return;
     }
@@ -221,7 +226,7 @@ void accept_find(Model* model, std::string_view typed) {
     if (shown.menu) {
         search_menu(model, shown.place.top, true, FindDirection::forward);
     } else {
-        search_text(model, false, Rows::from, FindDirection::forward);
+        search_text(model, std::nullopt, Rows::from, FindDirection::forward);
     }
 }
 
@@ -231,42 +236,37 @@ void find_again(Model* model, FindDirection direction) {
     }
     const bool forward = direction == FindDirection::forward;
     const ShownPage& shown = model->shown;
-    const FoundMatch& match = model->find.match;
     if (shown.menu) {
-        if (match_here(*model)) {
-            search_menu(model, match.item, false, direction);
+        if (const FoundInMenu* found = found_here<FoundInMenu>(*model)) {
+            search_menu(model, found->item, false, direction);
         } else {
             search_menu(model, shown.place.top, forward, direction);
         }
         return;
     }
-    if (match_here(*model)) {
-        search_text(model, true, forward ? Rows::after : Rows::before, direction);
+    if (const FoundInText* found = found_here<FoundInText>(*model)) {
+        search_text(model, found->match, forward ? Rows::after : Rows::before, direction);
     } else {
-        search_text(model, false, forward ? Rows::from : Rows::before, direction);
+        search_text(model, std::nullopt, forward ? Rows::from : Rows::before, direction);
     }
 }
 
 bool step_find(Model* model) {
     PageFind& find = model->find;
-    if (!find.running) {
+    auto* looking = std::get_if<FindLooking>(&find.phase);
+    if (looking == nullptr) {
         return false;
     }
-    if (!(find.key == model->shown.key) || model->shown.menu) {
-        find.running = false; // the page it searched has gone
+    if (!(looking->page == model->shown.key) || model->shown.menu) {
+        stop_find(&find); // the page it searched has gone
         return false;
     }
     // The text may have grown or moved since the last step, while it arrives: the search goes
     // on from the same lines.
     measure_text_page(model);
     const TextRows rows = text_rows(*model);
-    FindState& state = find.state;
-    state.text = rows.text;
-    state.line_count = model->shown.text_lines;
-    state.first = rows.text.data() + find.first_at;
-    state.at = rows.text.data() + find.next_at;
-    const FindResult result = find_step(state, step_bytes);
-    find.next_at = static_cast<std::size_t>(state.at - rows.text.data());
+    const FindResult result = find_step(looking->state, find_text(*model, rows), step_bytes);
+    const FindDirection direction = looking->state.direction;
     switch (result.status) {
     case FindStatus::searching:
         return false;
@@ -276,26 +276,31 @@ bool step_find(Model* model) {
     case FindStatus::found:
         break;
     }
-    find.running = false;
-    const RowPlace line{result.line, result.line_index, 0};
+    const RowPlace line{rows.text.data() + result.line, result.line_index, 0};
     const RowCursor cursor = row_cursor(rows, line);
     const std::vector<MatchSpan> spans = find_in_line(cursor.line, find.needle, cursor.coding);
     if (spans.empty()) {
         not_found(model);
         return true;
     }
-    const bool forward = state.direction == FindDirection::forward;
+    const bool forward = direction == FindDirection::forward;
     land_in_text(model, rows, line, cursor.line, forward ? spans.front() : spans.back(),
                  result.wrapped);
     return true;
 }
 
 void stop_find(PageFind* find) {
-    find->running = false;
+    if (const auto* looking = std::get_if<FindLooking>(&find->phase)) {
+        if (looking->from) {
+            find->phase = FoundInText{looking->page, *looking->from};
+        } else {
+            find->phase = std::monostate{};
+        }
+    }
 }
 
 void add_find_waits(const PageFind& find, Waits* waits) {
-    if (find.running) {
+    if (std::holds_alternative<FindLooking>(find.phase)) {
         waits->deadline = std::chrono::steady_clock::time_point::min();
     }
 }

@@ -23,6 +23,7 @@
 #include "ui/page_on_screen.hpp"
 #include "ui/prompt.hpp"
 #include "ui/save_work.hpp"
+#include "ui/text_lines.hpp"
 #include "ui/text_scroll.hpp"
 #include "ui/text_view.hpp"
 
@@ -148,7 +149,7 @@ void move_in_page(Model* model, Key key) {
     const TextRows rows = text_rows(*model);
     set_text_top(&model->shown, rows,
                  scroll_text(rows, text_top(*model, rows), key,
-                             text_visible_rows(model->window.ws_row), shown.text_lines));
+                             text_visible_rows(model->window.ws_row), text_line_count(*model)));
 }
 
 // Right and Left scroll a text sideways while its lines are cut; elsewhere they do nothing.

@@ -1,6 +1,7 @@
 // The menu view: coloured rows, the selection marker, and the menu's keys.
 #include "ui/menu_view.hpp"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,8 @@ void draw_menu(const Model& model, Frame* frame) {
         const char* content = items_content(model);
         const int selected = shown_selected_ordinal(shown);
         const bool marked = find_marks_shown(model);
+        // In the item a search landed on, its first match is the one it landed on.
+        const std::optional<long> landed_item = item_match_shown(model);
         const Palette& palette = model_palette(model);
         const bool labels = model.looks.labels;
         std::string row;
@@ -61,8 +64,7 @@ void draw_menu(const Model& model, Frame* frame) {
             const std::vector<MatchSpan> matches =
                 marked ? find_in_line(display, model.find.needle, coding)
                        : std::vector<MatchSpan>{};
-            // In the item a search landed on, its first match is the one it landed on.
-            const bool landed = static_cast<long>(top) + k == model.find.match.item;
+            const bool landed = static_cast<long>(top) + k == landed_item;
             append_row(row, {display, 0, display.size(), 0, coding}, 0, left,
                        {matches,
                         {&mark_on, 1},

@@ -9,6 +9,7 @@
 #include "nav/model.hpp"
 #include "nav/text_position.hpp"
 #include "ui/geometry.hpp"
+#include "ui/text_lines.hpp"
 #include "ui/text_scroll.hpp"
 #include "ui/text_view.hpp"
 
@@ -38,13 +39,12 @@ void relayout_menu(Model* model) {
     }
 }
 
-// The text received so far: its lines from the fetch's count, its length up to the first NUL,
-// found in the bytes that came since the last look.
+// The text received so far: its length up to the first NUL, found in the bytes that came since
+// the last look (its lines are the fetch's count).
 void count_arrived(Model* model) {
     ShownPage& shown = model->shown;
     const char* content = current_content(*model);
     const std::size_t used = model->history.current->size;
-    shown.text_lines = loaded_lines(*model);
     if (!shown.text_nul && used > shown.text_size) {
         const void* nul = std::memchr(content + shown.text_size, '\0', used - shown.text_size);
         shown.text_nul = nul != nullptr;
@@ -68,7 +68,7 @@ const char* current_content(const Model& model) {
 void measure_text_page(Model* model) {
     ShownPage& shown = model->shown;
     const char* content = current_content(*model);
-    if (content == nullptr || shown.menu || shown.text_lines >= 0) {
+    if (content == nullptr || shown.menu || text_line_count(*model) >= 0) {
         return;
     }
     const TextMeasure measure = measure_text(content);
@@ -87,7 +87,8 @@ void bound_text(Model* model) {
     if (!shown.top.found) {
         // A line kept from a visit before: found once, within the text.
         long line = shown.top.line;
-        const long last = shown.text_lines > 0 ? shown.text_lines - 1 : 0;
+        const int lines = text_line_count(*model);
+        const long last = lines > 0 ? lines - 1 : 0;
         line = line < 0 ? 0 : (line > last ? last : line);
         shown.top = {static_cast<std::size_t>(skip_lines(content, line) - content), line,
                      shown.top.row, true};
@@ -100,7 +101,7 @@ void bound_text(Model* model) {
 
 void show_current_page(Model* model) {
     ShownPage& shown = model->shown;
-    const bool loading = model->fetch.filling == model->history.current;
+    const bool loading = text_arriving(*model);
     prepare_shown_page(&shown, model->history.current, rows_of(*model), loading);
     const char* content = current_content(*model);
     if (content == nullptr) {
@@ -124,15 +125,6 @@ void show_current_page(Model* model) {
         measure_text_page(model);
     }
     bound_text(model);
-}
-
-int loaded_lines(const Model& model) {
-    const Fetch& fetch = model.fetch;
-    const char* bytes = current_content(model);
-    const std::size_t used = bytes != nullptr ? model.history.current->size : 0;
-    const bool cut = used > 0 && bytes[used - 1] != '\n';
-    const std::size_t lines = fetch.newlines + (cut ? 1 : 0);
-    return lines > INT_MAX ? INT_MAX : static_cast<int>(lines);
 }
 
 void page_grew(Model* model) {
@@ -226,7 +218,7 @@ bool has_pending_work(const Model& model) {
     if (current_content(model) == nullptr || !(shown.key.page == model.history.current)) {
         return false;
     }
-    return shown.menu ? !shown.placed : shown.text_lines < 0;
+    return shown.menu ? !shown.placed : text_line_count(model) < 0;
 }
 
 bool do_pending_work(Model* model) {

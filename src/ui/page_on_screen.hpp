@@ -21,8 +21,6 @@ void show_current_page(Model* model);
 void page_grew(Model* model);
 // Its transfer has ended, whole or cut: the last line, which may have no LF, is taken too.
 void page_loaded(Model* model);
-// Lines of the content received so far, from the fetch's count.
-[[nodiscard]] int loaded_lines(const Model& model);
 
 // Before the history moves or a new content replaces the page: it keeps where the user was.
 void leave_current_page(Model* model);

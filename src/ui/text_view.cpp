@@ -14,6 +14,7 @@
 #include "ui/geometry.hpp"
 #include "ui/header.hpp"
 #include "ui/looks.hpp"
+#include "ui/text_lines.hpp"
 
 namespace {
 
@@ -58,8 +59,8 @@ TextRows text_rows(const Model& model) {
     const ShownPage& shown = model.shown;
     const char* content = page_content(model);
     const std::string_view text =
-        shown.text_lines >= 0 ? std::string_view{content, shown.text_size}
-                              : first_lines(content, text_visible_rows(model.window.ws_row));
+        text_line_count(model) >= 0 ? std::string_view{content, shown.text_size}
+                                    : first_lines(content, text_visible_rows(model.window.ws_row));
     return {text, text_room(model.window.ws_col), model.wrap};
 }
 
@@ -74,7 +75,7 @@ void draw_text(const Model& model, Frame* frame) {
     std::vector<MatchSpan> matches;
     const char* matched_line = nullptr;
     std::size_t current = std::string_view::npos;
-    const FoundMatch& landed = model.find.match;
+    const TextMatch* landed = text_match_shown(model);
     std::string row;
     RowCursor cursor = row_cursor(rows, text_top(model, rows));
     for (int k = 0; k < visible && !rows.text.empty(); ++k) {
@@ -83,10 +84,10 @@ void draw_text(const Model& model, Frame* frame) {
             matches = find_in_line(cursor.line, model.find.needle, cursor.coding);
             matched_line = cursor.line.data();
             current = std::string_view::npos;
-            if (landed.line_at < rows.text.size() &&
-                rows.text.data() + landed.line_at == matched_line) {
+            if (landed != nullptr && landed->line_at < rows.text.size() &&
+                rows.text.data() + landed->line_at == matched_line) {
                 for (std::size_t m = 0; m < matches.size(); ++m) {
-                    current = matches[m].from == landed.byte ? m : current;
+                    current = matches[m].from == landed->byte ? m : current;
                 }
             }
         }

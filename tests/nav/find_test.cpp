@@ -33,12 +33,15 @@ const char* start_of_line(std::string_view text, long index) {
 // Runs a search to its end in steps of `budget` bytes, checking the line it reports.
 Found search(std::string_view text, long from, std::string_view needle, FindDirection direction,
              bool include_start, std::size_t budget = 1) {
-    FindState state = find_start(text, lines_in(text), start_of_line(text, from), from, needle,
-                                 direction, include_start);
+    const FindText in{text, lines_in(text), needle};
+    const auto offset = [&](long index) {
+        return static_cast<std::size_t>(start_of_line(text, index) - text.data());
+    };
+    FindState state = find_start(in, offset(from), from, direction, include_start);
     for (int steps = 0; steps < 1000; ++steps) {
-        const FindResult result = find_step(state, budget);
+        const FindResult result = find_step(state, in, budget);
         if (result.status == FindStatus::found) {
-            EXPECT_EQ(result.line, start_of_line(text, result.line_index));
+            EXPECT_EQ(result.line, offset(result.line_index));
             return {result.status, result.line_index, result.wrapped};
         }
         if (result.status == FindStatus::no_match) {
@@ -230,11 +233,12 @@ TEST(Find, StepsStayWithinTheirBudget) {
         text += "line of plain text number " + std::to_string(k) + "\n";
     }
     text += "the needle\n";
-    FindState state = find_start(text, lines_in(text), text.data(), 0, "NEEDLE", fwd, true);
+    const FindText in{text, lines_in(text), "NEEDLE"};
+    FindState state = find_start(in, 0, 0, fwd, true);
     int steps = 0;
     FindResult result;
     do {
-        result = find_step(state, 4096);
+        result = find_step(state, in, 4096);
         ++steps;
     } while (result.status == FindStatus::searching && steps < 1000);
     EXPECT_EQ(result.status, FindStatus::found);

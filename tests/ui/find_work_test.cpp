@@ -6,6 +6,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <string>
+#include <variant>
 
 #include "support/frame_text.hpp"
 #include "support/model_fixture.hpp"
@@ -39,11 +40,13 @@ struct Page : ModelFixture {
         give_content(text);
     }
     long top() const { return model.shown.top.line; }
+    bool looking() const { return std::holds_alternative<FindLooking>(model.find.phase); }
+    bool found() const { return std::holds_alternative<FoundInText>(model.find.phase); }
     // The bottom row's words about the search.
     const std::string& note() const { return model.message.text; }
     // The time events the loop sends while a search looks, until it ends.
     void finish_search() {
-        for (int k = 0; k < 10'000 && model.find.running; ++k) {
+        for (int k = 0; k < 10'000 && looking(); ++k) {
             std::ignore =
                 update(&model, {.kind = EventKind::time}, std::chrono::steady_clock::now());
         }
@@ -92,7 +95,7 @@ TEST(FindWork, NotFoundLeavesTheScreenAsItWas) {
         EXPECT_EQ(page.top(), 20) << needle;
         EXPECT_EQ(page.note(), "Not found: " + std::string(needle));
         EXPECT_EQ(page.model.message.kind, MessageKind::error);
-        EXPECT_FALSE(page.model.find.running);
+        EXPECT_FALSE(page.looking());
     }
     page.window(24);
     page.draw_frames = true;
@@ -237,21 +240,21 @@ TEST(FindWork, ALongSearchRunsBetweenKeysAndAKeyStopsIt) {
 
     for (const char* stop : {"\x1b", "\x03", "\x1b[B"}) {
         std::ignore = page.press("\x1b[H/the end\r");
-        ASSERT_TRUE(page.model.find.running) << "one step does not reach the end";
+        ASSERT_TRUE(page.looking()) << "one step does not reach the end";
         std::ignore =
             update(&page.model, {.kind = EventKind::time}, std::chrono::steady_clock::now());
-        EXPECT_TRUE(page.model.find.running);
+        EXPECT_TRUE(page.looking());
         std::ignore = page.press(stop);
-        EXPECT_FALSE(page.model.find.running);
+        EXPECT_FALSE(page.looking());
         EXPECT_EQ(page.top(), std::string(stop) == "\x1b[B" ? 1 : 0) << "the key then acts";
         EXPECT_EQ(page.note(), "");
-        EXPECT_FALSE(page.model.find.found);
+        EXPECT_FALSE(page.found());
     }
     std::ignore = page.press("\x1b[H/the end\r");
     page.finish_search();
-    EXPECT_FALSE(page.model.find.running);
+    EXPECT_FALSE(page.looking());
     EXPECT_EQ(page.top(), last - 19); // the last screen
-    EXPECT_TRUE(page.model.find.found);
+    EXPECT_TRUE(page.found());
 
     Waits waits;
     collect_waits(page.model, &waits);
