@@ -18,7 +18,7 @@
 Frame draw_frame(const Model& model) {
     // Only a prompt shows the cursor, after what is typed.
     Frame frame = make_frame(model.window.ws_row, model.window.ws_col);
-    const Palette& palette = model_palette(model);
+    const Palette& palette = looks_palette(model.looks);
     if (std::holds_alternative<AboutScreen>(model.overlay)) {
         draw_about_screen(model.window, palette, &frame);
         // The about screen's table holds the dark palette's looks.

@@ -56,7 +56,7 @@ void draw_header(const Model& model, Frame* frame) {
         format_page_url(query->address, url, sizeof url);
         text = url;
     }
-    const Attr& bar = model_palette(model).header;
+    const Attr& bar = looks_palette(model.looks).header;
     draw_band(frame, cols, bar);
     const int col = centered_column(shown_width(text, TabShow::one_blank), cols);
     std::string shown;

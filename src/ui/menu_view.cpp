@@ -36,7 +36,7 @@ void draw_menu(const Model& model, Frame* frame) {
         const char* content = items_content(model);
         const int selected = shown_selected_ordinal(shown);
         const bool marked = find_marks_shown(model);
-        const Palette& palette = model_palette(model);
+        const Palette& palette = looks_palette(model.looks);
         const bool labels = model.looks.labels;
         std::string row;
         // Only the rows on screen are visited, however long the menu.

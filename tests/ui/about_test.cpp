@@ -21,7 +21,7 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
     std::ignore = f.press("a");
     ASSERT_TRUE(std::holds_alternative<AboutScreen>(f.model.overlay));
     Frame frame = make_frame(24, 80);
-    draw_about_screen(f.model.window, model_palette(f.model), &frame);
+    draw_about_screen(f.model.window, looks_palette(f.model.looks), &frame);
     // The arrow closes it, whole, and changes nothing else; what follows acts in the view.
     const long top = f.model.shown.top.line;
     std::ignore = f.press("\x1b[A");
@@ -81,7 +81,7 @@ TEST(About, IsCutToASmallWindow) {
     model.window.ws_row = 6;
     model.window.ws_col = 10;
     Frame frame = make_frame(6, 10);
-    draw_about_screen(model.window, model_palette(model), &frame);
+    draw_about_screen(model.window, looks_palette(model.looks), &frame);
     EXPECT_EQ(frame_text(frame),
               "About Kesm\n\nWelcome to\n        \\`\n        (o\n       / \\\n");
     EXPECT_TRUE(frame_attr_run(frame, 1, 1, 10, look::bar));

@@ -111,7 +111,7 @@ TEST(PromptSearch, IgnoresThe1024thCharacter) {
     ASSERT_NE(prompt, nullptr) << "the end of input leaves the prompt as it was";
     EXPECT_EQ(prompt->line.text.size(), 1023u);
     Frame frame = make_frame(24, 3000);
-    draw_prompt_row(*prompt, f.model.window, model_palette(f.model), &frame);
+    draw_prompt_row(*prompt, f.model.window, looks_palette(f.model.looks), &frame);
     const std::string out = frame_row(frame, 24);
     EXPECT_EQ(std::count(out.begin(), out.end(), 'x'), 1023) << "shown";
 }
@@ -156,8 +156,8 @@ TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
     {
         Frame frame = make_frame(24, 80);
         put_text(&frame, 24, 1, "what the row held before", look::bold_red);
-        draw_prompt_row(std::get<Prompt>(f.model.overlay), f.model.window, model_palette(f.model),
-                        &frame);
+        draw_prompt_row(std::get<Prompt>(f.model.overlay), f.model.window,
+                        looks_palette(f.model.looks), &frame);
         EXPECT_EQ(frame_row(frame, 24), "Open URL: a");
         EXPECT_TRUE(frame_attr_run(frame, 24, 1, 10, look::bold_bright_blue));
         EXPECT_TRUE(frame_attr_run(frame, 24, 11, 70, look::plain));
@@ -239,8 +239,8 @@ TEST(PromptSave, EditsAndShowsAProposedNameByCharacters) {
     const auto line = [&] { return std::get<Prompt>(f.model.overlay).line.text; };
     {
         Frame frame = make_frame(24, 14);
-        draw_prompt_row(std::get<Prompt>(f.model.overlay), f.model.window, model_palette(f.model),
-                        &frame);
+        draw_prompt_row(std::get<Prompt>(f.model.overlay), f.model.window,
+                        looks_palette(f.model.looks), &frame);
         EXPECT_EQ(frame_row(frame, 24), "Save as: " + han + "\xc3\xa9");
         EXPECT_EQ(cell_at(frame, 24, 10).width, 2);
         EXPECT_EQ(frame.cursor_col, 13) << "after the last character shown";
