@@ -7,39 +7,16 @@
 #include <utility>
 #include <vector>
 
-#include "gopher/menu_item.hpp"
 #include "nav/bookmarks_path.hpp"
-#include "nav/confirm.hpp"
 #include "nav/fetch.hpp"
 #include "nav/history.hpp"
-#include "nav/line_edit.hpp"
 #include "nav/message.hpp"
+#include "nav/overlay.hpp"
 #include "nav/page_find.hpp"
 #include "nav/save.hpp"
 #include "nav/shown_page.hpp"
 #include "nav/transfer.hpp"
 #include "term/hand_over.hpp"
-
-enum class PromptKind { search, address, save, find };
-
-// What is drawn over the page: a prompt on the bottom row, the prompt's error message (in red,
-// until a key), the about screen in place of the page, or a question answered with y or n.
-enum class OverlayKind { none, prompt, prompt_error, about, confirm };
-
-struct Overlay {
-    OverlayKind kind = OverlayKind::none;
-    PromptKind prompt = PromptKind::address;
-    LineEdit line; // what is typed, and the cursor in it
-    // The search item the query is for: a view into the content of the page on screen.
-    MenuItem search{};
-    std::string error; // prompt_error
-    // prompt_error: the address prompt opens again after the key, holding what was typed.
-    bool reopen = false;
-    // An address asking for a search without its query: the search prompt's query goes to it.
-    std::optional<Address> query_for;
-    std::string query_display; // the display string of the link that gave query_for
-    Confirm confirm;           // confirm
-};
 
 // How the terminal shows the run: its background, the user's NO_COLOR, the type labels (`t`).
 struct Looks {

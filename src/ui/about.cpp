@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "base/version.hpp"
-#include "nav/model.hpp"
 #include "term/frame.hpp"
 #include "term/width.hpp"
 #include "ui/geometry.hpp"
@@ -102,10 +101,10 @@ int about_line_count() {
     return static_cast<int>(std::size(about_lines));
 }
 
-void draw_about_screen(const Model& model, Frame* frame) {
-    const int rows = model.window.ws_row;
-    const int cols = model.window.ws_col;
+void draw_about_screen(const winsize& window, const Palette& palette, Frame* frame) {
+    const int rows = window.ws_row;
+    const int cols = window.ws_col;
     if (rows > 0 && cols > 0) {
-        draw_about(frame, rows, cols, model_palette(model));
+        draw_about(frame, rows, cols, palette);
     }
 }

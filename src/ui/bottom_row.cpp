@@ -1,21 +1,23 @@
 // What the bottom row shows when several things want it.
 #include "ui/bottom_row.hpp"
 
+#include <variant>
+
 #include "nav/model.hpp"
 
 BottomRow bottom_row(const Model& model) {
-    const Overlay& overlay = model.overlay;
-    switch (overlay.kind) {
-    case OverlayKind::about:
+    // What is over the page is the strongest; the about screen has no bottom row.
+    if (const auto* prompt = std::get_if<Prompt>(&model.overlay)) {
+        return {BottomKind::prompt, prompt->line.text};
+    }
+    if (const auto* error = std::get_if<PromptError>(&model.overlay)) {
+        return {BottomKind::prompt_error, error->message};
+    }
+    if (const auto* confirm = std::get_if<Confirm>(&model.overlay)) {
+        return {BottomKind::confirm, confirm->question};
+    }
+    if (std::holds_alternative<AboutScreen>(model.overlay)) {
         return {};
-    case OverlayKind::prompt:
-        return {BottomKind::prompt, overlay.line.text};
-    case OverlayKind::prompt_error:
-        return {BottomKind::prompt_error, overlay.error};
-    case OverlayKind::confirm:
-        return {BottomKind::confirm, overlay.confirm.question};
-    case OverlayKind::none:
-        break;
     }
     if (const auto& fetch = model.fetch.transfer; fetch && !fetch->progress.empty()) {
         return {BottomKind::progress, fetch->progress};

@@ -2,18 +2,19 @@
 #pragma once
 
 #include <optional>
+#include <sys/ioctl.h>
 
-#include "nav/confirm.hpp"
+#include "nav/overlay.hpp"
 #include "term/key_decoder.hpp"
 
 struct Frame;
-struct Model;
-struct Overlay;
+struct Palette;
 
 void ask(Overlay* overlay, Confirm confirm);
 
-// The key answers the question, which closes: the action when it was yes.
-[[nodiscard]] std::optional<ConfirmAction> answer(Overlay* overlay, DecodedKey key);
+// The key answers the question: the action when it was yes. The caller closes the question.
+[[nodiscard]] std::optional<ConfirmAction> answer(Confirm* confirm, DecodedKey key);
 
 // The question in the prompt's colour, the cursor after it.
-void draw_confirm_row(const Model& model, Frame* frame);
+void draw_confirm_row(const Confirm& confirm, const winsize& window, const Palette& palette,
+                      Frame* frame);

@@ -182,9 +182,8 @@ bool fetch_progress(Model* model, Clock::time_point now) {
 
 void ask_for_page(Model* model, const Address& address, std::string_view display) {
     if (address.type == '7' && address.selector.find('\t') == std::string::npos) {
-        open_prompt(&model->overlay, PromptKind::search, "", model->window);
-        model->overlay.query_for = address;
-        model->overlay.query_display = display;
+        open_prompt(&model->overlay, PromptKind::search, "", model->window,
+                    QueryFor{address, std::string(display)});
         return;
     }
     push_page(&model->history, address, display);

@@ -1,6 +1,8 @@
 // The draw step: one whole frame from the model, changing nothing.
 #include "ui/frame.hpp"
 
+#include <variant>
+
 #include "nav/model.hpp"
 #include "ui/about.hpp"
 #include "ui/bottom_note.hpp"
@@ -16,10 +18,10 @@
 Frame draw_frame(const Model& model) {
     // Only a prompt shows the cursor, after what is typed.
     Frame frame = make_frame(model.window.ws_row, model.window.ws_col);
-    if (model.overlay.kind == OverlayKind::about) {
-        draw_about_screen(model, &frame);
+    const Palette& palette = looks_palette(model.looks);
+    if (std::holds_alternative<AboutScreen>(model.overlay)) {
+        draw_about_screen(model.window, palette, &frame);
         // The about screen's table holds the dark palette's looks.
-        const Palette& palette = model_palette(model);
         for (Cell& cell : frame.cells) {
             cell.attr = in_palette(palette, cell.attr);
         }
@@ -37,21 +39,21 @@ Frame draw_frame(const Model& model) {
     const BottomRow row = bottom_row(model);
     switch (row.kind) {
     case BottomKind::prompt:
-        draw_prompt_row(model, &frame);
+        draw_prompt_row(std::get<Prompt>(model.overlay), model.window, palette, &frame);
         break;
     case BottomKind::prompt_error:
-        draw_prompt_error(model, &frame);
+        draw_prompt_error(std::get<PromptError>(model.overlay), model.window, palette, &frame);
         break;
     case BottomKind::confirm:
-        draw_confirm_row(model, &frame);
+        draw_confirm_row(std::get<Confirm>(model.overlay), model.window, palette, &frame);
         break;
     case BottomKind::progress:
-        draw_fetch_progress(&frame, model.window, row.text, model_palette(model).progress);
+        draw_fetch_progress(&frame, model.window, row.text, palette.progress);
         break;
     case BottomKind::error:
     case BottomKind::note:
     case BottomKind::done:
-        draw_bottom_note(&frame, model.window, row, model_palette(model));
+        draw_bottom_note(&frame, model.window, row, palette);
         break;
     case BottomKind::empty:
         break;

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "nav/model.hpp"
+#include "nav/overlay.hpp"
 
 // The header bar's band, and the most bytes of a text line shown: the about screen's title bar
 // is the same band.

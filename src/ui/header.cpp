@@ -52,11 +52,11 @@ void draw_header(const Model& model, Frame* frame) {
         // The first page on its way: where it comes from.
         format_page_url(first->address, url, sizeof url);
         text = url;
-    } else if (model.overlay.query_for) {
-        format_page_url(*model.overlay.query_for, url, sizeof url);
+    } else if (const QueryFor* query = query_for(model.overlay)) {
+        format_page_url(query->address, url, sizeof url);
         text = url;
     }
-    const Attr& bar = model_palette(model).header;
+    const Attr& bar = looks_palette(model.looks).header;
     draw_band(frame, cols, bar);
     const int col = centered_column(shown_width(text, TabShow::one_blank), cols);
     std::string shown;

@@ -43,8 +43,7 @@ const char* press_any_key = " Press any key.";
 // The item on the selected row: a search asks for its query, any other link is asked for.
 void open_item(Model* model, const MenuItem& item) {
     if (item.type == '7') {
-        open_prompt(&model->overlay, PromptKind::search, "", model->window);
-        model->overlay.search = item;
+        open_prompt(&model->overlay, PromptKind::search, "", model->window, item);
         return;
     }
     if (open_item_elsewhere(model, item)) {
@@ -55,81 +54,117 @@ void open_item(Model* model, const MenuItem& item) {
               menu_item_display(item, content));
 }
 
-// The search prompt closed without a query: for an address asking for a search, the page is
-// not fetched, as a cancelled fetch (on the first page the run ends).
-void close_search_prompt(Model* model) {
-    const bool for_address = model->overlay.query_for.has_value();
-    model->overlay = Overlay{};
-    if (for_address) {
+// The prompt closed without a line to act on. For an address asking for a search, the page is
+// not fetched, as a cancelled fetch (on the first page the run ends). The prompt may be the
+// overlay's own: it is read before the overlay closes.
+void close_prompt(Model* model, const Prompt& prompt) {
+    const bool asked_search = std::holds_alternative<QueryFor>(prompt.target);
+    model->overlay = NoOverlay{};
+    if (asked_search) {
         drop_asked_search(model);
     }
 }
 
-// The prompt's error; after the next key the prompt is back as it was when reopen is set.
-void prompt_error(Overlay* overlay, std::string error, bool reopen) {
-    overlay->kind = OverlayKind::prompt_error;
-    overlay->error = std::move(error);
-    overlay->reopen = reopen;
-}
-
-void accept_search(Model* model) {
-    Overlay& overlay = model->overlay;
-    const std::string& typed = overlay.line.text;
+// The search prompt's query, taken off the overlay, goes to its item or its address.
+void accept_search(Model* model, Prompt prompt) {
+    const std::string& typed = prompt.line.text;
     Address address;
     std::string display;
-    if (overlay.query_for) {
-        address = *overlay.query_for;
-        display = overlay.query_display;
-    } else {
-        const MenuItem& item = overlay.search;
+    if (const auto* query = std::get_if<QueryFor>(&prompt.target)) {
+        address = query->address;
+        display = query->display;
+    } else if (const auto* item = std::get_if<MenuItem>(&prompt.target)) {
         const char* content = model->history.current->content.get();
-        address = link_address(*model, item, menu_item_selector(item, content));
-        display = menu_item_display(item, content);
+        address = link_address(*model, *item, menu_item_selector(*item, content));
+        display = menu_item_display(*item, content);
+    } else {
+        return; // a search prompt always has what it is for
     }
     // Cut to a selector's room, the request would lose its query, or all of it past the TAB.
     if (address.selector.size() + 1 + typed.size() > selector_max) {
-        if (overlay.query_for) {
-            prompt_error(&overlay, search_too_long, true);
-        } else {
-            overlay = Overlay{};
-            prompt_error(&overlay, search_too_long, false);
+        // An address has nothing else to go to: its prompt comes back.
+        std::optional<Prompt> reopen;
+        if (std::holds_alternative<QueryFor>(prompt.target)) {
+            reopen = std::move(prompt);
         }
+        model->overlay = PromptError{search_too_long, std::move(reopen)};
         return;
     }
     address.selector += '\t';
     address.selector += typed;
-    overlay = Overlay{};
     push_page(&model->history, address, display);
 }
 
+// Enter in a prompt other than the save prompt's.
 void accept_prompt(Model* model) {
-    Overlay& overlay = model->overlay;
-    if (overlay.prompt == PromptKind::find) {
-        const std::string typed = std::move(overlay.line.text);
-        overlay = Overlay{};
-        accept_find(model, typed);
+    Prompt prompt = std::move(std::get<Prompt>(model->overlay));
+    model->overlay = NoOverlay{};
+    if (prompt.kind == PromptKind::find) {
+        accept_find(model, prompt.line.text);
         return;
     }
-    if (overlay.line.text.empty()) {
-        if (overlay.prompt == PromptKind::search) {
-            close_search_prompt(model);
-        } else {
-            overlay = Overlay{};
-        }
+    if (prompt.line.text.empty()) {
+        close_prompt(model, prompt);
         return;
     }
-    if (overlay.prompt == PromptKind::search) {
-        accept_search(model);
+    switch (prompt.kind) {
+    case PromptKind::search:
+        accept_search(model, std::move(prompt));
         return;
+    case PromptKind::address:
+    case PromptKind::save:
+    case PromptKind::find:
+        break;
     }
-    if (std::optional<Address> address = parse_gopher_address(overlay.line.text)) {
-        overlay = Overlay{};
+    if (std::optional<Address> address = parse_gopher_address(prompt.line.text)) {
         ask_for_page(model, *address);
         return;
     }
-    prompt_error(&overlay, std::string(invalid_address_message(overlay.line.text)) + press_any_key,
-                 true);
+    std::string message = std::string(invalid_address_message(prompt.line.text)) + press_any_key;
+    model->overlay = PromptError{std::move(message), std::move(prompt)};
 }
+
+// A key in what is over the page. Each handler may replace the overlay, and then no longer
+// touches the state it was given.
+struct KeyInOverlay {
+    Model* model;
+    DecodedKey key;
+
+    void operator()(NoOverlay /*none*/) const {}
+    void operator()(AboutScreen /*about*/) const {
+        // Any one key closes it, an arrow's whole sequence included.
+        model->overlay = NoOverlay{};
+    }
+    void operator()(PromptError& error) const {
+        // The key only dismisses the message.
+        if (!error.reopen) {
+            model->overlay = NoOverlay{};
+            return;
+        }
+        Prompt prompt = std::move(*error.reopen);
+        fit_prompt(&prompt, model->window);
+        model->overlay = std::move(prompt);
+    }
+    void operator()(Prompt& prompt) const {
+        switch (edit_prompt(&prompt, key, model->window)) {
+        case PromptEdit::accepted:
+            accept_prompt(model);
+            return;
+        case PromptEdit::cancelled:
+            close_prompt(model, prompt);
+            return;
+        case PromptEdit::typing:
+            return;
+        }
+    }
+    void operator()(Confirm& confirm) const {
+        std::optional<ConfirmAction> yes = answer(&confirm, key);
+        model->overlay = NoOverlay{};
+        if (yes) {
+            std::visit(Confirmed{model}, *yes);
+        }
+    }
+};
 
 void move_in_page(Model* model, Key key) {
     ShownPage& shown = model->shown;
@@ -188,47 +223,7 @@ bool key_on_history_page(Model* model, Action action) {
 } // namespace
 
 void key_in_overlay(Model* model, DecodedKey key) {
-    Overlay& overlay = model->overlay;
-    switch (overlay.kind) {
-    case OverlayKind::about:
-        // Any one key closes it, an arrow's whole sequence included.
-        overlay = Overlay{};
-        return;
-    case OverlayKind::prompt_error:
-        // The key only dismisses the message.
-        if (overlay.reopen) {
-            overlay.kind = OverlayKind::prompt;
-            overlay.error.clear();
-            overlay.reopen = false;
-            fit_prompt(&overlay, model->window);
-        } else {
-            overlay = Overlay{};
-        }
-        return;
-    case OverlayKind::prompt:
-        switch (edit_prompt(&overlay, key, model->window)) {
-        case PromptEdit::accepted:
-            accept_prompt(model);
-            return;
-        case PromptEdit::cancelled:
-            if (overlay.prompt == PromptKind::search) {
-                close_search_prompt(model);
-            } else {
-                overlay = Overlay{};
-            }
-            return;
-        case PromptEdit::typing:
-            return;
-        }
-        return;
-    case OverlayKind::confirm:
-        if (std::optional<ConfirmAction> yes = answer(&overlay, key)) {
-            std::visit(Confirmed{model}, *yes);
-        }
-        return;
-    case OverlayKind::none:
-        return;
-    }
+    std::visit(KeyInOverlay{model, key}, model->overlay);
 }
 
 void key_in_view(Model* model, DecodedKey key) {
@@ -300,8 +295,7 @@ void key_in_view(Model* model, DecodedKey key) {
         std::ignore = cancel_save(model);
         return;
     case Action::about:
-        model->overlay = Overlay{};
-        model->overlay.kind = OverlayKind::about;
+        model->overlay = AboutScreen{};
         return;
     case Action::quit:
         model->end = RunEnd{};

@@ -110,8 +110,8 @@ PaletteKind choose_palette(const char* no_color, bool light_background) {
     return light_background ? PaletteKind::light : PaletteKind::dark;
 }
 
-const Palette& model_palette(const Model& model) {
-    return palette_of(choose_palette(model.looks.no_colour ? "1" : nullptr, model.looks.light));
+const Palette& looks_palette(const Looks& looks) {
+    return palette_of(choose_palette(looks.no_colour ? "1" : nullptr, looks.light));
 }
 
 const Attr& item_look(const Palette& palette, char type) {

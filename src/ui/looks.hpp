@@ -76,10 +76,10 @@ enum class PaletteKind : std::uint8_t { dark, light, no_colour };
 // The attribute of a menu row of the given type, not selected.
 [[nodiscard]] const Attr& item_look(const Palette& palette, char type);
 
-struct Model;
+struct Looks;
 
-// The palette the model's looks call for.
-[[nodiscard]] const Palette& model_palette(const Model& model);
+// The palette the run's looks call for.
+[[nodiscard]] const Palette& looks_palette(const Looks& looks);
 
 // A look of the dark palette drawn in the palette given: the about screen's lines keep the dark
 // palette's looks in their table.

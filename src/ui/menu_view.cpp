@@ -39,7 +39,7 @@ void draw_menu(const Model& model, Frame* frame) {
         const bool marked = find_marks_shown(model);
         // In the item a search landed on, its first match is the one it landed on.
         const std::optional<long> landed_item = item_match_shown(model);
-        const Palette& palette = model_palette(model);
+        const Palette& palette = looks_palette(model.looks);
         const bool labels = model.looks.labels;
         std::string row;
         // Only the rows on screen are visited, however long the menu.

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "gopher/fields.hpp"
 #include "term/frame.hpp"
@@ -45,8 +46,8 @@ int prompt_limit(PromptKind kind) {
     return static_cast<int>(address_max);
 }
 
-PromptEdit edit_prompt(Overlay* overlay, DecodedKey key, const winsize& window) {
-    LineEdit& line = overlay->line;
+PromptEdit edit_prompt(Prompt* prompt, DecodedKey key, const winsize& window) {
+    LineEdit& line = prompt->line;
     if (key.key == Key::escape) {
         return PromptEdit::cancelled;
     }
@@ -54,47 +55,45 @@ PromptEdit edit_prompt(Overlay* overlay, DecodedKey key, const winsize& window) 
         line.pending.clear();
         return PromptEdit::accepted;
     }
-    if (edit_line(&line, key, static_cast<std::size_t>(prompt_limit(overlay->prompt)))) {
-        fit_prompt(overlay, window);
+    if (edit_line(&line, key, static_cast<std::size_t>(prompt_limit(prompt->kind)))) {
+        fit_prompt(prompt, window);
     }
     return PromptEdit::typing;
 }
 
-void open_prompt(Overlay* overlay, PromptKind kind, std::string_view text, const winsize& window) {
-    *overlay = Overlay{};
-    overlay->kind = OverlayKind::prompt;
-    overlay->prompt = kind;
-    overlay->line = line_with(text);
-    fit_prompt(overlay, window);
+void open_prompt(Overlay* overlay, PromptKind kind, std::string_view text, const winsize& window,
+                 PromptFor target) {
+    Prompt prompt{kind, line_with(text), std::move(target)};
+    fit_prompt(&prompt, window);
+    *overlay = std::move(prompt);
 }
 
-void fit_prompt(Overlay* overlay, const winsize& window) {
-    LineEdit& line = overlay->line;
-    line.shown_from = view_line(line, line_room(window, overlay->prompt)).from;
+void fit_prompt(Prompt* prompt, const winsize& window) {
+    LineEdit& line = prompt->line;
+    line.shown_from = view_line(line, line_room(window, prompt->kind)).from;
 }
 
-void draw_prompt_row(const Model& model, Frame* frame) {
-    const int rows = model.window.ws_row;
-    const int cols = model.window.ws_col;
+void draw_prompt_row(const Prompt& prompt, const winsize& window, const Palette& palette,
+                     Frame* frame) {
+    const int rows = window.ws_row;
+    const int cols = window.ws_col;
     if (rows <= 0 || cols <= 0) {
         return; // not a terminal: nothing to draw on
     }
-    const Overlay& overlay = model.overlay;
-    draw_bottom_message(frame, model.window, model_palette(model).prompt_label,
-                        prompt_label(overlay.prompt));
-    const int input_col = input_column(cols, overlay.prompt);
-    const LineView view = view_line(overlay.line, line_room(model.window, overlay.prompt));
+    draw_bottom_message(frame, window, palette.prompt_label, prompt_label(prompt.kind));
+    const int input_col = input_column(cols, prompt.kind);
+    const LineView view = view_line(prompt.line, line_room(window, prompt.kind));
     // The line holds UTF-8 without control characters: it is drawn as it is.
     const std::string_view shown =
-        std::string_view{overlay.line.text}.substr(view.from, view.to - view.from);
-    put_text(frame, rows, input_col, shown, model_palette(model).prompt_text);
+        std::string_view{prompt.line.text}.substr(view.from, view.to - view.from);
+    put_text(frame, rows, input_col, shown, palette.prompt_text);
     const int at = input_col + view.cursor_col;
     frame->cursor_row = rows;
     frame->cursor_col = at <= cols ? at : cols;
     frame->cursor_shown = true;
 }
 
-void draw_prompt_error(const Model& model, Frame* frame) {
-    draw_bottom_message(frame, model.window, model_palette(model).message_error,
-                        model.overlay.error);
+void draw_prompt_error(const PromptError& error, const winsize& window, const Palette& palette,
+                       Frame* frame) {
+    draw_bottom_message(frame, window, palette.message_error, error.message);
 }

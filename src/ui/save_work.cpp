@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 
 #include "gopher/file_name.hpp"
 #include "gopher/item_type.hpp"
@@ -105,19 +106,17 @@ void begin_download(Model* model, const Address& address, Clock::time_point now)
 
 // Enter in the prompt: the name is taken, or the prompt stays with it and the error.
 void accept_name(Model* model, Clock::time_point now) {
-    Overlay& overlay = model->overlay;
+    Prompt prompt = std::move(std::get<Prompt>(model->overlay));
+    model->overlay = NoOverlay{};
     Save& save = model->save;
-    if (overlay.line.text.empty()) {
-        overlay = Overlay{};
+    if (prompt.line.text.empty()) {
         return;
     }
-    SaveResult result = save_start(typed_path(overlay.line.text, save.target.proposed), &save.file);
+    SaveResult result = save_start(typed_path(prompt.line.text, save.target.proposed), &save.file);
     if (result.status != SaveStatus::ok) {
-        overlay.kind = OverlayKind::prompt_error;
-        overlay.error = std::move(result.message);
+        model->overlay = PromptError{std::move(result.message), std::move(prompt)};
         return;
     }
-    overlay = Overlay{};
     if (save.target.page) {
         save_page(model);
     } else {
@@ -162,30 +161,16 @@ void save_key(Model* model) {
 }
 
 bool key_in_save_prompt(Model* model, DecodedKey key, Clock::time_point now) {
-    Overlay& overlay = model->overlay;
-    if (overlay.prompt != PromptKind::save) {
+    Prompt* prompt = std::get_if<Prompt>(&model->overlay);
+    if (prompt == nullptr || prompt->kind != PromptKind::save) {
         return false;
     }
-    switch (overlay.kind) {
-    case OverlayKind::prompt_error:
-        // The key only dismisses the message; the name is there to change.
-        overlay.kind = OverlayKind::prompt;
-        overlay.error.clear();
-        fit_prompt(&overlay, model->window);
-        return true;
-    case OverlayKind::prompt:
-        break;
-    case OverlayKind::none:
-    case OverlayKind::about:
-    case OverlayKind::confirm:
-        return false;
-    }
-    switch (edit_prompt(&overlay, key, model->window)) {
+    switch (edit_prompt(prompt, key, model->window)) {
     case PromptEdit::accepted:
         accept_name(model, now);
         break;
     case PromptEdit::cancelled:
-        overlay = Overlay{};
+        model->overlay = NoOverlay{};
         break;
     case PromptEdit::typing:
         break;

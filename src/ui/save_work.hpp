@@ -18,9 +18,9 @@ void ask_to_save_page(Model* model);
 // The `s` key: the marked item of a menu (any that can be fetched), the page of a text.
 void save_key(Model* model);
 
-// A key while the save prompt or its error is up; false, and nothing done, for any other
-// overlay. Enter starts the save; a name already taken shows "Error: NAME exists." until the
-// next key, and the prompt comes back with the name.
+// A key while the save prompt is up; false, and nothing done, for any other overlay. Enter
+// starts the save; a name already taken shows "Error: NAME exists." until the next key, and the
+// prompt comes back with the name (the error reopens it).
 [[nodiscard]] bool key_in_save_prompt(Model* model, DecodedKey key,
                                       std::chrono::steady_clock::time_point now);
 

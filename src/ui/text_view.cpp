@@ -101,7 +101,7 @@ void draw_text(const Model& model, Frame* frame) {
             append_row(row, {cursor.line, 0, cursor.line.size(), 0, cursor.coding},
                        model.shown.left, rows.room, marks);
         }
-        put_text(frame, place.row, place.col, row, model_palette(model).page_text);
+        put_text(frame, place.row, place.col, row, looks_palette(model.looks).page_text);
         if (!next_row(rows, &cursor)) {
             break;
         }

@@ -2,6 +2,7 @@
 #include "ui/update.hpp"
 
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "nav/model.hpp"
@@ -56,7 +57,9 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
         return !model->fetch.transfer;
     case EventKind::resize:
         fit_to_window(model, event.window);
-        fit_prompt(&model->overlay, model->window);
+        if (Prompt* prompt = std::get_if<Prompt>(&model->overlay)) {
+            fit_prompt(prompt, model->window);
+        }
         return true;
     case EventKind::input_ended:
         // Nobody is left to press 'q'; what a prompt held is dropped.
@@ -110,7 +113,7 @@ bool apply(Model* model, const Event& event, Clock::time_point now) {
     stop_find(&model->find);
     if (key_in_save_prompt(model, event.key, now)) {
         // The save prompt and its error: nothing else sees the key.
-    } else if (model->overlay.kind != OverlayKind::none) {
+    } else if (!std::holds_alternative<NoOverlay>(model->overlay)) {
         key_in_overlay(model, event.key);
     } else if (page_loading(*model) && cancels(event.key)) {
         cancel_fetch(model);

@@ -17,6 +17,7 @@
 #include <tuple>
 #include <unistd.h>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "app/event_loop.hpp"
@@ -165,7 +166,8 @@ struct LoopRun {
     }
     // What the address prompt holds when it is open: the keys that reached it.
     std::string prompt() const {
-        return model.overlay.kind == OverlayKind::prompt ? model.overlay.line.text : "(no prompt)";
+        const Prompt* open = std::get_if<Prompt>(&model.overlay);
+        return open != nullptr ? open->line.text : "(no prompt)";
     }
     std::string current_content() const {
         const Page* page = model.history.current;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <variant>
 
 #include "base/version.hpp"
 #include "nav/model.hpp"
@@ -18,13 +19,13 @@ TEST(About, DrawsTitleAndBlockAndTakesOneWholeKey) {
     f.window(24, 80);
     f.give_content("text\n");
     std::ignore = f.press("a");
-    ASSERT_EQ(f.model.overlay.kind, OverlayKind::about);
+    ASSERT_TRUE(std::holds_alternative<AboutScreen>(f.model.overlay));
     Frame frame = make_frame(24, 80);
-    draw_about_screen(f.model, &frame);
+    draw_about_screen(f.model.window, looks_palette(f.model.looks), &frame);
     // The arrow closes it, whole, and changes nothing else; what follows acts in the view.
     const long top = f.model.shown.top.line;
     std::ignore = f.press("\x1b[A");
-    EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
+    EXPECT_TRUE(std::holds_alternative<NoOverlay>(f.model.overlay));
     EXPECT_EQ(f.model.shown.top.line, top);
     const struct {
         int row;
@@ -80,7 +81,7 @@ TEST(About, IsCutToASmallWindow) {
     model.window.ws_row = 6;
     model.window.ws_col = 10;
     Frame frame = make_frame(6, 10);
-    draw_about_screen(model, &frame);
+    draw_about_screen(model.window, looks_palette(model.looks), &frame);
     EXPECT_EQ(frame_text(frame),
               "About Kesm\n\nWelcome to\n        \\`\n        (o\n       / \\\n");
     EXPECT_TRUE(frame_attr_run(frame, 1, 1, 10, look::bar));

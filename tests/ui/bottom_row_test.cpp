@@ -1,6 +1,7 @@
 // What the bottom row shows when several things want it, and the URLs `u` shows.
 #include <gtest/gtest.h>
 #include <string>
+#include <variant>
 
 #include "support/frame_text.hpp"
 #include "support/model_fixture.hpp"
@@ -20,7 +21,7 @@ TEST(BottomRow, EachTextGivesWayToTheOnesAboveIt) {
         f.give_content("text\n");
         Model& model = f.model;
         if (top <= 0) {
-            model.overlay.kind = OverlayKind::prompt;
+            model.overlay = Prompt{};
         }
         if (top <= 1) {
             model.fetch.transfer.emplace().progress = texts[1];
@@ -65,20 +66,16 @@ TEST(BottomRow, TheRankingSaysWhichKindAndWhichText) {
     model.fetch.transfer->progress = "Connecting to alpha.lan:70...";
     EXPECT_EQ(row().kind, BottomKind::progress);
     EXPECT_EQ(row().text, "Connecting to alpha.lan:70...");
-    model.overlay.kind = OverlayKind::prompt;
-    model.overlay.line = line_with("abc");
+    model.overlay = Prompt{PromptKind::address, line_with("abc"), {}};
     EXPECT_EQ(row().kind, BottomKind::prompt);
     EXPECT_EQ(row().text, "abc");
-    model.overlay.kind = OverlayKind::prompt_error;
-    model.overlay.error = "Error: Invalid Gopher address format.";
+    model.overlay = PromptError{"Error: Invalid Gopher address format.", {}};
     EXPECT_EQ(row().kind, BottomKind::prompt_error);
     EXPECT_EQ(row().text, "Error: Invalid Gopher address format.");
-    model.overlay = Overlay{};
-    model.overlay.kind = OverlayKind::confirm;
-    model.overlay.confirm.question = "Remove Alpha? (y/n)";
+    model.overlay = Confirm{"Remove Alpha? (y/n)", RemoveBookmark{}};
     EXPECT_EQ(row().kind, BottomKind::confirm);
     EXPECT_EQ(row().text, "Remove Alpha? (y/n)");
-    model.overlay.kind = OverlayKind::about;
+    model.overlay = AboutScreen{};
     EXPECT_EQ(row().kind, BottomKind::empty) << "the about screen has no bottom row";
     model.fetch.transfer.reset();
     model.save.transfer.reset();

@@ -58,10 +58,11 @@ constexpr const char* wrapped = "Search wrapped.";
 TEST(FindWork, BringsEachMatchToTheTopAndGoesRoundTheEnds) {
     Page page(numbered_text()); // 20 rows on screen; the last screen starts at line 80
     std::ignore = page.press("/");
-    ASSERT_EQ(page.model.overlay.kind, OverlayKind::prompt);
-    ASSERT_EQ(page.model.overlay.prompt, PromptKind::find);
+    const Prompt* prompt = std::get_if<Prompt>(&page.model.overlay);
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_EQ(prompt->kind, PromptKind::find);
     std::ignore = page.press("NEEDLE\r");
-    EXPECT_EQ(page.model.overlay.kind, OverlayKind::none);
+    EXPECT_TRUE(std::holds_alternative<NoOverlay>(page.model.overlay));
     EXPECT_EQ(page.top(), 10);
     EXPECT_EQ(page.note(), "");
     const struct {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <variant>
 
 #include "gopher/menu.hpp"
 #include "support/frame_text.hpp"
@@ -31,8 +32,8 @@ struct PromptFixture : ModelFixture {
     std::string unread;
     void type(std::string_view opener, std::string_view keys) {
         std::ignore = press(opener);
-        EXPECT_EQ(model.overlay.kind, OverlayKind::prompt);
-        while (model.overlay.kind != OverlayKind::none && !keys.empty()) {
+        EXPECT_TRUE(std::holds_alternative<Prompt>(model.overlay));
+        while (!std::holds_alternative<NoOverlay>(model.overlay) && !keys.empty()) {
             const DecodedKey key =
                 next_key({reinterpret_cast<const unsigned char*>(keys.data()), keys.size()}, true);
             keys.remove_prefix(static_cast<std::size_t>(key.length));
@@ -40,7 +41,7 @@ struct PromptFixture : ModelFixture {
                                  std::chrono::steady_clock::now());
             frame();
         }
-        if (model.overlay.kind != OverlayKind::none) {
+        if (!std::holds_alternative<NoOverlay>(model.overlay)) {
             std::ignore =
                 update(&model, {.kind = EventKind::input_ended}, std::chrono::steady_clock::now());
         }
@@ -106,10 +107,11 @@ TEST(PromptSearch, IgnoresThe1024thCharacter) {
     f.window(24, 3000); // wide enough to show every character
     f.draw_frames = false;
     f.search(std::string(1030, 'x'));
-    EXPECT_EQ(f.model.overlay.line.text.size(), 1023u);
-    f.model.overlay.kind = OverlayKind::prompt; // as it was before the input ended
+    const Prompt* prompt = std::get_if<Prompt>(&f.model.overlay);
+    ASSERT_NE(prompt, nullptr) << "the end of input leaves the prompt as it was";
+    EXPECT_EQ(prompt->line.text.size(), 1023u);
     Frame frame = make_frame(24, 3000);
-    draw_prompt_row(f.model, &frame);
+    draw_prompt_row(*prompt, f.model.window, looks_palette(f.model.looks), &frame);
     const std::string out = frame_row(frame, 24);
     EXPECT_EQ(std::count(out.begin(), out.end(), 'x'), 1023) << "shown";
 }
@@ -154,7 +156,8 @@ TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
     {
         Frame frame = make_frame(24, 80);
         put_text(&frame, 24, 1, "what the row held before", look::bold_red);
-        draw_prompt_row(f.model, &frame);
+        draw_prompt_row(std::get<Prompt>(f.model.overlay), f.model.window,
+                        looks_palette(f.model.looks), &frame);
         EXPECT_EQ(frame_row(frame, 24), "Open URL: a");
         EXPECT_TRUE(frame_attr_run(frame, 24, 1, 10, look::bold_bright_blue));
         EXPECT_TRUE(frame_attr_run(frame, 24, 11, 70, look::plain));
@@ -163,7 +166,7 @@ TEST(PromptOpenUrl, DrawsEchoesErasesAndClearsItsRow) {
         EXPECT_EQ(frame.cursor_col, 12);
     }
     std::ignore = f.press("\x1b");
-    EXPECT_EQ(f.model.overlay.kind, OverlayKind::none);
+    EXPECT_TRUE(std::holds_alternative<NoOverlay>(f.model.overlay));
     const Frame frame = draw_frame(f.model);
     EXPECT_EQ(frame_text(frame).find("Open URL"), std::string::npos)
         << "the row is the page's again";
@@ -232,22 +235,22 @@ TEST(PromptSave, EditsAndShowsAProposedNameByCharacters) {
     f.window(24, 14); // "Save as: " leaves 4 columns, the last one for the cursor
     f.give_content("text\n");
     const std::string han = "\xe6\xbc\xa2"; // 2 columns
-    f.model.overlay.kind = OverlayKind::prompt;
-    f.model.overlay.prompt = PromptKind::save;
-    f.model.overlay.line = line_with("a" + han + han + "\xc3\xa9");
+    f.model.overlay = Prompt{PromptKind::save, line_with("a" + han + han + "\xc3\xa9"), {}};
+    const auto line = [&] { return std::get<Prompt>(f.model.overlay).line.text; };
     {
         Frame frame = make_frame(24, 14);
-        draw_prompt_row(f.model, &frame);
+        draw_prompt_row(std::get<Prompt>(f.model.overlay), f.model.window,
+                        looks_palette(f.model.looks), &frame);
         EXPECT_EQ(frame_row(frame, 24), "Save as: " + han + "\xc3\xa9");
         EXPECT_EQ(cell_at(frame, 24, 10).width, 2);
         EXPECT_EQ(frame.cursor_col, 13) << "after the last character shown";
     }
     std::ignore = f.press("\x7f");
-    EXPECT_EQ(f.model.overlay.line.text, "a" + han + han);
+    EXPECT_EQ(line(), "a" + han + han);
     std::ignore = f.press("\x7f");
-    EXPECT_EQ(f.model.overlay.line.text, "a" + han);
+    EXPECT_EQ(line(), "a" + han);
     std::ignore = f.press("x");
-    EXPECT_EQ(f.model.overlay.line.text, "a" + han + "x");
+    EXPECT_EQ(line(), "a" + han + "x");
 }
 
 } // namespace
