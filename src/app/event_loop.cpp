@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "nav/model.hpp"
@@ -38,6 +39,9 @@ struct Input {
     KeyQueue queue;
     Clock::time_point last_read = Clock::time_point::min();
     bool held = false; // keys wait while a page loads
+    // The terminal was asked about its background and has not yet sent the device attributes
+    // that close its answers.
+    bool answer_due = false;
 
     [[nodiscard]] Waited waited(Clock::time_point now) const {
         if (last_read == Clock::time_point::min() ||
@@ -130,6 +134,36 @@ struct Loop {
         dirty = false;
     }
 
+    void answered(const DecodedKey& key) {
+        if (key.key == Key::answered) {
+            input.answer_due = false;
+        }
+        apply({.kind = EventKind::answer, .key = key});
+    }
+
+    // The terminal's answers to the question asked at the start would land on the shell's
+    // command line if they came after the run: they are read and dropped first, waited for no
+    // longer than an answer is.
+    void await_answers() {
+        const Clock::time_point until = Clock::now() + milliseconds(answer_wait_ms);
+        while (input.answer_due && input.fd >= 0 && !input.queue.ended) {
+            for (DecodedKey key = take_key(&input.queue, Waited::no); key.length > 0;
+                 key = take_key(&input.queue, Waited::no)) {
+                if (key.key == Key::answered) {
+                    input.answer_due = false;
+                    return;
+                }
+            }
+            const Clock::time_point now = Clock::now();
+            pollfd keyboard{input.fd, POLLIN, 0};
+            const timespec left = time_until(until, now);
+            if (now >= until || ppoll(&keyboard, 1, &left, &wait_mask) <= 0) {
+                return;
+            }
+            std::ignore = read_keyboard(&input.queue, input.fd);
+        }
+    }
+
     // The next event that needs no waiting: a resize, work left after a frame, a whole key (or
     // only a cancel while a page loads), or the end of input. False when there is none.
     bool take_ready_event() {
@@ -164,7 +198,7 @@ struct Loop {
                 return false;
             }
             if (is_answer(key)) {
-                apply({.kind = EventKind::answer, .key = key});
+                answered(key);
             } else if (cancels(key)) {
                 apply({.kind = EventKind::cancel});
             } else {
@@ -175,7 +209,7 @@ struct Loop {
         if (const DecodedKey key = take_key(&queue, waited); key.length > 0) {
             if (is_answer(key)) {
                 // Never a key, whenever it comes.
-                apply({.kind = EventKind::answer, .key = key});
+                answered(key);
                 return true;
             }
             if (key.key == Key::byte && key.byte == repaint_key) {
@@ -251,6 +285,7 @@ struct Loop {
 
 void run_event_loop(Model* model, int input_fd) {
     Loop loop{model, {input_fd, {}}};
+    loop.input.answer_due = model->looks.asking;
     while (!model->end) {
         // Every key read ends with a frame, even one that changes nothing.
         while (!model->end && loop.take_ready_event()) {
@@ -262,5 +297,6 @@ void run_event_loop(Model* model, int input_fd) {
         loop.draw();
         loop.wait();
     }
+    loop.await_answers();
     std::fflush(stdout);
 }
