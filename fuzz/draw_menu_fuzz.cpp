@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <variant>
 
 #include "fuzz_check.hpp"
 #include "gopher/menu.hpp"
@@ -189,7 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const Key keys[] = {Key::up,   Key::down, Key::page_up, Key::page_down,
                                 Key::home, Key::end,  Key::ignored};
             apply(&model, {.kind = EventKind::key, .key = {.length = 1, .key = keys[key % 7]}});
-            FUZZ_CHECK(!model.end && model.overlay.kind == OverlayKind::none);
+            FUZZ_CHECK(!model.end && std::holds_alternative<NoOverlay>(model.overlay));
             FUZZ_CHECK(!model.fetch.transfer && model.history.pending == nullptr);
             check_place(model);
             draw(model);
