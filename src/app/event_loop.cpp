@@ -83,6 +83,7 @@ struct Loop {
     FrameWriter writer{}; // what the terminal shows: the last frame written
     bool repaint = false; // the next frame clears the screen and is written whole
     std::string bytes{};  // the frame's bytes, kept for the next frame's
+    Clock::time_point started = Clock::now(); // the question about the background goes out
 
     void apply(const Event& event) {
         next = update(model, event, Clock::now());
@@ -143,9 +144,10 @@ struct Loop {
 
     // The terminal's answers to the question asked at the start would land on the shell's
     // command line if they came after the run: they are read and dropped first, waited for no
-    // longer than an answer is.
+    // longer than an answer is from the question, so a terminal that never answers costs a
+    // run that ends at once no more than that, and a longer one nothing.
     void await_answers() {
-        const Clock::time_point until = Clock::now() + milliseconds(answer_wait_ms);
+        const Clock::time_point until = started + milliseconds(answer_wait_ms);
         while (input.answer_due && input.fd >= 0 && !input.queue.ended) {
             for (DecodedKey key = take_key(&input.queue, Waited::no); key.length > 0;
                  key = take_key(&input.queue, Waited::no)) {
