@@ -14,6 +14,7 @@
 #include "app/cli.hpp"
 #include "app/event_loop.hpp"
 #include "app/fatal.hpp"
+#include "base/write_whole.hpp"
 #include "gopher/address.hpp"
 #include "nav/bookmarks_file.hpp"
 #include "nav/bookmarks_path.hpp"
@@ -28,20 +29,6 @@
 
 namespace {
 
-bool write_whole(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // The start page with standard output no terminal: the bookmarks file's bytes as they are.
 int write_bookmarks(const BookmarksPath& where) {
     if (where.path.empty()) {
@@ -53,9 +40,9 @@ int write_bookmarks(const BookmarksPath& where) {
     }
     // A reader that goes away ends the run quietly by SIGPIPE, as a page's plain output does.
     std::signal(SIGPIPE, SIG_DFL);
-    if (!write_whole(STDOUT_FILENO, read.bytes)) {
+    if (const int error = write_whole(STDOUT_FILENO, read.bytes); error != 0) {
         const std::string message =
-            std::string("Error: Cannot write the bookmarks: ") + std::strerror(errno) + ".";
+            std::string("Error: Cannot write the bookmarks: ") + std::strerror(error) + ".";
         fatal(message.c_str());
     }
     return 0;

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "base/write_whole.hpp"
 #include "gopher/descriptor.hpp"
 
 namespace {
@@ -166,20 +167,6 @@ struct TempFile {
     }
 };
 
-int write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t done = write(fd, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-    }
-    return 0;
-}
-
 // Writes bytes to a new file beside path, with the mode the old one has, and renames it over
 // the old one. The data reaches the disk before the rename, so a crash leaves one whole file.
 int replace_file(const std::string& path, mode_t mode, std::string_view bytes) {
@@ -194,7 +181,7 @@ int replace_file(const std::string& path, mode_t mode, std::string_view bytes) {
     if (fchmod(temp.fd.fd, mode & 07777U) != 0) {
         return errno;
     }
-    if (const int error = write_all(temp.fd.fd, bytes); error != 0) {
+    if (const int error = write_whole(temp.fd.fd, bytes); error != 0) {
         return error;
     }
     if (fsync(temp.fd.fd) != 0) {

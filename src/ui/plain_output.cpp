@@ -8,28 +8,13 @@
 #include <unistd.h>
 #include <utility>
 
+#include "base/write_whole.hpp"
 #include "nav/model.hpp"
 #include "ui/transfer_work.hpp"
 
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// Standard output takes every byte, or the reason it could not.
-bool write_output(std::string_view bytes, std::string* failure) {
-    while (!bytes.empty()) {
-        const ssize_t done = write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            *failure = std::string("Error: ") + std::strerror(errno);
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-    }
-    return true;
-}
 
 // The download over, the run ends with it: status 1 with the message (and any system lines
 // before it) when it failed.
@@ -61,9 +46,8 @@ void step_plain_output(Model* model, int fd, short revents, Clock::time_point no
     Transaction& t = model->plain_output->transaction;
     step_transfer(&*model->plain_output, fd, revents, now);
     if (const std::string_view bytes = transaction_received(t); !bytes.empty()) {
-        std::string failure;
-        if (!write_output(bytes, &failure)) {
-            end_output(model, std::move(failure));
+        if (const int error = write_whole(STDOUT_FILENO, bytes); error != 0) {
+            end_output(model, std::string("Error: ") + std::strerror(error));
             return;
         }
         transaction_take(&t);
